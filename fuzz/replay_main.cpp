@@ -1,0 +1,43 @@
+// Stands in for libFuzzer's driver in ordinary builds: feeds every file named
+// on the command line (or found in a directory named there) to the target
+// once, so the regression corpus runs as a test under the sanitizers.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+static int RunFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "cannot read %s\n", path.c_str());
+    return 1;
+  }
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  return 0;
+}
+
+int main(int argc, char** argv) {
+  int failures = 0;
+  int inputs = 0;
+  for (int i = 1; i < argc; ++i) {
+    std::filesystem::path path(argv[i]);
+    if (std::filesystem::is_directory(path)) {
+      for (const auto& entry : std::filesystem::recursive_directory_iterator(path)) {
+        if (!entry.is_regular_file()) continue;
+        failures += RunFile(entry.path());
+        ++inputs;
+      }
+    } else {
+      failures += RunFile(path);
+      ++inputs;
+    }
+  }
+  std::printf("replayed %d inputs\n", inputs);
+  return failures == 0 ? 0 : 1;
+}
