@@ -1,0 +1,1 @@
+# The picture mask validator library and its tests.
