@@ -1,0 +1,44 @@
+#include "registry.h"
+
+#include <gtest/gtest.h>
+
+#include "test_directory.h"
+
+namespace engine {
+namespace {
+
+using testing::TestDirectory;
+
+TEST(Registry, FindsTheValueOfItsKeyIgnoringCaseAndBlanks) {
+  TestDirectory dir;
+  auto file = dir.path() / "registry.ini";
+  dir.write(file,
+            "; machine settings\n"
+            "[Software\\Other]\nDLLPATH=/wrong\n"
+            "[ software\\borland\\DATABASE ENGINE ]\r\n"
+            "  dllpath = /opt/engine;/usr/lib/engine  \r\n"
+            "CONFIGFILE01=/etc/engine.cfg\n");
+  EXPECT_EQ(readRegistryValue(file, "Software\\Borland\\Database Engine", "DLLPATH"),
+            "/opt/engine;/usr/lib/engine");
+  EXPECT_EQ(readRegistryValue(file, "Software\\Borland\\Database Engine", "MISSING"), std::nullopt);
+  EXPECT_EQ(readRegistryValue(file, "Software\\Nobody", "DLLPATH"), std::nullopt);
+}
+
+TEST(Registry, MissingFileHasNoValues) {
+  TestDirectory dir;
+  EXPECT_EQ(
+      readRegistryValue(dir.path() / "none.ini", "Software\\Borland\\Database Engine", "DLLPATH"),
+      std::nullopt);
+}
+
+TEST(Registry, EnvironmentOverridesTheMachineFile) {
+  {
+    testing::ScopedEnvironment unset("VINDRAL_REGISTRY", "");
+    EXPECT_EQ(registryFilePath(), "/etc/vindral/registry.ini");
+  }
+  testing::ScopedEnvironment set("VINDRAL_REGISTRY", "/somewhere/registry.ini");
+  EXPECT_EQ(registryFilePath(), "/somewhere/registry.ini");
+}
+
+}  // namespace
+}  // namespace engine
