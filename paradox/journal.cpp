@@ -124,19 +124,47 @@ pdx_code Journal::Recover(const std::vector<File*>& files) {
 }
 
 Transaction::Transaction(Journal* journal, std::vector<File*> files)
-    : journal_(journal), files_(std::move(files)), pending_(files_.size()) {}
+    : journal_(journal),
+      files_(std::move(files)),
+      pending_(files_.size()),
+      pending_size_(files_.size(), -1) {}
 
 bool Transaction::empty() const {
-  return std::all_of(pending_.begin(), pending_.end(), [](const auto& m) { return m.empty(); });
+  return std::all_of(pending_.begin(), pending_.end(), [](const auto& m) { return m.empty(); }) &&
+         std::all_of(pending_size_.begin(), pending_size_.end(), [](int64_t s) { return s < 0; });
+}
+
+void Transaction::SetSize(int file, uint64_t size) {
+  auto& ranges = pending_[file];
+  for (auto it = ranges.begin(); it != ranges.end();) {
+    if (it->first >= size) {
+      it = ranges.erase(it);
+    } else {
+      if (it->first + it->second.size() > size) it->second.resize(size - it->first);
+      ++it;
+    }
+  }
+  pending_size_[file] = static_cast<int64_t>(size);
 }
 
 void Transaction::Write(int file, uint64_t offset, const void* data, size_t n) {
   if (n == 0) return;
   auto& ranges = pending_[file];
   uint64_t start = offset, end = offset + n;
-  // Merge with every range that overlaps or touches the new one.
   auto it = ranges.upper_bound(offset);
   if (it != ranges.begin() && std::prev(it)->first + std::prev(it)->second.size() >= offset) --it;
+  // The usual cases, a rewrite inside a pending range or an append to its
+  // end, change that range in place.
+  if (it != ranges.end() && it->first <= offset) {
+    auto next = std::next(it);
+    if (next == ranges.end() || next->first > end) {
+      std::string& bytes = it->second;
+      if (bytes.size() < end - it->first) bytes.resize(end - it->first);
+      std::memcpy(bytes.data() + (offset - it->first), data, n);
+      return;
+    }
+  }
+  // Otherwise merge with every range that overlaps or touches the new one.
   std::vector<std::pair<uint64_t, std::string>> merged;
   while (it != ranges.end() && it->first <= end) {
     start = std::min(start, it->first);
@@ -153,6 +181,8 @@ void Transaction::Write(int file, uint64_t offset, const void* data, size_t n) {
 pdx_code Transaction::Read(int file, uint64_t offset, void* data, size_t n) {
   size_t got = 0;
   if (pdx_code code = files_[file]->ReadAt(offset, data, n, &got); code != PDX_OK) return code;
+  if (pending_size_[file] >= 0 && offset + got > static_cast<uint64_t>(pending_size_[file]))
+    got = offset >= static_cast<uint64_t>(pending_size_[file]) ? 0 : pending_size_[file] - offset;
   std::memset(static_cast<char*>(data) + got, 0, n - got);
   for (const auto& [at, bytes] : pending_[file]) {
     uint64_t from = std::max(at, offset);
@@ -166,6 +196,7 @@ pdx_code Transaction::Read(int file, uint64_t offset, void* data, size_t n) {
 
 pdx_code Transaction::Size(int file, uint64_t* size) {
   if (pdx_code code = files_[file]->Size(size); code != PDX_OK) return code;
+  if (pending_size_[file] >= 0) *size = pending_size_[file];
   if (!pending_[file].empty()) {
     const auto& [at, bytes] = *pending_[file].rbegin();
     *size = std::max<uint64_t>(*size, at + bytes.size());
@@ -178,14 +209,18 @@ pdx_code Transaction::BuildJournal(std::string* out) {
   uint32_t entries = 0;
   std::vector<uint64_t> sizes(files_.size(), kUntouched);
   for (size_t i = 0; i < files_.size(); ++i) {
-    if (pending_[i].empty()) continue;
+    if (pending_[i].empty() && pending_size_[i] < 0) continue;
     if (pdx_code code = files_[i]->Size(&sizes[i]); code != PDX_OK) return code;
   }
   for (uint64_t size : sizes) Put<uint64_t>(&body, size);
   for (size_t i = 0; i < files_.size(); ++i) {
-    for (const auto& [at, bytes] : pending_[i]) {
+    std::vector<std::pair<uint64_t, uint64_t>> saved;  // offset, length
+    for (const auto& [at, bytes] : pending_[i]) saved.emplace_back(at, bytes.size());
+    // A cut saves the tail it removes (beyond the ranges written anyway).
+    if (pending_size_[i] >= 0) saved.emplace_back(pending_size_[i], ~0ull);
+    for (const auto& [at, size] : saved) {
       if (at >= sizes[i]) continue;  // new bytes: undone by cutting the file
-      uint32_t length = static_cast<uint32_t>(std::min<uint64_t>(bytes.size(), sizes[i] - at));
+      uint32_t length = static_cast<uint32_t>(std::min<uint64_t>(size, sizes[i] - at));
       std::string old(length, '\0');
       size_t got = 0;
       if (pdx_code code = files_[i]->ReadAt(at, old.data(), length, &got); code != PDX_OK)
@@ -208,12 +243,15 @@ pdx_code Transaction::BuildJournal(std::string* out) {
 
 pdx_code Transaction::Apply() {
   for (size_t i = 0; i < files_.size(); ++i)
+    if (pending_size_[i] >= 0)
+      if (pdx_code code = files_[i]->Truncate(pending_size_[i]); code != PDX_OK) return code;
+  for (size_t i = 0; i < files_.size(); ++i)
     for (const auto& [at, bytes] : pending_[i])
       if (pdx_code code = files_[i]->WriteAt(at, bytes.data(), bytes.size()); code != PDX_OK)
         return code;
   if (journal_->sync())
     for (size_t i = 0; i < files_.size(); ++i)
-      if (!pending_[i].empty())
+      if (!pending_[i].empty() || pending_size_[i] >= 0)
         if (pdx_code code = files_[i]->Sync(); code != PDX_OK) return code;
   return PDX_OK;
 }
@@ -246,6 +284,7 @@ pdx_code Transaction::Commit() {
 
 void Transaction::Abandon() {
   for (auto& ranges : pending_) ranges.clear();
+  std::fill(pending_size_.begin(), pending_size_.end(), -1);
 }
 
 }  // namespace pdx

@@ -63,6 +63,9 @@ class Transaction {
   pdx_code Read(int file, uint64_t offset, void* data, size_t n);
   // The file's size after the pending writes.
   pdx_code Size(int file, uint64_t* size);
+  // Cuts (or extends with zeros) the file to size at commit, before the
+  // writes that follow this call are applied.
+  void SetSize(int file, uint64_t size);
   bool empty() const;
 
   // Writes everything or nothing (see the top of this file). The transaction
@@ -78,6 +81,7 @@ class Transaction {
   Journal* journal_;
   std::vector<File*> files_;
   std::vector<std::map<uint64_t, std::string>> pending_;  // per file: offset -> bytes
+  std::vector<int64_t> pending_size_;                     // per file: -1, or the new size
 };
 
 }  // namespace pdx

@@ -28,11 +28,13 @@ class JournalTest : public ::testing::Test {
 
   std::vector<File*> Files() { return {db_.get(), px_.get()}; }
 
-  // Overwrites a stretch of the data file, appends a block to it and
-  // changes the index: the shape of an insert that splits a block.
+  // Overwrites a stretch of the data file, appends a block to it, and
+  // rewrites a shorter index: the shape of an insert that splits a block.
   void Change(Transaction* t) {
     t->Write(0, 100, std::string(50, 'X').data(), 50);
     t->Write(0, 4096, std::string(2048, 'N').data(), 2048);
+    t->Write(1, 1000, "gone", 4);
+    t->SetSize(1, 512);
     t->Write(1, 0, "root", 4);
   }
 
@@ -53,7 +55,7 @@ TEST_F(JournalTest, CommitWritesEverythingAndEmptiesTheJournal) {
   ASSERT_EQ(t.Commit(), PDX_OK);
   EXPECT_TRUE(t.empty());
   EXPECT_EQ(fs_.Contents("/t/A.DB"), NewDb());
-  EXPECT_EQ(fs_.Contents("/t/A.PX"), "root" + std::string(1020, 'p'));
+  EXPECT_EQ(fs_.Contents("/t/A.PX"), "root" + std::string(508, 'p'));
   EXPECT_EQ(fs_.Contents("/t/A.JNL"), "");
 }
 
@@ -94,6 +96,7 @@ TEST_F(JournalTest, ACrashAtAnyWriteLeavesTheOldOrTheNewTable) {
     std::string db = fs_.Contents("/t/A.DB");
     if (code == PDX_OK) {
       EXPECT_EQ(db, NewDb()) << budget;
+      EXPECT_EQ(fs_.Contents("/t/A.PX"), "root" + std::string(508, 'p'));
       saw_new = true;
       break;
     }
