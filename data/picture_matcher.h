@@ -1,0 +1,63 @@
+// The recursive matching behind TwwPictureValidator::MatchPicture, for one
+// call: mask and text positions are 1-based as the mask language counts them,
+// and the text is rewritten in place as characters are consumed.
+//
+// Positions are plain ints, never 8-bit counters, so a position one past a
+// 255-character text cannot wrap to 0. Every step counts against one budget
+// per matcher; once it is spent every routine unwinds at once and the caller
+// is told through BudgetExhausted().
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "picture_validator.h"
+
+namespace data::picture {
+
+// Far above what any practical mask needs on a 255-character text (a few
+// thousand steps), and small enough that spending it all stays well under a
+// millisecond.
+inline constexpr long kStepBudget = 200'000;
+
+class Matcher {
+ public:
+  using CaseConversion = std::function<unsigned char(unsigned char)>;
+  Matcher(std::string_view mask, std::string& text, CaseConversion upper, CaseConversion lower);
+
+  // Runs Process from mask position 1 and text position 1 with end bound e.
+  TwwPictureResult ProcessFromStart(int e);
+  int P() const { return p_; }
+  int J() const { return j_; }
+  bool BudgetExhausted() const { return steps_ > kStepBudget; }
+
+ private:
+  TwwPictureResult Process(int e);
+  TwwPictureResult Scan(int e, bool& blankUsed);
+  // Consumes the literal at p_ for text character c; false when c cannot stand for it.
+  bool ConsumeLiteral(unsigned char c, bool& blankUsed);
+  TwwPictureResult Repetition(int e);
+  TwwPictureResult Group(int e);
+  TwwPictureResult CheckComplete(TwwPictureResult r, int p, int e);
+  bool SomeAlternativeNeedsNoInput(int first, int close);
+  int SkipItem(int p, int e, int square, int curly);
+  bool SkipToNextAlternative(int e);
+
+  // The mask character at a position, NUL outside the mask.
+  unsigned char At(int position) const;
+  int TextLength() const { return static_cast<int>(text_.size()); }
+  void Consume(unsigned char c);
+  // Counts one step; false once the budget is spent.
+  bool Step() { return ++steps_ <= kStepBudget; }
+
+  std::string_view mask_;
+  std::string& text_;
+  CaseConversion upper_;
+  CaseConversion lower_;
+  int p_ = 1;
+  int j_ = 1;
+  long steps_ = 0;
+};
+
+}  // namespace data::picture
