@@ -1,0 +1,194 @@
+// A navigable set of rows of one table with a current row, fields, and the
+// states inactive, browse, edit and insert. It holds a window of consecutive
+// rows of the table: up to BufferCount record buffers, of which
+// RecordCount are filled, ActiveRecord being the current one. Every cost is
+// bounded by that window, never by the table.
+//
+// Notifications go through the data sources attached to it; moves end with
+// one "scrolled" notification carrying the shift of the window, refills and
+// re-reads with one "data set changed".
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data_events.h"
+#include "field.h"
+#include "table_cursor.h"
+
+namespace data {
+
+class TwwDataSource;
+
+class TDataSet {
+ public:
+  TDataSet();
+  virtual ~TDataSet();
+  TDataSet(const TDataSet&) = delete;
+  TDataSet& operator=(const TDataSet&) = delete;
+
+  // The class and its ancestors, most derived first: the ww data set test
+  // and the control's checks read it.
+  virtual std::vector<std::string> ClassNames() const { return {"TDataSet"}; }
+  std::string Name;
+
+  // Where tables come from; the engine's store unless a test sets another.
+  void SetTableOpener(std::shared_ptr<TableOpener> opener) { opener_ = std::move(opener); }
+  const std::string& DatabaseName() const { return databaseName_; }
+  void SetDatabaseName(const std::string& name);
+  const std::string& TableName() const { return tableName_; }
+  virtual void SetTableName(const std::string& name);
+
+  // ---- State
+  DataSetState State() const { return state_; }
+  bool Active() const { return state_ != DataSetState::kInactive; }
+  void SetActive(bool active) { active ? Open() : Close(); }
+  void Open();
+  // Drops an edit in progress; never posts.
+  void Close();
+  bool Bof() const { return bof_; }
+  bool Eof() const { return eof_; }
+  bool IsEmpty() const { return bof_ && eof_; }
+  bool CanModify() const;
+  bool Modified() const { return modified_; }
+  void SetReadOnly(bool readOnly);
+  bool ReadOnly() const { return readOnly_; }
+
+  // ---- Moving; each first brings the data set to browse state.
+  void First();
+  void Last();
+  void Next() { MoveBy(1); }
+  void Prior() { MoveBy(-1); }
+  int MoveBy(int distance);
+  // Record numbers are meaningful only while IsSequenced.
+  virtual bool IsSequenced() const { return true; }
+  int64_t RecNo();
+  void SetRecNo(int64_t number);
+  int64_t RecordCountTotal();
+
+  Bookmark GetBookmark();
+  bool BookmarkValid(const Bookmark& bookmark);
+  void GotoBookmark(const Bookmark& bookmark);
+  void FreeBookmark(Bookmark& bookmark) { bookmark.clear(); }
+  int CompareBookmarks(const Bookmark& a, const Bookmark& b);
+
+  // ---- The window
+  int BufferCount() const { return bufferCount_; }
+  int RecordCount() const { return static_cast<int>(buffers_.size()); }
+  int ActiveRecord() const { return activeRecord_; }
+  // Points field reads at another filled buffer for a moment.
+  void SetActiveRecord(int index);
+
+  // ---- Editing
+  void Edit();
+  void Insert();
+  void Append();
+  void Delete();
+  void Post();
+  void Cancel();
+  void Refresh();
+  // Controls write their pending input into the fields.
+  void UpdateRecord();
+  // Posts a modified edit, cancels an unmodified one; needs an open data set.
+  void CheckBrowseMode();
+
+  // ---- Notifications
+  void DisableControls();
+  void EnableControls();
+  bool ControlsDisabled() const { return disableCount_ > 0; }
+
+  // ---- Fields, in their display order
+  int FieldCount() const { return static_cast<int>(fields_.size()); }
+  TField* Fields(int index) const { return fields_.at(static_cast<size_t>(index)).get(); }
+  TField* FindField(const std::string& name) const;
+  TField* FieldByName(const std::string& name) const;
+
+  // ---- Keys on the current (primary) index
+  int IndexFieldCount() const;
+  TField* IndexFields(int index) const;
+  // Moves to the first row at or after the key made of these texts.
+  void FindNearest(const std::vector<std::string>& keyTexts);
+  // The rows whose key lies between the two keys (texts for the leading key
+  // fields; an empty list leaves that end open).
+  void SetRange(const std::vector<std::string>& lowKey, const std::vector<std::string>& highKey);
+  void CancelRange();
+  struct LocateOptions {
+    bool caseInsensitive = false;
+    bool partialKey = false;
+  };
+  // Scans from the first row for the row whose named fields (";"-separated)
+  // hold the values; the current row stays when there is none.
+  bool Locate(const std::string& fieldNames, const std::vector<std::string>& values,
+              LocateOptions options);
+
+  // Events of the data set.
+  std::function<void(TDataSet&)> BeforePost, AfterPost, AfterOpen, BeforeClose;
+
+  // ---- For fields, links and data sources
+  const FieldValue& ValueOf(const TField& field);
+  void SetValueOf(const TField& field, FieldValue value);
+  void FocusField(TField* field);
+  void MoveField(TField* field, int index);
+  void FieldLayoutChanged();
+  void AttachSource(TwwDataSource* source);
+  void DetachSource(TwwDataSource* source);
+  void UpdateBufferCount();
+
+ protected:
+  // What a derived data set adds around opening and posting.
+  virtual void CheckCanOpen() {}
+  virtual void AfterCursorOpened() {}
+  virtual void BeforeCursorClosed() {}
+  virtual void ValidateBeforePost() {}
+  // Whether a row read from the table is shown.
+  virtual bool AcceptRow(const Row&) { return true; }
+  // Re-reads the window around the current row (after a filter change).
+  void Resync();
+  TableCursor* Cursor() const { return cursor_.get(); }
+  void DataEvent(DataEvent event, int distance = 0, TField* field = nullptr);
+  void CheckActive() const;
+
+ private:
+  struct Buffer {
+    Row row;
+    Bookmark bookmark;
+  };
+
+  void SetState(DataSetState state);
+  void BuildFields();
+  void ClearBuffers();
+  bool FetchNext();
+  bool FetchPrior();
+  void FillFrom(bool fromEnd);
+  void ResyncAroundCursor(int position);
+  void PositionCursorOnActive();
+  void CheckCanModify() const;
+  void CheckEditing() const;
+  Row KeyRow(const std::vector<std::string>& texts);
+  void CheckRequiredFields();
+  Buffer& ActiveBuffer();
+
+  std::shared_ptr<TableOpener> opener_;
+  std::unique_ptr<TableCursor> cursor_;
+  std::string databaseName_;
+  std::string tableName_;
+  std::vector<std::unique_ptr<TField>> fields_;
+  std::vector<TwwDataSource*> sources_;
+
+  DataSetState state_ = DataSetState::kInactive;
+  std::vector<Buffer> buffers_;
+  int bufferCount_ = 1;
+  int activeRecord_ = 0;
+  bool bof_ = true;
+  bool eof_ = true;
+  bool modified_ = false;
+  bool readOnly_ = false;
+  Row savedRow_;  // the row as it was when an edit began, for Cancel
+
+  int disableCount_ = 0;
+  DataSetState stateAtDisable_ = DataSetState::kInactive;
+};
+
+}  // namespace data

@@ -1,0 +1,354 @@
+#include "field.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+#include "data_set.h"
+#include "data_set_error.h"
+#include "toolkit/locale_settings.h"
+#include "value_text.h"
+
+namespace data {
+
+TFieldType FieldTypeOfStoreType(char storeType) {
+  switch (storeType) {
+    case 'A':
+      return TFieldType::ftString;
+    case 'D':
+      return TFieldType::ftDate;
+    case 'S':
+      return TFieldType::ftSmallint;
+    case 'I':
+      return TFieldType::ftInteger;
+    case '$':
+      return TFieldType::ftCurrency;
+    case 'N':
+      return TFieldType::ftFloat;
+    case 'L':
+      return TFieldType::ftBoolean;
+    case 'M':
+      return TFieldType::ftMemo;
+    case 'B':
+      return TFieldType::ftBlob;
+    case 'F':
+      return TFieldType::ftFmtMemo;
+    case 'O':
+      return TFieldType::ftParadoxOle;
+    case 'G':
+      return TFieldType::ftGraphic;
+    case 'T':
+      return TFieldType::ftTime;
+    case '@':
+      return TFieldType::ftDateTime;
+    case '+':
+      return TFieldType::ftAutoInc;
+    case '#':
+      return TFieldType::ftBCD;
+    case 'Y':
+      return TFieldType::ftBytes;
+  }
+  return TFieldType::ftUnknown;
+}
+
+int DefaultDisplayWidth(TFieldType type, int size) {
+  switch (type) {
+    case TFieldType::ftString:
+      return size > 0 ? size : 20;
+    case TFieldType::ftSmallint:
+      return 6;
+    case TFieldType::ftWord:
+      return 5;
+    case TFieldType::ftInteger:
+    case TFieldType::ftAutoInc:
+      return 11;
+    case TFieldType::ftBoolean:
+      return 5;
+    case TFieldType::ftFloat:
+    case TFieldType::ftCurrency:
+    case TFieldType::ftBCD:
+    case TFieldType::ftDate:
+    case TFieldType::ftTime:
+      return 10;
+    case TFieldType::ftDateTime:
+      return 18;
+    case TFieldType::ftBytes:
+      return size > 0 ? size * 2 : 10;
+    default:
+      return 10;
+  }
+}
+
+bool IsBlobType(TFieldType type) {
+  return type == TFieldType::ftBlob || type == TFieldType::ftMemo ||
+         type == TFieldType::ftGraphic || type == TFieldType::ftFmtMemo ||
+         type == TFieldType::ftParadoxOle;
+}
+
+bool IsNumericType(TFieldType type) {
+  switch (type) {
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftWord:
+    case TFieldType::ftAutoInc:
+    case TFieldType::ftFloat:
+    case TFieldType::ftCurrency:
+    case TFieldType::ftBCD:
+      return true;
+    default:
+      return false;
+  }
+}
+
+namespace {
+
+bool IsIntegerType(TFieldType type) {
+  return type == TFieldType::ftSmallint || type == TFieldType::ftInteger ||
+         type == TFieldType::ftWord || type == TFieldType::ftAutoInc;
+}
+
+std::string FloatText(double value) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.15g", value);
+  return text;
+}
+
+constexpr int64_t kMillisecondsPerDay = 86400000;
+
+[[noreturn]] void Invalid(const std::string& text, const char* kind) {
+  throw EDatabaseError(messages::Format(messages::kInvalidValue, text, kind));
+}
+
+bool StartsWithIgnoringCase(const std::string& word, const std::string& text) {
+  if (text.empty() || text.size() > word.size()) return false;
+  for (size_t i = 0; i < text.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(word[i])) !=
+        std::tolower(static_cast<unsigned char>(text[i])))
+      return false;
+  return true;
+}
+
+}  // namespace
+
+TField::TField(TDataSet* dataSet, int fieldNo, std::string name, TFieldType type, int size)
+    : dataSet_(dataSet),
+      fieldNo_(fieldNo),
+      name_(std::move(name)),
+      type_(type),
+      size_(size),
+      displayWidth_(DefaultDisplayWidth(type, size)),
+      alignment_(IsNumericType(type) ? TAlignment::taRightJustify : TAlignment::taLeftJustify),
+      // The store numbers these itself.
+      readOnly_(type == TFieldType::ftAutoInc) {}
+
+void TField::SetDisplayLabel(const std::string& label) {
+  displayLabel_ = label;
+  if (dataSet_) dataSet_->FieldLayoutChanged();
+}
+
+void TField::SetDisplayWidth(int width) {
+  displayWidth_ = width;
+  if (dataSet_) dataSet_->FieldLayoutChanged();
+}
+
+void TField::SetVisible(bool visible) {
+  if (visible_ == visible) return;
+  visible_ = visible;
+  if (dataSet_) dataSet_->FieldLayoutChanged();
+}
+
+int TField::Index() const {
+  if (!dataSet_) return -1;
+  for (int i = 0; i < dataSet_->FieldCount(); ++i)
+    if (dataSet_->Fields(i) == this) return i;
+  return -1;
+}
+
+void TField::SetIndex(int index) {
+  if (dataSet_) dataSet_->MoveField(this, index);
+}
+
+bool TField::CanModify() const {
+  return !readOnly_ && dataSet_ && dataSet_->CanModify();
+}
+
+const FieldValue& TField::Value() const {
+  return dataSet_->ValueOf(*this);
+}
+
+bool TField::IsNull() const {
+  return IsBlank(Value());
+}
+
+std::string TField::TextOf(const FieldValue& value, bool forDisplay) const {
+  if (IsBlank(value)) return {};
+  const toolkit::LocaleSettings& locale = toolkit::localeSettings();
+  if (const auto* text = std::get_if<std::string>(&value)) {
+    if (forDisplay && IsBlobType(type_) && type_ != TFieldType::ftMemo &&
+        type_ != TFieldType::ftFmtMemo)
+      return "(BLOB)";
+    return *text;
+  }
+  if (const auto* number = std::get_if<double>(&value)) {
+    if (forDisplay && type_ == TFieldType::ftCurrency) {
+      char text[64];
+      std::snprintf(text, sizeof text, "%.2f", *number);
+      return text;
+    }
+    return FloatText(*number);
+  }
+  if (const auto* integer = std::get_if<int64_t>(&value)) {
+    switch (type_) {
+      case TFieldType::ftBoolean:
+        return *integer ? "True" : "False";
+      case TFieldType::ftDate:
+        return FormatDate(DateOfDayNumber(*integer), locale);
+      case TFieldType::ftTime:
+        return FormatTime(TimeOfMilliseconds(*integer), locale);
+      case TFieldType::ftDateTime: {
+        int64_t day = *integer / kMillisecondsPerDay;
+        int64_t time = *integer % kMillisecondsPerDay;
+        std::string text = FormatDate(DateOfDayNumber(day), locale);
+        // Midnight shows as the date alone.
+        if (time != 0) text += " " + FormatTime(TimeOfMilliseconds(time), locale);
+        return text;
+      }
+      case TFieldType::ftFloat:
+      case TFieldType::ftCurrency:
+      case TFieldType::ftBCD:
+        return FloatText(static_cast<double>(*integer));
+      default:
+        return std::to_string(*integer);
+    }
+  }
+  return {};
+}
+
+std::string TField::AsString() const {
+  return TextOf(Value(), false);
+}
+std::string TField::DisplayText() const {
+  return TextOf(Value(), true);
+}
+std::string TField::Text() const {
+  return TextOf(Value(), false);
+}
+
+int64_t TField::AsInteger() const {
+  const FieldValue& value = Value();
+  if (const auto* integer = std::get_if<int64_t>(&value)) return *integer;
+  if (const auto* number = std::get_if<double>(&value)) return std::llround(*number);
+  if (const auto* text = std::get_if<std::string>(&value)) {
+    if (!IsValidInteger(*text) || text->empty()) Invalid(*text, "integer");
+    return std::strtoll(text->c_str(), nullptr, 10);
+  }
+  return 0;
+}
+
+double TField::AsFloat() const {
+  const FieldValue& value = Value();
+  if (const auto* integer = std::get_if<int64_t>(&value)) return static_cast<double>(*integer);
+  if (const auto* number = std::get_if<double>(&value)) return *number;
+  if (const auto* text = std::get_if<std::string>(&value)) {
+    if (text->empty() || !IsValidFloat(*text)) Invalid(*text, "floating point");
+    return std::strtod(text->c_str(), nullptr);
+  }
+  return 0;
+}
+
+bool TField::AsBoolean() const {
+  const FieldValue& value = Value();
+  if (const auto* integer = std::get_if<int64_t>(&value)) return *integer != 0;
+  if (const auto* number = std::get_if<double>(&value)) return *number != 0;
+  return false;
+}
+
+FieldValue TField::ValueOfText(const std::string& text) const {
+  if (text.empty()) return FieldValue{};
+  const toolkit::LocaleSettings& locale = toolkit::localeSettings();
+  if (IsIntegerType(type_)) {
+    if (!IsValidInteger(text) || text.size() > 19) Invalid(text, "integer");
+    int64_t value = std::strtoll(text.c_str(), nullptr, 10);
+    int64_t low = type_ == TFieldType::ftSmallint ? -32767 : -2147483647;
+    int64_t high = type_ == TFieldType::ftSmallint ? 32767 : 2147483647;
+    if (value < low || value > high) Invalid(text, "integer");
+    return value;
+  }
+  switch (type_) {
+    case TFieldType::ftFloat:
+    case TFieldType::ftCurrency:
+    case TFieldType::ftBCD: {
+      if (!IsValidFloat(text)) Invalid(text, "floating point");
+      double value = std::strtod(text.substr(0, 63).c_str(), nullptr);
+      if (!std::isfinite(value)) Invalid(text, "floating point");
+      return value;
+    }
+    case TFieldType::ftDate: {
+      auto date = ParseDate(text, locale);
+      if (!date) Invalid(text, "date");
+      return DayNumber(*date);
+    }
+    case TFieldType::ftTime: {
+      auto time = ParseTime(text, locale);
+      if (!time) Invalid(text, "time");
+      return Milliseconds(*time);
+    }
+    case TFieldType::ftDateTime: {
+      auto stamp = ParseDateTime(text, locale, true);
+      if (!stamp) Invalid(text, "date and time");
+      return DayNumber(stamp->first) * kMillisecondsPerDay + Milliseconds(stamp->second);
+    }
+    case TFieldType::ftBoolean:
+      if (StartsWithIgnoringCase("True", text)) return int64_t{1};
+      if (StartsWithIgnoringCase("False", text)) return int64_t{0};
+      Invalid(text, "boolean");
+    case TFieldType::ftString:
+      // Alpha fields hold at most their declared size.
+      if (size_ > 0 && static_cast<int>(text.size()) > size_)
+        return text.substr(0, static_cast<size_t>(size_));
+      return text;
+    default:
+      return text;
+  }
+}
+
+void TField::SetAsString(const std::string& text) {
+  SetValue(ValueOfText(text));
+}
+
+void TField::SetAsInteger(int64_t value) {
+  if (IsIntegerType(type_) || type_ == TFieldType::ftBoolean)
+    SetValue(value);
+  else if (IsNumericType(type_))
+    SetValue(static_cast<double>(value));
+  else
+    SetAsString(std::to_string(value));
+}
+
+void TField::SetAsFloat(double value) {
+  if (IsIntegerType(type_))
+    SetValue(ValueOfText(std::to_string(std::llround(value))));
+  else if (IsNumericType(type_))
+    SetValue(value);
+  else
+    SetAsString(FloatText(value));
+}
+
+void TField::SetAsBoolean(bool value) {
+  SetValue(int64_t{value ? 1 : 0});
+}
+
+void TField::Clear() {
+  SetValue(FieldValue{});
+}
+
+void TField::SetValue(FieldValue value) {
+  dataSet_->SetValueOf(*this, std::move(value));
+}
+
+void TField::FocusControl() {
+  if (dataSet_) dataSet_->FocusField(this);
+}
+
+}  // namespace data
