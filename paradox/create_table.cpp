@@ -1,0 +1,236 @@
+#include "create_table.h"
+
+#include <ctime>
+
+#include "blob_file.h"
+#include "byte_order.h"
+#include "cipher.h"
+#include "field_type.h"
+#include "pdx_codes.h"
+#include "table_header.h"
+
+namespace pdx {
+namespace {
+
+// New tables sort alpha keys byte by byte, the one collation known exactly.
+constexpr char kSortOrderName[] = "ascii";
+constexpr uint8_t kSortOrderCode = 0x00;
+constexpr uint16_t kCodePage = 850;
+constexpr size_t kHeaderUnit = 0x800;
+// Engine-written files start their data change counter at 2 or more; an
+// index is ignored unless it is.
+constexpr uint8_t kFirstChangeCount = 2;
+
+uint8_t VersionId(int level) {
+  switch (level) {
+    case 30:
+      return 3;
+    case 35:
+      return 4;
+    case 40:
+      return 9;
+    case 50:
+      return 0x0B;
+    default:
+      return 0x0C;
+  }
+}
+
+size_t TableNameArea(int level) {
+  return level >= 70 ? 261 : 79;
+}
+
+uint8_t SizeByte(const SchemaField& field) {
+  if (field.type == '#') return static_cast<uint8_t>(field.size);
+  return static_cast<uint8_t>(TableSchema::StoredLength(field));
+}
+
+uint8_t TypeCode(char letter) {
+  FieldType type{};
+  FieldTypeFromLetter(letter, &type);
+  return static_cast<uint8_t>(type);
+}
+
+void PutName(std::vector<uint8_t>* out, size_t at, const std::string& name, size_t area) {
+  for (size_t i = 0; i < name.size() && i + 1 < area; ++i) (*out)[at + i] = name[i];
+}
+
+size_t RoundUpToHeaderUnit(size_t n) {
+  return (n + kHeaderUnit - 1) / kHeaderUnit * kHeaderUnit;
+}
+
+}  // namespace
+
+std::vector<uint8_t> BuildDataHeader(const TableSchema& schema, const std::string& table_name,
+                                     uint32_t update_time) {
+  const bool extended = schema.level >= 40;
+  const size_t n = schema.fields.size();
+  const size_t base = extended ? kExtendedHeaderSize : kFixedHeaderSize;
+  const size_t name_area = TableNameArea(schema.level);
+  size_t names_length = 0;
+  for (const SchemaField& f : schema.fields) names_length += f.name.size() + 1;
+  const size_t table_name_at = base + 2 * n + 4 + 4 * n;
+  const size_t names_at = table_name_at + name_area;
+  const size_t numbers_at = names_at + names_length;
+  const size_t sort_name_at = numbers_at + 2 * n;
+  const size_t real_size = extended ? sort_name_at + sizeof(kSortOrderName) : numbers_at;
+
+  std::vector<uint8_t> h(RoundUpToHeaderUnit(real_size), 0);
+  uint8_t* d = h.data();
+  StoreLe16(d + 0x00, static_cast<uint16_t>(schema.RecordSize()));
+  StoreLe16(d + 0x02, static_cast<uint16_t>(h.size()));
+  d[0x04] = schema.KeyFieldCount() > 0 ? 0 : 2;
+  d[0x05] = static_cast<uint8_t>(schema.block_size / 1024);
+  d[0x12] = 3;
+  StoreLe16(d + 0x21, static_cast<uint16_t>(n));
+  StoreLe16(d + 0x23, static_cast<uint16_t>(schema.KeyFieldCount()));
+  const uint32_t key = PasswordChecksum(schema.password);
+  StoreLe32(d + 0x25, extended ? kEncryptionMarker : key);
+  d[0x29] = kSortOrderCode;
+  d[0x2D] = kFirstChangeCount;
+  d[0x2E] = 1;
+  // Pointers of the engine's memory: file offsets of what they pointed at.
+  StoreLe32(d + 0x30, static_cast<uint32_t>(table_name_at));
+  StoreLe32(d + 0x34, static_cast<uint32_t>(base));
+  d[0x39] = VersionId(schema.level);
+  d[0x3E] = 0x1F;
+  d[0x3F] = 0x0F;
+  StoreLe16(d + 0x51, static_cast<uint16_t>(real_size));
+  d[0x56] = 0x20;
+  if (extended) {
+    StoreLe16(d + 0x58, static_cast<uint16_t>(0x0100 + d[0x39]));
+    StoreLe16(d + 0x5A, static_cast<uint16_t>(0x0100 + d[0x39]));
+    StoreLe32(d + 0x5C, key);
+    StoreLe32(d + 0x60, update_time);
+    StoreLe16(d + 0x64, static_cast<uint16_t>(n + 1));
+    StoreLe16(d + 0x66, static_cast<uint16_t>(numbers_at - kFixedHeaderSize));
+    StoreLe16(d + 0x6A, kCodePage);
+    d[0x6C] = 1;
+    d[0x6D] = 1;
+    StoreLe16(d + 0x6E, static_cast<uint16_t>(sort_name_at - kFixedHeaderSize));
+    StoreLe16(d + 0x70, 1);
+  }
+  for (size_t i = 0; i < n; ++i) {
+    d[base + 2 * i] = TypeCode(schema.fields[i].type);
+    d[base + 2 * i + 1] = SizeByte(schema.fields[i]);
+  }
+  StoreLe32(d + base + 2 * n, static_cast<uint32_t>(table_name_at));
+  size_t name_at = names_at;
+  for (size_t i = 0; i < n; ++i) {
+    StoreLe32(d + base + 2 * n + 4 + 4 * i, static_cast<uint32_t>(name_at));
+    PutName(&h, name_at, schema.fields[i].name, schema.fields[i].name.size() + 1);
+    name_at += schema.fields[i].name.size() + 1;
+  }
+  PutName(&h, table_name_at, table_name + ".DB", name_area);
+  if (extended) {
+    for (size_t i = 0; i < n; ++i) StoreLe16(d + numbers_at + 2 * i, static_cast<uint16_t>(i + 1));
+    PutName(&h, sort_name_at, kSortOrderName, sizeof(kSortOrderName));
+  }
+  return h;
+}
+
+std::vector<uint8_t> BuildIndexHeader(const TableSchema& schema, const std::string& table_name) {
+  const size_t n = schema.KeyFieldCount();
+  const size_t name_area = TableNameArea(schema.level);
+  const size_t real_size = kFixedHeaderSize + 2 * n + 4 + name_area;
+  std::vector<uint8_t> h(RoundUpToHeaderUnit(real_size), 0);
+  uint8_t* d = h.data();
+  StoreLe16(d + 0x00, static_cast<uint16_t>(schema.KeySize() + 6));
+  StoreLe16(d + 0x02, static_cast<uint16_t>(h.size()));
+  d[0x04] = static_cast<uint8_t>(FileKind::kPrimaryIndex);
+  d[0x05] = static_cast<uint8_t>(schema.block_size / 1024);
+  d[0x12] = 4;
+  StoreLe16(d + 0x21, static_cast<uint16_t>(n));
+  d[0x29] = kSortOrderCode;
+  d[0x2C] = kFirstChangeCount;  // in step with the data file's change counter
+  d[0x2D] = 1;
+  StoreLe32(d + 0x30, static_cast<uint32_t>(kFixedHeaderSize + 2 * n + 4));
+  d[0x39] = VersionId(schema.level);
+  StoreLe16(d + 0x51, static_cast<uint16_t>(real_size));
+  for (size_t i = 0; i < n; ++i) {
+    d[kFixedHeaderSize + 2 * i] = TypeCode(schema.fields[i].type);
+    d[kFixedHeaderSize + 2 * i + 1] = SizeByte(schema.fields[i]);
+  }
+  StoreLe32(d + kFixedHeaderSize + 2 * n, static_cast<uint32_t>(kFixedHeaderSize + 2 * n + 4));
+  PutName(&h, kFixedHeaderSize + 2 * n + 4, table_name + ".PX", name_area);
+  return h;
+}
+
+std::vector<uint8_t> BuildBlobHeader() {
+  std::vector<uint8_t> h(kBlobUnit, 0);
+  uint8_t* d = h.data();
+  d[0x00] = static_cast<uint8_t>(BlobBlockType::kHeader);
+  StoreLe16(d + 0x01, 1);
+  StoreLe16(d + 0x03, 1);  // modification count
+  const uint8_t constant[] = {0x82, 0x73, 0x02, 0x00, 0x29, 0x00};
+  for (size_t i = 0; i < sizeof(constant); ++i) d[0x05 + i] = constant[i];
+  StoreLe16(d + 0x0B, kBlobUnit);
+  StoreLe16(d + 0x0D, kBlobUnit);
+  d[0x10] = kBlobChunk;
+  StoreLe16(d + 0x11, kBlobSlots);
+  StoreLe16(d + 0x13, 0x0800);
+  StoreLe16(d + 0x29, 0x02A1);
+  return h;
+}
+
+pdx_code CreateTable(FileSystem* fs, const std::string& directory, const std::string& table,
+                     const TableSchema& schema, std::string* error) {
+  if (table.empty() || table.find('/') != std::string::npos ||
+      table.size() + 3 > TableNameArea(schema.level) - 1) {
+    *error = "\"" + table + "\" is not a valid table name";
+    return PDX_ERR_INVALID_TABLE_NAME;
+  }
+  struct Part {
+    std::string extension;
+    std::vector<uint8_t> bytes;
+  };
+  std::vector<Part> parts;
+  bool has_blobs = false;
+  for (const SchemaField& f : schema.fields) {
+    FieldType type{};
+    FieldTypeFromLetter(f.type, &type);
+    has_blobs = has_blobs || IsBlobType(type);
+  }
+  if (schema.KeyFieldCount() > 0) parts.push_back({".PX", BuildIndexHeader(schema, table)});
+  if (has_blobs) {
+    std::vector<uint8_t> blob = BuildBlobHeader();
+    if (uint32_t key = PasswordChecksum(schema.password))
+      EncryptBlobChunks(key, blob.data(), blob.size());
+    parts.push_back({".MB", std::move(blob)});
+  }
+  // The data file comes last: a table exists once its data file does.
+  parts.push_back(
+      {".DB", BuildDataHeader(schema, table, static_cast<uint32_t>(std::time(nullptr)))});
+
+  for (const Part& part : parts) {
+    if (!FindFileNoCase(fs, directory, table + part.extension).empty()) {
+      *error = "table \"" + table + "\" already exists";
+      return PDX_ERR_TABLE_EXISTS;
+    }
+  }
+  std::vector<std::string> written;
+  auto undo = [&] {
+    for (const std::string& path : written) fs->Remove(path);
+  };
+  for (const Part& part : parts) {
+    std::string path = directory + "/" + table + part.extension;
+    std::string temporary = path + ".new";
+    std::unique_ptr<File> file;
+    fs->Remove(temporary);
+    pdx_code code = fs->Open(temporary, OpenMode::kCreate, &file);
+    if (code == PDX_OK) code = file->WriteAt(0, part.bytes.data(), part.bytes.size());
+    if (code == PDX_OK) code = file->Sync();
+    file.reset();
+    if (code == PDX_OK) code = fs->Rename(temporary, path);
+    if (code != PDX_OK) {
+      fs->Remove(temporary);
+      undo();
+      *error = "cannot write " + path;
+      return code;
+    }
+    written.push_back(path);
+  }
+  return fs->SyncDirectory(directory);
+}
+
+}  // namespace pdx

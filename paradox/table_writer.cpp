@@ -1,0 +1,680 @@
+#include "table_writer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "byte_order.h"
+#include "cipher.h"
+#include "field_codec.h"
+#include "pdx_codes.h"
+
+namespace pdx {
+namespace {
+
+constexpr int kBlockHeader = 6;
+constexpr uint32_t kMaxBlocks = 65535;
+// Index entries keep their counts in short integers; a count above this is
+// stored as this (only the counts of the top levels of tables with more
+// rows than that under one entry).
+constexpr int64_t kMaxIndexCount = 32767;
+
+std::string Stem(const std::string& path) {
+  size_t dot = path.rfind('.');
+  size_t slash = path.rfind('/');
+  return dot == std::string::npos || (slash != std::string::npos && dot < slash)
+             ? path
+             : path.substr(0, dot);
+}
+
+std::string DirectoryOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+std::string BaseName(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+pdx_code OpenCompanion(FileSystem* fs, const std::string& db_path, const char* extension,
+                       std::unique_ptr<File>* file) {
+  std::string path = FindFileNoCase(fs, DirectoryOf(db_path), BaseName(Stem(db_path)) + extension);
+  if (path.empty()) return PDX_ERR_FILE_NOT_FOUND;
+  return fs->Open(path, OpenMode::kReadWrite, file);
+}
+
+pdx_code ReadHeader(File* file, TableHeader* header, std::string* why) {
+  uint64_t size = 0;
+  if (pdx_code code = file->Size(&size); code != PDX_OK) return code;
+  uint8_t start[4] = {};
+  size_t got = 0;
+  if (pdx_code code = file->ReadAt(0, start, 4, &got); code != PDX_OK) return code;
+  size_t header_size = std::max<size_t>(LoadLe16(start + 2), kExtendedHeaderSize);
+  std::vector<uint8_t> image(std::min<uint64_t>(header_size, size));
+  if (pdx_code code = file->ReadAt(0, image.data(), image.size(), &got); code != PDX_OK)
+    return code;
+  return ParseTableHeader(image.data(), got, size, header, why);
+}
+
+}  // namespace
+
+TableWriter::~TableWriter() = default;
+
+pdx_code TableWriter::Open(FileSystem* fs, const std::string& db_path,
+                           std::unique_ptr<TableWriter>* writer, std::string* error) {
+  std::unique_ptr<TableWriter> w(new TableWriter());
+  w->fs_ = fs;
+  w->db_path_ = db_path;
+  if (pdx_code code = fs->Open(db_path, OpenMode::kReadWrite, &w->db_); code != PDX_OK) {
+    *error = "cannot open " + db_path + " for writing";
+    return code;
+  }
+  OpenCompanion(fs, db_path, ".PX", &w->px_);
+  OpenCompanion(fs, db_path, ".MB", &w->mb_);
+  w->journal_ = std::make_unique<Journal>(fs, Stem(db_path) + ".JNL");
+  if (pdx_code code = w->journal_->Recover({w->db_.get(), w->px_.get(), w->mb_.get()});
+      code != PDX_OK) {
+    *error = "cannot roll back the unfinished change left in " + Stem(db_path) + ".JNL";
+    return code;
+  }
+  w->transaction_ = std::make_unique<Transaction>(
+      w->journal_.get(), std::vector<File*>{w->db_.get(), w->px_.get(), w->mb_.get()});
+  if (pdx_code code = w->Load(); code != PDX_OK) {
+    *error = w->error_;
+    return code;
+  }
+  *writer = std::move(w);
+  return PDX_OK;
+}
+
+pdx_code TableWriter::Load() {
+  blocks_.clear();
+  transaction_->Abandon();
+  chain_.clear();
+  changed_ = false;
+  std::string why;
+  if (pdx_code code = ReadHeader(db_.get(), &header_, &why); code != PDX_OK) {
+    error_ = db_path_ + ": " + why;
+    return code;
+  }
+  if (header_.kind() != FileKind::kKeyedData && header_.kind() != FileKind::kUnkeyedData) {
+    error_ = db_path_ + " is not a table's data file";
+    return PDX_ERR_CORRUPT_HEADER;
+  }
+  const bool keyed = header_.key_fields > 0;
+  if (keyed && !(header_.sort_order_name == "ascii" ||
+                 (header_.sort_order_name.empty() && header_.sort_order_code == 0))) {
+    // Rows must go where the table's collation puts them; only the byte
+    // order of "ascii" tables is known exactly.
+    error_ = "writing a keyed table sorted by \"" + header_.sort_order_name +
+             "\" is not supported; only \"ascii\" tables";
+    return PDX_ERR_NOT_SUPPORTED;
+  }
+  key_ = header_.EncryptionKey();
+  key_length_ = header_.KeyLength();
+  auto_increment_field_ = -1;
+  for (size_t i = 0; i < header_.fields.size(); ++i)
+    if (header_.fields[i].type == FieldType::kAutoIncrement) auto_increment_field_ = int(i);
+
+  // The chain, in order; a chain that loops or leaves the file is corrupt.
+  int64_t rows = 0;
+  std::vector<bool> seen(header_.file_blocks + 1u, false);
+  for (uint16_t b = header_.first_block; b != 0;) {
+    if (b > header_.file_blocks || seen[b]) {
+      error_ = db_path_ + ": the block chain is broken at block " + std::to_string(b);
+      return PDX_ERR_CORRUPT_FILE;
+    }
+    seen[b] = true;
+    std::vector<uint8_t>* data = nullptr;
+    if (pdx_code code = ReadBlock(b, &data); code != PDX_OK) return code;
+    int count = Count(*data);
+    if (count < 0) {
+      error_ = db_path_ + ": block " + std::to_string(b) + " has an invalid row count";
+      return PDX_ERR_CORRUPT_FILE;
+    }
+    chain_.push_back({b, static_cast<uint16_t>(count),
+                      std::string(reinterpret_cast<char*>(Row(*data, 0)), key_length_)});
+    rows += count;
+    uint16_t next = LoadLe16(data->data());
+    blocks_.erase(b);  // memory stays one block, whatever the table's size
+    b = next;
+  }
+  blocks_.clear();
+  header_.record_count = static_cast<uint32_t>(rows);
+  header_.used_blocks = static_cast<uint16_t>(chain_.size());
+
+  if (keyed) {
+    if (!px_) {
+      error_ = "the primary index of " + db_path_ + " is missing";
+      return PDX_ERR_CORRUPT_INDEX;
+    }
+    if (pdx_code code = ReadHeader(px_.get(), &index_header_, &why); code != PDX_OK) {
+      error_ = "primary index: " + why;
+      return PDX_ERR_CORRUPT_INDEX;
+    }
+    if (index_header_.record_size != key_length_ + 6) {
+      error_ = "the primary index does not match the table's key";
+      return PDX_ERR_CORRUPT_INDEX;
+    }
+    uint64_t size = 0;
+    if (pdx_code code = px_->Size(&size); code != PDX_OK) return code;
+    index_image_.assign(size > index_header_.header_size ? size - index_header_.header_size : 0, 0);
+    size_t got = 0;
+    if (pdx_code code =
+            px_->ReadAt(index_header_.header_size, index_image_.data(), index_image_.size(), &got);
+        code != PDX_OK)
+      return code;
+  }
+  seen_header_.assign(kExtendedHeaderSize, 0);
+  size_t got = 0;
+  return db_->ReadAt(0, seen_header_.data(), seen_header_.size(), &got);
+}
+
+pdx_code TableWriter::Refresh() {
+  operation_changed_ = false;
+  if (batch_ && changed_) return PDX_OK;
+  std::vector<uint8_t> now(kExtendedHeaderSize, 0);
+  size_t got = 0;
+  if (pdx_code code = db_->ReadAt(0, now.data(), now.size(), &got); code != PDX_OK) return code;
+  return now == seen_header_ ? pdx_code{PDX_OK} : Load();
+}
+
+int TableWriter::Count(const std::vector<uint8_t>& block) const {
+  int16_t last = static_cast<int16_t>(LoadLe16(block.data() + 4));
+  if (last < 0) return last == -header_.record_size ? 0 : -1;
+  if (last % header_.record_size != 0 || last / header_.record_size >= header_.RecordsPerBlock())
+    return -1;
+  return last / header_.record_size + 1;
+}
+
+void TableWriter::SetCount(std::vector<uint8_t>& block, int count) const {
+  StoreLe16(block.data() + 4, static_cast<uint16_t>((count - 1) * header_.record_size));
+}
+
+uint8_t* TableWriter::Row(std::vector<uint8_t>& block, int i) const {
+  return block.data() + kBlockHeader + static_cast<size_t>(i) * header_.record_size;
+}
+
+int TableWriter::CompareKey(const uint8_t* a, const uint8_t* b) const {
+  return std::memcmp(a, b, key_length_);
+}
+
+pdx_code TableWriter::ReadBlock(uint16_t block, std::vector<uint8_t>** data) {
+  auto it = blocks_.find(block);
+  if (it == blocks_.end()) {
+    Buffered buffered;
+    buffered.data.resize(header_.BlockSize());
+    if (pdx_code code = transaction_->Read(kDb, header_.BlockOffset(block), buffered.data.data(),
+                                           buffered.data.size());
+        code != PDX_OK)
+      return code;
+    if (key_) DecryptBlock(key_, block, buffered.data.data(), buffered.data.size());
+    it = blocks_.emplace(block, std::move(buffered)).first;
+  }
+  *data = &it->second.data;
+  return PDX_OK;
+}
+
+std::vector<uint8_t>& TableWriter::DirtyBlock(uint16_t block) {
+  // Callers have read the block first; a new block is made by NewBlock.
+  Buffered& buffered = blocks_[block];
+  buffered.dirty = true;
+  changed_ = operation_changed_ = true;
+  return buffered.data;
+}
+
+pdx_code TableWriter::NewBlock(uint16_t* block) {
+  if (uint16_t free = header_.first_free_block; free != 0) {
+    std::vector<uint8_t>* data = nullptr;
+    if (pdx_code code = ReadBlock(free, &data); code != PDX_OK) return code;
+    uint16_t next = LoadLe16(data->data());
+    if (next > header_.file_blocks) {
+      error_ = db_path_ + ": the free-block list is broken";
+      return PDX_ERR_CORRUPT_FILE;
+    }
+    header_.first_free_block = next;
+    *block = free;
+  } else {
+    if (header_.file_blocks >= kMaxBlocks) {
+      error_ = "the table has reached 65535 blocks";
+      return PDX_ERR_TABLE_FULL;
+    }
+    *block = ++header_.file_blocks;
+    blocks_[*block].data.assign(header_.BlockSize(), 0);
+  }
+  std::vector<uint8_t>& data = DirtyBlock(*block);
+  std::fill(data.begin(), data.end(), 0);
+  SetCount(data, 0);
+  ++header_.used_blocks;
+  return PDX_OK;
+}
+
+void TableWriter::FreeBlock(uint16_t block) {
+  std::vector<uint8_t>& data = DirtyBlock(block);
+  std::fill(data.begin(), data.end(), 0);
+  StoreLe16(data.data(), header_.first_free_block);
+  SetCount(data, 0);
+  header_.first_free_block = block;
+  --header_.used_blocks;
+}
+
+pdx_code TableWriter::Relink(size_t chain_index) {
+  size_t from = chain_index == 0 ? 0 : chain_index - 1;
+  size_t to = std::min(chain_index + 1, chain_.size() - 1);
+  for (size_t i = from; i <= to && i < chain_.size(); ++i) {
+    std::vector<uint8_t>* data = nullptr;
+    if (pdx_code code = ReadBlock(chain_[i].block, &data); code != PDX_OK) return code;
+    uint16_t next = i + 1 < chain_.size() ? chain_[i + 1].block : 0;
+    uint16_t prev = i > 0 ? chain_[i - 1].block : 0;
+    if (LoadLe16(data->data()) != next || LoadLe16(data->data() + 2) != prev) {
+      std::vector<uint8_t>& d = DirtyBlock(chain_[i].block);
+      StoreLe16(d.data(), next);
+      StoreLe16(d.data() + 2, prev);
+    }
+  }
+  header_.first_block = chain_.empty() ? 0 : chain_.front().block;
+  header_.last_block = chain_.empty() ? 0 : chain_.back().block;
+  return PDX_OK;
+}
+
+size_t TableWriter::BlockForKey(const uint8_t* record) const {
+  // The last block whose first key is at or before the key.
+  auto it = std::upper_bound(
+      chain_.begin(), chain_.end(), record, [this](const uint8_t* key, const BlockInfo& info) {
+        return CompareKey(key, reinterpret_cast<const uint8_t*>(info.first_key.data())) < 0;
+      });
+  return it == chain_.begin() ? 0 : static_cast<size_t>(it - chain_.begin()) - 1;
+}
+
+pdx_code TableWriter::Place(int64_t number, size_t* chain_index, int* slot) const {
+  if (number < 1 || number > header_.record_count) return PDX_ERR_RECORD_NOT_FOUND;
+  int64_t before = 0;
+  for (size_t i = 0; i < chain_.size(); ++i) {
+    if (number <= before + chain_[i].count) {
+      *chain_index = i;
+      *slot = static_cast<int>(number - before - 1);
+      return PDX_OK;
+    }
+    before += chain_[i].count;
+  }
+  return PDX_ERR_RECORD_NOT_FOUND;
+}
+
+int64_t TableWriter::NumberOf(size_t chain_index, int slot) const {
+  int64_t before = 0;
+  for (size_t i = 0; i < chain_index; ++i) before += chain_[i].count;
+  return before + slot + 1;
+}
+
+void TableWriter::AssignAutoIncrement(uint8_t* record) {
+  if (auto_increment_field_ < 0) return;
+  uint8_t* value = record + header_.fields[auto_increment_field_].offset;
+  if (IsBlank(value, 4)) {
+    EncodeInteger(static_cast<int64_t>(header_.auto_increment) + 1, value, 4);
+    ++header_.auto_increment;
+  } else if (int64_t given = DecodeInteger(value, 4); given > int64_t(header_.auto_increment)) {
+    header_.auto_increment = static_cast<uint32_t>(given);
+  }
+}
+
+pdx_code TableWriter::InsertAt(size_t i, int slot, const uint8_t* record, int64_t* number) {
+  const int capacity = header_.RecordsPerBlock();
+  const int rs = header_.record_size;
+  int count = chain_[i].count;
+  std::vector<uint8_t>* unused = nullptr;
+  if (pdx_code code = ReadBlock(chain_[i].block, &unused); code != PDX_OK) return code;
+  if (count < capacity) {
+    std::vector<uint8_t>& data = DirtyBlock(chain_[i].block);
+    std::memmove(Row(data, slot + 1), Row(data, slot), static_cast<size_t>(count - slot) * rs);
+    std::memcpy(Row(data, slot), record, rs);
+    SetCount(data, count + 1);
+    ++chain_[i].count;
+    if (slot == 0) chain_[i].first_key.assign(reinterpret_cast<const char*>(record), key_length_);
+    ++header_.record_count;
+    *number = NumberOf(i, slot);
+    return PDX_OK;
+  }
+  if (slot == count) {
+    // After the last row of a full block: the start of the next block when it
+    // has room, else a new block; a key-order load so fills every block.
+    if (i + 1 < chain_.size() && chain_[i + 1].count < capacity)
+      return InsertAt(i + 1, 0, record, number);
+    uint16_t block = 0;
+    if (pdx_code code = NewBlock(&block); code != PDX_OK) return code;
+    chain_.insert(chain_.begin() + i + 1, BlockInfo{block, 0, {}});
+    if (pdx_code code = Relink(i + 1); code != PDX_OK) return code;
+    return InsertAt(i + 1, 0, record, number);
+  }
+  // Split: the upper half moves to a new block linked after this one.
+  uint16_t block = 0;
+  if (pdx_code code = NewBlock(&block); code != PDX_OK) return code;
+  const int half = count / 2;
+  std::vector<uint8_t>& old_data = DirtyBlock(chain_[i].block);
+  std::vector<uint8_t>& new_data = DirtyBlock(block);
+  std::memcpy(Row(new_data, 0), Row(old_data, half), static_cast<size_t>(count - half) * rs);
+  SetCount(new_data, count - half);
+  SetCount(old_data, half);
+  chain_[i].count = static_cast<uint16_t>(half);
+  chain_.insert(chain_.begin() + i + 1,
+                BlockInfo{block, static_cast<uint16_t>(count - half),
+                          std::string(reinterpret_cast<char*>(Row(new_data, 0)), key_length_)});
+  if (pdx_code code = Relink(i + 1); code != PDX_OK) return code;
+  return slot <= half ? InsertAt(i, slot, record, number)
+                      : InsertAt(i + 1, slot - half, record, number);
+}
+
+pdx_code TableWriter::RemoveAt(size_t i, int slot) {
+  const int rs = header_.record_size;
+  std::vector<uint8_t>& data = DirtyBlock(chain_[i].block);
+  int count = chain_[i].count;
+  std::memmove(Row(data, slot), Row(data, slot + 1), static_cast<size_t>(count - slot - 1) * rs);
+  std::memset(Row(data, count - 1), 0, rs);
+  --count;
+  SetCount(data, count);
+  chain_[i].count = static_cast<uint16_t>(count);
+  if (slot == 0 && count > 0)
+    chain_[i].first_key.assign(reinterpret_cast<char*>(Row(data, 0)), key_length_);
+  --header_.record_count;
+
+  const int capacity = header_.RecordsPerBlock();
+  size_t absorbed = 0;  // chain index of a block whose rows moved into block i
+  if (count == 0 && chain_.size() == 1) {
+    FreeBlock(chain_[0].block);
+    chain_.clear();
+    return Relink(0);
+  }
+  if (count == 0 && i > 0) {
+    FreeBlock(chain_[i].block);
+    chain_.erase(chain_.begin() + i);
+    return Relink(i - 1);
+  }
+  // The head block of a chain is never freed: the next block's rows move
+  // into it. Likewise two neighbours that together fill at most half a
+  // block become one.
+  if (i + 1 < chain_.size() && (count == 0 || count + chain_[i + 1].count <= capacity / 2))
+    absorbed = i + 1;
+  if (absorbed == 0) return PDX_OK;
+  std::vector<uint8_t>* next = nullptr;
+  if (pdx_code code = ReadBlock(chain_[absorbed].block, &next); code != PDX_OK) return code;
+  std::vector<uint8_t>& here = DirtyBlock(chain_[i].block);
+  int moving = chain_[absorbed].count;
+  std::memcpy(Row(here, count), Row(*next, 0), static_cast<size_t>(moving) * rs);
+  SetCount(here, count + moving);
+  if (count == 0) chain_[i].first_key = chain_[absorbed].first_key;
+  chain_[i].count = static_cast<uint16_t>(count + moving);
+  FreeBlock(chain_[absorbed].block);
+  chain_.erase(chain_.begin() + absorbed);
+  return Relink(i);
+}
+
+pdx_code TableWriter::Insert(uint8_t* record, int64_t* number) {
+  if (pdx_code code = Refresh(); code != PDX_OK) return code;
+  const bool keyed = header_.key_fields > 0;
+  const uint32_t auto_increment = header_.auto_increment;
+  uint8_t given[4] = {};
+  if (auto_increment_field_ >= 0)
+    std::memcpy(given, record + header_.fields[auto_increment_field_].offset, 4);
+  AssignAutoIncrement(record);
+  size_t i = 0;
+  int slot = 0;
+  if (chain_.empty()) {
+    uint16_t block = 0;
+    pdx_code code = NewBlock(&block);
+    if (code != PDX_OK) return Finish(code);
+    chain_.push_back({block, 0, {}});
+    if (code = Relink(0); code != PDX_OK) return Finish(code);
+  } else if (keyed) {
+    i = BlockForKey(record);
+    std::vector<uint8_t>* data = nullptr;
+    if (pdx_code code = ReadBlock(chain_[i].block, &data); code != PDX_OK) return Finish(code);
+    int low = 0, high = chain_[i].count;
+    while (low < high) {
+      int middle = (low + high) / 2;
+      if (CompareKey(Row(*data, middle), record) < 0)
+        low = middle + 1;
+      else
+        high = middle;
+    }
+    if (low < chain_[i].count && CompareKey(Row(*data, low), record) == 0) {
+      header_.auto_increment = auto_increment;
+      if (auto_increment_field_ >= 0)
+        std::memcpy(record + header_.fields[auto_increment_field_].offset, given, 4);
+      error_ = "Key violation.";
+      return Finish(PDX_ERR_KEY_VIOLATION);
+    }
+    slot = low;
+  } else {
+    i = chain_.size() - 1;
+    slot = chain_[i].count;
+  }
+  return Finish(InsertAt(i, slot, record, number));
+}
+
+pdx_code TableWriter::Delete(int64_t number) {
+  if (pdx_code code = Refresh(); code != PDX_OK) return code;
+  size_t i = 0;
+  int slot = 0;
+  if (pdx_code code = Place(number, &i, &slot); code != PDX_OK) return code;
+  std::vector<uint8_t>* data = nullptr;
+  if (pdx_code code = ReadBlock(chain_[i].block, &data); code != PDX_OK) return Finish(code);
+  return Finish(RemoveAt(i, slot));
+}
+
+pdx_code TableWriter::Modify(int64_t number, const uint8_t* record, int64_t* new_number) {
+  if (pdx_code code = Refresh(); code != PDX_OK) return code;
+  size_t i = 0;
+  int slot = 0;
+  if (pdx_code code = Place(number, &i, &slot); code != PDX_OK) return code;
+  std::vector<uint8_t>* data = nullptr;
+  if (pdx_code code = ReadBlock(chain_[i].block, &data); code != PDX_OK) return Finish(code);
+  if (header_.key_fields == 0 || CompareKey(Row(*data, slot), record) == 0) {
+    std::memcpy(Row(DirtyBlock(chain_[i].block), slot), record, header_.record_size);
+    *new_number = number;
+    return Finish(PDX_OK);
+  }
+  int64_t at = 0;
+  bool found = false;
+  if (pdx_code code = Locate(record, &at, &found); code != PDX_OK) return Finish(code);
+  if (found) {
+    error_ = "Key violation.";
+    return Finish(PDX_ERR_KEY_VIOLATION);
+  }
+  pdx_code code = RemoveAt(i, slot);
+  if (code != PDX_OK) return Finish(code);
+  size_t target = chain_.empty() ? 0 : BlockForKey(record);
+  if (chain_.empty()) {
+    uint16_t block = 0;
+    if (code = NewBlock(&block); code != PDX_OK) return Finish(code);
+    chain_.push_back({block, 0, {}});
+    if (code = Relink(0); code != PDX_OK) return Finish(code);
+    return Finish(InsertAt(0, 0, record, new_number));
+  }
+  if (code = ReadBlock(chain_[target].block, &data); code != PDX_OK) return Finish(code);
+  int low = 0, high = chain_[target].count;
+  while (low < high) {
+    int middle = (low + high) / 2;
+    if (CompareKey(Row(*data, middle), record) < 0)
+      low = middle + 1;
+    else
+      high = middle;
+  }
+  return Finish(InsertAt(target, low, record, new_number));
+}
+
+pdx_code TableWriter::Read(int64_t number, uint8_t* record) {
+  if (pdx_code code = Refresh(); code != PDX_OK) return code;
+  size_t i = 0;
+  int slot = 0;
+  if (pdx_code code = Place(number, &i, &slot); code != PDX_OK) return code;
+  std::vector<uint8_t>* data = nullptr;
+  if (pdx_code code = ReadBlock(chain_[i].block, &data); code != PDX_OK) return code;
+  std::memcpy(record, Row(*data, slot), header_.record_size);
+  return PDX_OK;
+}
+
+pdx_code TableWriter::Locate(const uint8_t* record, int64_t* number, bool* found) {
+  if (pdx_code code = Refresh(); code != PDX_OK) return code;
+  *found = false;
+  if (chain_.empty()) {
+    *number = 1;
+    return PDX_OK;
+  }
+  size_t i = BlockForKey(record);
+  std::vector<uint8_t>* data = nullptr;
+  if (pdx_code code = ReadBlock(chain_[i].block, &data); code != PDX_OK) return code;
+  int low = 0, high = chain_[i].count;
+  while (low < high) {
+    int middle = (low + high) / 2;
+    if (CompareKey(Row(*data, middle), record) < 0)
+      low = middle + 1;
+    else
+      high = middle;
+  }
+  *found = low < chain_[i].count && CompareKey(Row(*data, low), record) == 0;
+  *number = NumberOf(i, low);
+  return PDX_OK;
+}
+
+void TableWriter::BeginBatch() {
+  batch_ = true;
+}
+
+pdx_code TableWriter::CommitBatch() {
+  batch_ = false;
+  return Finish(PDX_OK);
+}
+
+pdx_code TableWriter::Finish(pdx_code code) {
+  if (code != PDX_OK) {
+    // A refusal found before this operation changed anything keeps a batch
+    // going; anything else puts the model back as the files have it.
+    if (!operation_changed_) {
+      if (!batch_) blocks_.clear();
+      return code;
+    }
+    std::string error = error_;
+    batch_ = false;
+    Load();
+    error_ = error;
+    return code;
+  }
+  if (batch_) return PDX_OK;
+  if (!changed_) {
+    blocks_.clear();
+    return PDX_OK;
+  }
+  code = Flush();
+  if (code != PDX_OK) {
+    error_ = "the change could not be written; the table is as it was";
+    Load();
+  }
+  return code;
+}
+
+pdx_code TableWriter::Flush() {
+  const size_t block_size = header_.BlockSize();
+  std::vector<uint8_t> cipher;
+  for (auto& [block, buffered] : blocks_) {
+    if (!buffered.dirty) continue;
+    const uint8_t* bytes = buffered.data.data();
+    if (key_) {
+      cipher = buffered.data;
+      EncryptBlock(key_, block, cipher.data(), block_size);
+      bytes = cipher.data();
+    }
+    transaction_->Write(kDb, header_.BlockOffset(block), bytes, block_size);
+  }
+  ++header_.change_count;
+  if (pdx_code code = WriteIndex(); code != PDX_OK) return code;
+  std::vector<uint8_t> image = header_.Serialize();
+  image.resize(kExtendedHeaderSize);
+  transaction_->Write(kDb, 0, image.data(), image.size());
+  pdx_code code = transaction_->Commit();
+  blocks_.clear();
+  changed_ = false;
+  if (code == PDX_OK) seen_header_ = image;
+  return code;
+}
+
+pdx_code TableWriter::WriteIndex() {
+  if (header_.key_fields == 0 || !px_) return PDX_OK;
+  const size_t block_size = index_header_.BlockSize();
+  const size_t entry = static_cast<size_t>(key_length_) + 6;
+  const size_t per_block = (block_size - kBlockHeader) / entry;
+  // One level at a time: entries (key, block, count) packed into blocks,
+  // then one entry per block for the level above, until one block is left.
+  struct Entry {
+    std::string key;
+    uint16_t block;
+    int64_t count;
+  };
+  std::vector<Entry> level;
+  level.reserve(chain_.size());
+  for (const BlockInfo& info : chain_) level.push_back({info.first_key, info.block, info.count});
+  std::vector<uint8_t> image;
+  uint16_t blocks = 0;
+  uint8_t levels = 0;
+  uint32_t entries = 0;
+  while (!level.empty()) {
+    ++levels;
+    std::vector<Entry> above;
+    const uint16_t first = blocks + 1;
+    const size_t count = (level.size() + per_block - 1) / per_block;
+    if (blocks + count > kMaxBlocks) {
+      error_ = "the primary index has reached 65535 blocks";
+      return PDX_ERR_TABLE_FULL;
+    }
+    for (size_t b = 0; b < count; ++b) {
+      const uint16_t number = static_cast<uint16_t>(first + b);
+      std::vector<uint8_t> data(block_size, 0);
+      StoreLe16(data.data(), b + 1 < count ? number + 1 : 0);
+      StoreLe16(data.data() + 2, b > 0 ? number - 1 : 0);
+      size_t n = std::min(per_block, level.size() - b * per_block);
+      StoreLe16(data.data() + 4, static_cast<uint16_t>((n - 1) * entry));
+      int64_t sum = 0;
+      for (size_t e = 0; e < n; ++e) {
+        const Entry& item = level[b * per_block + e];
+        uint8_t* at = data.data() + kBlockHeader + e * entry;
+        std::memcpy(at, item.key.data(), key_length_);
+        EncodeInteger(item.block, at + key_length_, 2);
+        EncodeInteger(std::min(item.count, kMaxIndexCount), at + key_length_ + 2, 2);
+        EncodeInteger(0, at + key_length_ + 4, 2);
+        sum += item.count;
+      }
+      entries += static_cast<uint32_t>(n);
+      above.push_back({level[b * per_block].key, number, sum});
+      image.insert(image.end(), data.begin(), data.end());
+    }
+    blocks = static_cast<uint16_t>(blocks + count);
+    if (above.size() == 1) break;
+    level = std::move(above);
+  }
+  if (uint32_t key = index_header_.EncryptionKey())
+    for (uint16_t b = 0; b < blocks; ++b)
+      EncryptBlock(key, b + 1u, image.data() + b * block_size, block_size);
+  // Only the blocks that differ from what is on disk are written.
+  for (uint16_t b = 0; b < blocks; ++b) {
+    size_t at = static_cast<size_t>(b) * block_size;
+    if (at + block_size <= index_image_.size() &&
+        std::memcmp(index_image_.data() + at, image.data() + at, block_size) == 0)
+      continue;
+    transaction_->Write(kPx, index_header_.header_size + at, image.data() + at, block_size);
+  }
+  if (image.size() < index_image_.size())
+    transaction_->SetSize(kPx, index_header_.header_size + image.size());
+  index_header_.record_count = entries;
+  index_header_.used_blocks = index_header_.file_blocks = blocks;
+  index_header_.first_block = blocks ? 1 : 0;
+  index_header_.last_block = blocks;
+  index_header_.index_root = blocks;
+  index_header_.index_levels = levels;
+  index_header_.parent_change_count = header_.change_count;
+  ++index_header_.change_count;
+  std::vector<uint8_t> header = index_header_.Serialize();
+  header.resize(kFixedHeaderSize);
+  transaction_->Write(kPx, 0, header.data(), header.size());
+  index_image_ = std::move(image);
+  return PDX_OK;
+}
+
+}  // namespace pdx

@@ -1,0 +1,122 @@
+// Inserts, modifies and deletes rows of one table, keeping everything the
+// format asks for in step after every operation: rows in key order across
+// the block chain (a keyed table), block headers, the free-block list, the
+// header's counts and auto-increment value, and the primary index (.PX).
+//
+// Each operation is one journalled transaction (journal.h): it happens whole
+// or not at all. Between BeginBatch and CommitBatch the operations share one
+// transaction instead, for bulk loads; a refused row in a batch changes
+// nothing, a failed write abandons the batch.
+//
+// The writer keeps the list of the chain's blocks (number, row count, first
+// key) in memory. Before each operation it compares the header on disk with
+// the one it last saw and reloads when another program has written. The
+// caller holds the table's write lock (locking.h) across each operation.
+//
+// Rows are addressed by record number: the 1-based position in table order.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "file_system.h"
+#include "journal.h"
+#include "table_header.h"
+
+namespace pdx {
+
+class TableWriter {
+ public:
+  // db_path names the .DB file; the .PX and .MB beside it are found without
+  // regard to case. Rolls back a journal left by a writer that died.
+  static pdx_code Open(FileSystem* fs, const std::string& db_path,
+                       std::unique_ptr<TableWriter>* writer, std::string* error);
+  ~TableWriter();
+
+  const TableHeader& header() const { return header_; }
+  // Inserts record (record_size bytes); a blank auto-increment field gets the
+  // next value, written back into record. *number: where the row now is.
+  pdx_code Insert(uint8_t* record, int64_t* number);
+  pdx_code Delete(int64_t number);
+  // Replaces the row; a changed key moves it (*new_number).
+  pdx_code Modify(int64_t number, const uint8_t* record, int64_t* new_number);
+  // Reads a row as the writer sees it (pending batch changes included).
+  pdx_code Read(int64_t number, uint8_t* record);
+  // Keyed tables: the record number of the row with record's key, or of the
+  // row where it would go (*found false).
+  pdx_code Locate(const uint8_t* record, int64_t* number, bool* found);
+  // Rows as of the last operation or Refresh.
+  int64_t RecordCount() const { return header_.record_count; }
+  // Takes in what other programs have written since the last operation.
+  pdx_code Refresh();
+
+  void BeginBatch();
+  pdx_code CommitBatch();
+  void set_sync(bool sync) { journal_->set_sync(sync); }
+
+  std::string last_error() const { return error_; }
+
+ private:
+  struct BlockInfo {
+    uint16_t block;
+    uint16_t count;
+    std::string first_key;
+  };
+  enum FileIndex { kDb = 0, kPx = 1, kMb = 2 };
+
+  TableWriter() = default;
+  pdx_code Load();
+  pdx_code Finish(pdx_code code);
+
+  // Blocks as plain bytes; changes stay in blocks_ until the transaction ends.
+  pdx_code ReadBlock(uint16_t block, std::vector<uint8_t>** data);
+  std::vector<uint8_t>& DirtyBlock(uint16_t block);
+  pdx_code NewBlock(uint16_t* block);
+  void FreeBlock(uint16_t block);
+  // Sets the chain links of the blocks at chain_index - 1 .. chain_index + 1.
+  pdx_code Relink(size_t chain_index);
+
+  int Count(const std::vector<uint8_t>& block) const;
+  void SetCount(std::vector<uint8_t>& block, int count) const;
+  uint8_t* Row(std::vector<uint8_t>& block, int i) const;
+  int CompareKey(const uint8_t* a, const uint8_t* b) const;
+  // Chain index of the block a key belongs in.
+  size_t BlockForKey(const uint8_t* record) const;
+  pdx_code Place(int64_t number, size_t* chain_index, int* slot) const;
+  int64_t NumberOf(size_t chain_index, int slot) const;
+
+  pdx_code InsertAt(size_t chain_index, int slot, const uint8_t* record, int64_t* number);
+  pdx_code RemoveAt(size_t chain_index, int slot);
+  void AssignAutoIncrement(uint8_t* record);
+
+  pdx_code WriteIndex();
+  pdx_code Flush();
+
+  FileSystem* fs_ = nullptr;
+  std::string db_path_;
+  std::unique_ptr<File> db_, px_, mb_;
+  std::unique_ptr<Journal> journal_;
+  std::unique_ptr<Transaction> transaction_;
+  TableHeader header_;
+  TableHeader index_header_;
+  std::vector<uint8_t> seen_header_;  // the header bytes as last read or written
+  std::vector<uint8_t> index_image_;  // the index blocks as last written
+  std::vector<BlockInfo> chain_;
+  struct Buffered {
+    std::vector<uint8_t> data;
+    bool dirty = false;
+  };
+  std::unordered_map<uint16_t, Buffered> blocks_;  // this transaction's blocks, plain
+  uint32_t key_ = 0;                               // the cipher key, 0 for a table without password
+  int key_length_ = 0;
+  int auto_increment_field_ = -1;
+  bool batch_ = false;
+  bool changed_ = false;            // the model differs from the files
+  bool operation_changed_ = false;  // ... because of the operation under way
+  std::string error_;
+};
+
+}  // namespace pdx
