@@ -5,10 +5,11 @@
 #include "data_link.h"
 #include "data_set_error.h"
 #include "data_source.h"
+#include "engine_table.h"
 
 namespace data {
 
-TDataSet::TDataSet() = default;
+TDataSet::TDataSet() : opener_(std::make_shared<EngineTableOpener>()) {}
 
 TDataSet::~TDataSet() {
   // A data set going away must not leave sources pointing at it.
@@ -46,9 +47,7 @@ bool TDataSet::CanModify() const {
 void TDataSet::Open() {
   if (Active()) return;
   CheckCanOpen();
-  if (tableName_.empty()) throw EDatabaseError(messages::kNoTableName);
-  if (!opener_) throw EDatabaseError("No table engine is available");
-  cursor_ = opener_->Open(databaseName_, tableName_);
+  cursor_ = OpenTableCursor();
   try {
     BuildFields();
     AfterCursorOpened();
@@ -516,6 +515,37 @@ void TDataSet::DataEvent(data::DataEvent event, int distance, TField* field) {
   if (disableCount_ > 0 && !alwaysSent) return;
   for (TwwDataSource* source : std::vector<TwwDataSource*>(sources_))
     source->Notify(event, distance, field);
+  AfterNotification();
+}
+
+PropertyValue TDataSet::ReadProperty(const std::string& name) const {
+  if (name == "DatabaseName") return databaseName_;
+  return {};
+}
+
+std::unique_ptr<TableCursor> TDataSet::OpenTableCursor() {
+  if (tableName_.empty()) throw EDatabaseError(messages::kNoTableName);
+  if (!opener_) throw EDatabaseError("No table engine is available");
+  return opener_->Open(databaseName_, tableName_);
+}
+
+void TDataSet::WithRowAsActive(const Row& row, const std::function<void()>& body) {
+  Row probe = row;
+  Row* previous = probeRow_;
+  probeRow_ = &probe;
+  try {
+    body();
+  } catch (...) {
+    probeRow_ = previous;
+    throw;
+  }
+  probeRow_ = previous;
+}
+
+void TDataSet::Refill() {
+  CheckActive();
+  FillFrom(false);
+  DataEvent(DataEvent::kDataSetChange);
 }
 
 void TDataSet::AttachSource(TwwDataSource* source) {
@@ -552,10 +582,11 @@ TField* TDataSet::FieldByName(const std::string& name) const {
 
 const FieldValue& TDataSet::ValueOf(const TField& field) {
   static const FieldValue kBlank;
-  if (!Active() || buffers_.empty()) return kBlank;
-  FieldValue& value = ActiveBuffer().row.values.at(static_cast<size_t>(field.FieldNo() - 1));
+  if (!Active() || (buffers_.empty() && !probeRow_)) return kBlank;
+  Row& row = probeRow_ ? *probeRow_ : ActiveBuffer().row;
+  FieldValue& value = row.values.at(static_cast<size_t>(field.FieldNo() - 1));
   if (std::holds_alternative<UnreadBlob>(value)) {
-    std::string blob = cursor_->ReadBlob(ActiveBuffer().row, field.FieldNo());
+    std::string blob = cursor_->ReadBlob(row, field.FieldNo());
     value = blob.empty() ? FieldValue{} : FieldValue{std::move(blob)};
   }
   return value;
@@ -666,28 +697,20 @@ bool TDataSet::Locate(const std::string& fieldNames, const std::vector<std::stri
   };
   std::vector<std::string> wanted;
   for (const std::string& value : values) wanted.push_back(fold(value));
-  // The walk uses a scratch buffer so that the window stays as it is when
-  // nothing matches.
-  std::vector<Buffer> savedBuffers = buffers_;
-  int savedActive = activeRecord_;
-  Buffer probe;
+  Row probe;
   cursor_->SetToBegin();
-  buffers_.assign(1, Buffer{});
-  activeRecord_ = 0;
   bool found = false;
-  while (cursor_->Next(probe.row)) {
-    if (!AcceptRow(probe.row)) continue;
-    buffers_[0].row = probe.row;
-    found = true;
-    for (size_t i = 0; i < fields.size() && found; ++i) {
-      std::string have = fold(fields[i]->AsString());
-      const std::string& want = i < wanted.size() ? wanted[i] : std::string();
-      found = options.partialKey ? have.compare(0, want.size(), want) == 0 : have == want;
-    }
-    if (found) break;
+  while (!found && cursor_->Next(probe)) {
+    if (!AcceptRow(probe)) continue;
+    WithRowAsActive(probe, [&] {
+      found = true;
+      for (size_t i = 0; i < fields.size() && found; ++i) {
+        std::string have = fold(fields[i]->AsString());
+        const std::string& want = i < wanted.size() ? wanted[i] : std::string();
+        found = options.partialKey ? have.compare(0, want.size(), want) == 0 : have == want;
+      }
+    });
   }
-  buffers_ = std::move(savedBuffers);
-  activeRecord_ = savedActive;
   if (!found) return false;
   ResyncAroundCursor(activeRecord_);
   return true;

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "data_events.h"
@@ -21,6 +22,13 @@
 namespace data {
 
 class TwwDataSource;
+class TDataSet;
+
+// A property read by name: none, a list of lines, a switch, a text, or the
+// invalid-value event.
+using InvalidValueEvent = std::function<void(TDataSet&, TField&)>;
+using PropertyValue =
+    std::variant<std::monostate, std::vector<std::string>, bool, std::string, InvalidValueEvent>;
 
 class TDataSet {
  public:
@@ -31,7 +39,12 @@ class TDataSet {
 
   // The class and its ancestors, most derived first: the ww data set test
   // and the control's checks read it.
-  virtual std::vector<std::string> ClassNames() const { return {"TDataSet"}; }
+  virtual std::vector<std::string> ClassNames() const {
+    return {"TTable", "TDBDataSet", "TBDEDataSet", "TDataSet"};
+  }
+  // The published properties other components read by name; none for a name
+  // this class does not publish.
+  virtual PropertyValue ReadProperty(const std::string& name) const;
   std::string Name;
 
   // Where tables come from; the engine's store unless a test sets another.
@@ -144,6 +157,14 @@ class TDataSet {
   virtual void ValidateBeforePost() {}
   // Whether a row read from the table is shown.
   virtual bool AcceptRow(const Row&) { return true; }
+  // After each notification has reached the controls.
+  virtual void AfterNotification() {}
+  // A cursor on the table named now, for reading while the data set is closed.
+  std::unique_ptr<TableCursor> OpenTableCursor();
+  // Refills the window from the first row and tells the controls.
+  void Refill();
+  // Runs body with the fields reading row instead of the active buffer.
+  void WithRowAsActive(const Row& row, const std::function<void()>& body);
   // Re-reads the window around the current row (after a filter change).
   void Resync();
   TableCursor* Cursor() const { return cursor_.get(); }
@@ -186,6 +207,7 @@ class TDataSet {
   bool modified_ = false;
   bool readOnly_ = false;
   Row savedRow_;  // the row as it was when an edit began, for Cancel
+  Row* probeRow_ = nullptr;
 
   int disableCount_ = 0;
   DataSetState stateAtDisable_ = DataSetState::kInactive;
