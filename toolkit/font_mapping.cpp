@@ -1,0 +1,70 @@
+#include "font_mapping.h"
+
+#include <QFontDatabase>
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+namespace toolkit {
+
+namespace {
+
+enum class Kind { kSans, kSerif, kMono };
+
+struct Substitute {
+  const char* storedName;  // lower case
+  Kind kind;
+};
+
+constexpr std::array kSubstitutes{
+    Substitute{"ms sans serif", Kind::kSans},  Substitute{"ms shell dlg", Kind::kSans},
+    Substitute{"ms shell dlg 2", Kind::kSans}, Substitute{"microsoft sans serif", Kind::kSans},
+    Substitute{"arial", Kind::kSans},          Substitute{"helvetica", Kind::kSans},
+    Substitute{"tahoma", Kind::kSans},         Substitute{"verdana", Kind::kSans},
+    Substitute{"small fonts", Kind::kSans},    Substitute{"system", Kind::kSans},
+    Substitute{"ms serif", Kind::kSerif},      Substitute{"times new roman", Kind::kSerif},
+    Substitute{"times", Kind::kSerif},         Substitute{"courier new", Kind::kMono},
+    Substitute{"courier", Kind::kMono},        Substitute{"fixedsys", Kind::kMono},
+    Substitute{"terminal", Kind::kMono},       Substitute{"lucida console", Kind::kMono},
+};
+
+QString installedFamily(Kind kind) {
+  const char* preferred = kind == Kind::kMono    ? "DejaVu Sans Mono"
+                          : kind == Kind::kSerif ? "DejaVu Serif"
+                                                 : "DejaVu Sans";
+  if (QFontDatabase::hasFamily(preferred)) return preferred;
+  if (kind == Kind::kSerif && QFontDatabase::hasFamily("DejaVu Sans")) return "DejaVu Sans";
+  return QFontDatabase::systemFont(kind == Kind::kMono ? QFontDatabase::FixedFont
+                                                       : QFontDatabase::GeneralFont)
+      .family();
+}
+
+}  // namespace
+
+QString familyFor(const std::string& storedName) {
+  std::string lower = storedName;
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  for (const Substitute& substitute : kSubstitutes)
+    if (lower == substitute.storedName) return installedFamily(substitute.kind);
+  const QString name = QString::fromStdString(storedName);
+  if (!name.isEmpty() && QFontDatabase::hasFamily(name)) return name;
+  return installedFamily(Kind::kSans);
+}
+
+QFont qtFont(const FontSpec& font, int pixelsPerInch) {
+  QFont result(familyFor(font.name));
+  result.setPixelSize(std::max(1, characterPixels(font, pixelsPerInch)));
+  result.setBold(font.bold);
+  result.setItalic(font.italic);
+  result.setUnderline(font.underline);
+  result.setStrikeOut(font.strikeOut);
+  return result;
+}
+
+QColor qtColor(Color color) {
+  const Color rgb = color.toRgb();
+  return QColor(rgb.red(), rgb.green(), rgb.blue());
+}
+
+}  // namespace toolkit
