@@ -1,0 +1,244 @@
+// Entry points for the engine, its errors, sessions, aliases and tables.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "api_state.h"
+#include "engine_config.h"
+#include "error_context.h"
+#include "file_system.h"
+#include "pdx_codes.h"
+
+namespace pdx::api {
+namespace {
+
+struct LastError {
+  pdx_code code = PDX_OK;
+  std::string text;
+};
+thread_local LastError last_error;
+
+pdx_code CopyText(const std::string& text, char* out, size_t size) {
+  if (out == nullptr || size == 0) return PDX_ERR_INVALID_PARAMETER;
+  const size_t n = std::min(text.size(), size - 1);
+  std::memcpy(out, text.data(), n);
+  out[n] = '\0';
+  return PDX_OK;
+}
+
+bool IsDirectory(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The directory of a database argument: a path when it holds a '/', else an alias.
+pdx_code DatabaseDirectory(const char* database, std::string* directory) {
+  if (database == nullptr || *database == '\0') {
+    *directory = ".";
+    return PDX_OK;
+  }
+  if (std::strchr(database, '/') != nullptr) {
+    *directory = database;
+  } else {
+    *directory = LoadEngineConfig().AliasPath(database);
+    if (directory->empty())
+      return Fail(PDX_ERR_UNKNOWN_DATABASE, std::string("Alias: ") + database);
+  }
+  if (!IsDirectory(*directory)) {
+    AddErrorContext(PDX_ERR_UNKNOWN_DATABASE, std::string("Database: ") + database);
+    return Fail(PDX_ERR_UNKNOWN_DATABASE, "Directory does not exist: " + *directory);
+  }
+  return PDX_OK;
+}
+
+}  // namespace
+
+EngineState& State() {
+  static EngineState state;
+  return state;
+}
+
+void Begin() {
+  ClearErrorContext();
+}
+
+pdx_code Finish(pdx_code code) {
+  if (code != PDX_OK) {
+    last_error.code = code;
+    last_error.text = CodeText(code);
+    for (const std::string& line : ErrorContext()) last_error.text += "\n" + line;
+  }
+  return code;
+}
+
+pdx_code Fail(pdx_code code, const std::string& context) {
+  return AddErrorContext(code, context);
+}
+
+bool ValidSession(pdx_session* session) {
+  return session != nullptr && State().sessions.count(session) != 0;
+}
+
+bool ValidCursor(pdx_cursor* cursor) {
+  EngineState& state = State();
+  if (cursor != nullptr && cursor == state.last_checked) return true;
+  if (cursor == nullptr || state.cursors.count(cursor) == 0) return false;
+  state.last_checked = cursor;
+  return true;
+}
+
+void CloseCursor(pdx_cursor* cursor) {
+  EngineState& state = State();
+  state.cursors.erase(cursor);
+  cursor->session->cursors.erase(cursor);
+  if (state.last_checked == cursor) state.last_checked = nullptr;
+  delete cursor;
+}
+
+void CloseSession(pdx_session* session) {
+  while (!session->cursors.empty()) CloseCursor(*session->cursors.begin());
+  State().sessions.erase(session);
+  delete session;
+}
+
+const Field* FieldOf(pdx_cursor* cursor, int field_number) {
+  const std::vector<Field>& fields = cursor->table->fields();
+  if (field_number < 1 || field_number > static_cast<int>(fields.size())) return nullptr;
+  return &fields[field_number - 1];
+}
+
+}  // namespace pdx::api
+
+using namespace pdx;
+using namespace pdx::api;
+
+extern "C" {
+
+pdx_code pdx_init(uint16_t version, const char* language) {
+  Begin();
+  if (version == 0 || version > PDX_INTERFACE_VERSION)
+    return Finish(Fail(PDX_ERR_INTERFACE_VERSION, "Requested version: " + std::to_string(version)));
+  (void)language;  // every text of the engine is English
+  if (State().started) return Finish(PDX_ERR_ALREADY_INITIALIZED);
+  State().started = true;
+  return PDX_OK;
+}
+
+pdx_code pdx_exit(void) {
+  Begin();
+  EngineState& state = State();
+  if (!state.started) return Finish(PDX_ERR_NOT_INITIALIZED);
+  while (!state.sessions.empty()) CloseSession(*state.sessions.begin());
+  state.started = false;
+  return PDX_OK;
+}
+
+pdx_code pdx_last_error(pdx_code* code, char* text, size_t size) {
+  if (code != nullptr) *code = last_error.code;
+  if (text == nullptr) return PDX_OK;
+  return CopyText(last_error.text, text, size);
+}
+
+pdx_code pdx_code_text(pdx_code code, char* text, size_t size) {
+  return CopyText(CodeText(code), text, size);
+}
+
+pdx_code pdx_session_open(const char* name, pdx_session** session) {
+  Begin();
+  if (session == nullptr) return Finish(PDX_ERR_INVALID_PARAMETER);
+  if (!State().started) return Finish(PDX_ERR_NOT_INITIALIZED);
+  auto* opened = new pdx_session;
+  opened->name = name != nullptr ? name : "";
+  State().sessions.insert(opened);
+  *session = opened;
+  return PDX_OK;
+}
+
+pdx_code pdx_session_close(pdx_session* session) {
+  Begin();
+  if (!ValidSession(session)) return Finish(PDX_ERR_INVALID_HANDLE);
+  CloseSession(session);
+  return PDX_OK;
+}
+
+pdx_code pdx_session_add_password(pdx_session* session, const char* password) {
+  Begin();
+  if (!ValidSession(session)) return Finish(PDX_ERR_INVALID_HANDLE);
+  if (password == nullptr || *password == '\0') return Finish(PDX_ERR_INVALID_PASSWORD);
+  session->passwords.emplace_back(password);
+  return PDX_OK;
+}
+
+pdx_code pdx_session_remove_password(pdx_session* session, const char* password) {
+  Begin();
+  if (!ValidSession(session)) return Finish(PDX_ERR_INVALID_HANDLE);
+  if (password == nullptr) return Finish(PDX_ERR_INVALID_PASSWORD);
+  std::erase(session->passwords, std::string(password));
+  return PDX_OK;
+}
+
+pdx_code pdx_session_remove_all_passwords(pdx_session* session) {
+  Begin();
+  if (!ValidSession(session)) return Finish(PDX_ERR_INVALID_HANDLE);
+  session->passwords.clear();
+  return PDX_OK;
+}
+
+pdx_code pdx_alias_path(pdx_session* session, const char* alias, char* path, size_t size) {
+  Begin();
+  if (!ValidSession(session)) return Finish(PDX_ERR_INVALID_HANDLE);
+  if (alias == nullptr || path == nullptr || size == 0) return Finish(PDX_ERR_INVALID_PARAMETER);
+  const std::string directory = LoadEngineConfig().AliasPath(alias);
+  if (directory.empty())
+    return Finish(Fail(PDX_ERR_UNKNOWN_DATABASE, std::string("Alias: ") + alias));
+  return Finish(CopyText(directory, path, size));
+}
+
+pdx_code pdx_table_open(pdx_session* session, const char* database, const char* table, int mode,
+                        pdx_cursor** cursor) {
+  Begin();
+  if (!ValidSession(session)) return Finish(PDX_ERR_INVALID_HANDLE);
+  if (table == nullptr || cursor == nullptr) return Finish(PDX_ERR_INVALID_PARAMETER);
+  std::string directory;
+  if (pdx_code rc = DatabaseDirectory(database, &directory); rc != PDX_OK) return Finish(rc);
+  Table::Options options;
+  options.write = (mode & PDX_OPEN_READ_WRITE) != 0;
+  options.passwords = session->passwords;
+  std::unique_ptr<Table> opened;
+  if (pdx_code rc = Table::Open(FileSystem::Default(), directory, table, options, &opened);
+      rc != PDX_OK)
+    return Finish(rc);
+  auto* handle = new pdx_cursor;
+  handle->session = session;
+  handle->table = std::move(opened);
+  handle->cursor = std::make_unique<Cursor>(handle->table.get());
+  session->cursors.insert(handle);
+  State().cursors.insert(handle);
+  *cursor = handle;
+  return PDX_OK;
+}
+
+pdx_code pdx_cursor_close(pdx_cursor* cursor) {
+  Begin();
+  if (!ValidCursor(cursor)) return Finish(PDX_ERR_INVALID_HANDLE);
+  CloseCursor(cursor);
+  return PDX_OK;
+}
+
+pdx_code pdx_table_create(pdx_session* session, const char* database, const char* table,
+                          const char* schema) {
+  Begin();
+  (void)database, (void)table, (void)schema;
+  if (!ValidSession(session)) return Finish(PDX_ERR_INVALID_HANDLE);
+  return Finish(Fail(PDX_ERR_NOT_SUPPORTED, "This build of the store only reads tables."));
+}
+
+pdx_code pdx_table_delete(pdx_session* session, const char* database, const char* table) {
+  Begin();
+  (void)database, (void)table;
+  if (!ValidSession(session)) return Finish(PDX_ERR_INVALID_HANDLE);
+  return Finish(Fail(PDX_ERR_NOT_SUPPORTED, "This build of the store only reads tables."));
+}
+
+}  // extern "C"

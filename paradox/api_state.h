@@ -1,0 +1,58 @@
+// What stands behind the interface's opaque handles, and the bookkeeping
+// every entry point shares: the engine's started flag, the live handles (so a
+// stale or foreign handle answers PDX_ERR_INVALID_HANDLE instead of being
+// used), and the last error of the thread.
+#pragma once
+
+// The library is built with hidden visibility; the entry points alone are
+// exported, so their declarations must be seen first under default
+// visibility, before any other header brings pdx.h in.
+#pragma GCC visibility push(default)
+#include "pdx.h"
+#pragma GCC visibility pop
+
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "cursor.h"
+#include "table.h"
+
+struct pdx_session {
+  std::string name;
+  std::vector<std::string> passwords;
+  std::unordered_set<pdx_cursor*> cursors;
+};
+
+struct pdx_cursor {
+  pdx_session* session = nullptr;
+  std::unique_ptr<pdx::Table> table;
+  std::unique_ptr<pdx::Cursor> cursor;
+  std::string text;  // scratch space for values turned into text
+};
+
+namespace pdx::api {
+
+struct EngineState {
+  bool started = false;
+  std::unordered_set<pdx_session*> sessions;
+  std::unordered_set<pdx_cursor*> cursors;
+  pdx_cursor* last_checked = nullptr;  // the common case: one cursor used many times in a row
+};
+EngineState& State();
+
+// Every entry point starts with Begin() and passes its result through
+// Finish(), which keeps the code and its context for pdx_last_error.
+void Begin();
+pdx_code Finish(pdx_code code);
+pdx_code Fail(pdx_code code, const std::string& context);
+
+bool ValidSession(pdx_session* session);
+bool ValidCursor(pdx_cursor* cursor);
+void CloseCursor(pdx_cursor* cursor);
+
+// The field (1-based) of the cursor's table, or null.
+const Field* FieldOf(pdx_cursor* cursor, int field_number);
+
+}  // namespace pdx::api

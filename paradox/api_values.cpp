@@ -1,0 +1,314 @@
+// Entry points that read and write field values in a caller's record buffer.
+#include <cmath>
+#include <cstring>
+
+#include "api_state.h"
+#include "blob_file.h"
+#include "error_context.h"
+#include "field_codec.h"
+#include "pdx_codes.h"
+
+using namespace pdx;
+using namespace pdx::api;
+
+namespace {
+
+bool IsIntegerType(FieldType type) {
+  return type == FieldType::kShort || type == FieldType::kLong ||
+         type == FieldType::kAutoIncrement || type == FieldType::kLogical ||
+         type == FieldType::kDate || type == FieldType::kTime;
+}
+
+pdx_code FieldContext(pdx_code code, const Field& field) {
+  return Fail(code, "Field: " + field.name);
+}
+
+// Checks the handle, the field number and the buffer of a value call.
+pdx_code Prepare(pdx_cursor* cursor, const void* record, int field_number, const Field** field) {
+  if (!ValidCursor(cursor)) return PDX_ERR_INVALID_HANDLE;
+  *field = FieldOf(cursor, field_number);
+  if (*field == nullptr)
+    return Fail(PDX_ERR_INVALID_PARAMETER, "Field number: " + std::to_string(field_number));
+  if (record == nullptr) return PDX_ERR_INVALID_PARAMETER;
+  return PDX_OK;
+}
+
+pdx_code LocateBlob(pdx_cursor* cursor, const Field& field, const uint8_t* record, BlobFile** blobs,
+                    BlobValue* value) {
+  *blobs = nullptr;
+  const BlobPointer pointer = ParseBlobPointer(record + field.offset, field.length);
+  if (pointer.length > static_cast<uint32_t>(field.LeaderLength())) {
+    if (pdx_code rc = cursor->table->Blobs(blobs); rc != PDX_OK) return FieldContext(rc, field);
+  }
+  if (pdx_code rc = LocateBlobValue(*blobs, field, record, value); rc != PDX_OK)
+    return FieldContext(rc, field);
+  return PDX_OK;
+}
+
+// The dump-format text of a field into cursor->text.
+pdx_code FieldText(pdx_cursor* cursor, const Field& field, const uint8_t* record) {
+  std::string& text = cursor->text;
+  text.clear();
+  if (!IsBlobType(field.type)) {
+    AppendFieldText(field, record, &text);
+    return PDX_OK;
+  }
+  BlobFile* blobs;
+  BlobValue value;
+  if (pdx_code rc = LocateBlob(cursor, field, record, &blobs, &value); rc != PDX_OK) return rc;
+  if (value.length == 0) return PDX_OK;
+  std::string bytes(value.length, '\0');
+  size_t got = 0;
+  if (pdx_code rc = ReadBlobValue(blobs, field, record, value, 0, bytes.data(), bytes.size(), &got);
+      rc != PDX_OK)
+    return FieldContext(rc, field);
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+  if (field.type == FieldType::kMemo || field.type == FieldType::kFormattedMemo)
+    AppendEscaped(data, got, &text);
+  else
+    AppendHex(data, got, &text);
+  return PDX_OK;
+}
+
+}  // namespace
+
+extern "C" {
+
+pdx_code pdx_is_blank(pdx_cursor* cursor, const void* record, int field_number, int* blank) {
+  Begin();
+  const Field* field;
+  if (pdx_code rc = Prepare(cursor, record, field_number, &field); rc != PDX_OK) return Finish(rc);
+  if (blank == nullptr) return Finish(PDX_ERR_INVALID_PARAMETER);
+  const uint8_t* data = static_cast<const uint8_t*>(record) + field->offset;
+  *blank = IsBlobType(field->type) ? ParseBlobPointer(data, field->length).length == 0
+                                   : IsBlank(data, field->length);
+  return PDX_OK;
+}
+
+pdx_code pdx_get_text(pdx_cursor* cursor, const void* record, int field_number, char* text,
+                      size_t size, size_t* length) {
+  Begin();
+  const Field* field;
+  if (pdx_code rc = Prepare(cursor, record, field_number, &field); rc != PDX_OK) return Finish(rc);
+  if (pdx_code rc = FieldText(cursor, *field, static_cast<const uint8_t*>(record)); rc != PDX_OK)
+    return Finish(rc);
+  const std::string& value = cursor->text;
+  if (length != nullptr) *length = value.size();
+  if (text != nullptr && size > 0) {
+    const size_t n = std::min(value.size(), size - 1);
+    std::memcpy(text, value.data(), n);
+    text[n] = '\0';
+  }
+  return PDX_OK;
+}
+
+pdx_code pdx_get_int(pdx_cursor* cursor, const void* record, int field_number, int64_t* value,
+                     int* blank) {
+  Begin();
+  const Field* field;
+  if (pdx_code rc = Prepare(cursor, record, field_number, &field); rc != PDX_OK) return Finish(rc);
+  if (value == nullptr) return Finish(PDX_ERR_INVALID_PARAMETER);
+  if (!IsIntegerType(field->type)) return Finish(FieldContext(PDX_ERR_INVALID_FIELD_TYPE, *field));
+  const uint8_t* data = static_cast<const uint8_t*>(record) + field->offset;
+  const bool is_blank = IsBlank(data, field->length);
+  *value = is_blank ? 0 : DecodeInteger(data, field->length);
+  if (field->type == FieldType::kLogical) *value = *value != 0;
+  if (blank != nullptr) *blank = is_blank;
+  return PDX_OK;
+}
+
+pdx_code pdx_get_double(pdx_cursor* cursor, const void* record, int field_number, double* value,
+                        int* blank) {
+  Begin();
+  const Field* field;
+  if (pdx_code rc = Prepare(cursor, record, field_number, &field); rc != PDX_OK) return Finish(rc);
+  if (value == nullptr) return Finish(PDX_ERR_INVALID_PARAMETER);
+  const uint8_t* data = static_cast<const uint8_t*>(record) + field->offset;
+  const bool is_blank = IsBlank(data, field->length);
+  switch (field->type) {
+    case FieldType::kNumber:
+    case FieldType::kMoney:
+    case FieldType::kTimestamp:
+      *value = is_blank ? 0 : DecodeDouble(data);
+      break;
+    case FieldType::kBcd:
+      *value = is_blank ? 0 : DecodeBcd(data, field->size_byte);
+      break;
+    default:
+      if (!IsIntegerType(field->type))
+        return Finish(FieldContext(PDX_ERR_INVALID_FIELD_TYPE, *field));
+      *value = is_blank ? 0 : static_cast<double>(DecodeInteger(data, field->length));
+  }
+  if (blank != nullptr) *blank = is_blank;
+  return PDX_OK;
+}
+
+pdx_code pdx_get_bytes(pdx_cursor* cursor, const void* record, int field_number, void* data,
+                       size_t size, size_t* length) {
+  Begin();
+  const Field* field;
+  if (pdx_code rc = Prepare(cursor, record, field_number, &field); rc != PDX_OK) return Finish(rc);
+  if (field->type != FieldType::kAlpha && field->type != FieldType::kBytes)
+    return Finish(FieldContext(PDX_ERR_INVALID_FIELD_TYPE, *field));
+  const uint8_t* bytes = static_cast<const uint8_t*>(record) + field->offset;
+  size_t n = field->length;
+  while (n > 0 && bytes[n - 1] == 0) --n;
+  if (length != nullptr) *length = n;
+  if (data != nullptr) std::memcpy(data, bytes, std::min(n, size));
+  return PDX_OK;
+}
+
+pdx_code pdx_blob_size(pdx_cursor* cursor, const void* record, int field_number, size_t* size) {
+  Begin();
+  const Field* field;
+  if (pdx_code rc = Prepare(cursor, record, field_number, &field); rc != PDX_OK) return Finish(rc);
+  if (size == nullptr) return Finish(PDX_ERR_INVALID_PARAMETER);
+  if (!IsBlobType(field->type)) return Finish(FieldContext(PDX_ERR_INVALID_FIELD_TYPE, *field));
+  BlobFile* blobs;
+  BlobValue value;
+  if (pdx_code rc = LocateBlob(cursor, *field, static_cast<const uint8_t*>(record), &blobs, &value);
+      rc != PDX_OK)
+    return Finish(rc);
+  *size = value.length;
+  return PDX_OK;
+}
+
+pdx_code pdx_blob_read(pdx_cursor* cursor, const void* record, int field_number, size_t offset,
+                       void* data, size_t size, size_t* read) {
+  Begin();
+  const Field* field;
+  if (pdx_code rc = Prepare(cursor, record, field_number, &field); rc != PDX_OK) return Finish(rc);
+  if (data == nullptr && size > 0) return Finish(PDX_ERR_INVALID_PARAMETER);
+  if (!IsBlobType(field->type)) return Finish(FieldContext(PDX_ERR_INVALID_FIELD_TYPE, *field));
+  const auto* bytes = static_cast<const uint8_t*>(record);
+  BlobFile* blobs;
+  BlobValue value;
+  if (pdx_code rc = LocateBlob(cursor, *field, bytes, &blobs, &value); rc != PDX_OK)
+    return Finish(rc);
+  size_t got = 0;
+  if (pdx_code rc = ReadBlobValue(blobs, *field, bytes, value, offset, data, size, &got);
+      rc != PDX_OK)
+    return Finish(FieldContext(rc, *field));
+  if (read != nullptr) *read = got;
+  return PDX_OK;
+}
+
+pdx_code pdx_init_record(pdx_cursor* cursor, void* record) {
+  Begin();
+  if (!ValidCursor(cursor)) return Finish(PDX_ERR_INVALID_HANDLE);
+  if (record == nullptr) return Finish(PDX_ERR_INVALID_PARAMETER);
+  std::memset(record, 0, cursor->cursor->record_size());
+  return PDX_OK;
+}
+
+pdx_code pdx_put_blank(pdx_cursor* cursor, void* record, int field_number) {
+  Begin();
+  const Field* field;
+  if (pdx_code rc = Prepare(cursor, record, field_number, &field); rc != PDX_OK) return Finish(rc);
+  std::memset(static_cast<uint8_t*>(record) + field->offset, 0, field->length);
+  return PDX_OK;
+}
+
+pdx_code pdx_put_text(pdx_cursor* cursor, void* record, int field_number, const char* text,
+                      size_t length) {
+  Begin();
+  const Field* field;
+  if (pdx_code rc = Prepare(cursor, record, field_number, &field); rc != PDX_OK) return Finish(rc);
+  if (text == nullptr && length > 0) return Finish(PDX_ERR_INVALID_PARAMETER);
+  if (IsBlobType(field->type))
+    return Finish(FieldContext(
+        Fail(PDX_ERR_NOT_SUPPORTED, "This build of the store only reads tables."), *field));
+  pdx_code rc = ParseFieldText(*field, std::string_view(text ? text : "", length),
+                               static_cast<uint8_t*>(record));
+  return Finish(rc == PDX_OK ? rc : FieldContext(rc, *field));
+}
+
+pdx_code pdx_put_int(pdx_cursor* cursor, void* record, int field_number, int64_t value) {
+  Begin();
+  const Field* field;
+  if (pdx_code rc = Prepare(cursor, record, field_number, &field); rc != PDX_OK) return Finish(rc);
+  uint8_t* data = static_cast<uint8_t*>(record) + field->offset;
+  switch (field->type) {
+    case FieldType::kNumber:
+    case FieldType::kMoney:
+    case FieldType::kTimestamp:
+      EncodeDouble(static_cast<double>(value), data);
+      return PDX_OK;
+    case FieldType::kBcd: {
+      uint8_t encoded[kBcdLength];
+      if (!EncodeBcdFromDouble(static_cast<double>(value), field->size_byte, encoded))
+        return Finish(FieldContext(PDX_ERR_OUT_OF_RANGE, *field));
+      std::memcpy(data, encoded, kBcdLength);
+      return PDX_OK;
+    }
+    case FieldType::kLogical:
+      value = value != 0;
+      break;
+    case FieldType::kTime:
+      if (value < 0 || value >= kMillisecondsPerDay)
+        return Finish(FieldContext(PDX_ERR_INVALID_TIME, *field));
+      break;
+    default:
+      if (!IsIntegerType(field->type))
+        return Finish(FieldContext(PDX_ERR_INVALID_FIELD_TYPE, *field));
+  }
+  uint8_t encoded[4];
+  if (!EncodeInteger(value, encoded, field->length))
+    return Finish(FieldContext(
+        field->type == FieldType::kDate ? PDX_ERR_INVALID_DATE : PDX_ERR_OUT_OF_RANGE, *field));
+  std::memcpy(data, encoded, field->length);
+  return PDX_OK;
+}
+
+pdx_code pdx_put_double(pdx_cursor* cursor, void* record, int field_number, double value) {
+  Begin();
+  const Field* field;
+  if (pdx_code rc = Prepare(cursor, record, field_number, &field); rc != PDX_OK) return Finish(rc);
+  if (std::isnan(value)) return Finish(FieldContext(PDX_ERR_OUT_OF_RANGE, *field));
+  uint8_t* data = static_cast<uint8_t*>(record) + field->offset;
+  uint8_t encoded[kBcdLength];
+  switch (field->type) {
+    case FieldType::kNumber:
+    case FieldType::kMoney:
+    case FieldType::kTimestamp:
+      EncodeDouble(value, data);
+      return PDX_OK;
+    case FieldType::kBcd:
+      if (!EncodeBcdFromDouble(value, field->size_byte, encoded))
+        return Finish(FieldContext(PDX_ERR_OUT_OF_RANGE, *field));
+      std::memcpy(data, encoded, kBcdLength);
+      return PDX_OK;
+    default:
+      if (!IsIntegerType(field->type))
+        return Finish(FieldContext(PDX_ERR_INVALID_FIELD_TYPE, *field));
+      if (value != std::trunc(value) || std::fabs(value) > 9e15)
+        return Finish(FieldContext(PDX_ERR_OUT_OF_RANGE, *field));
+  }
+  return pdx_put_int(cursor, record, field_number, static_cast<int64_t>(value));
+}
+
+pdx_code pdx_put_bytes(pdx_cursor* cursor, void* record, int field_number, const void* data,
+                       size_t length) {
+  Begin();
+  const Field* field;
+  if (pdx_code rc = Prepare(cursor, record, field_number, &field); rc != PDX_OK) return Finish(rc);
+  if (field->type != FieldType::kAlpha && field->type != FieldType::kBytes)
+    return Finish(FieldContext(PDX_ERR_INVALID_FIELD_TYPE, *field));
+  if (length > static_cast<size_t>(field->length) || (data == nullptr && length > 0))
+    return Finish(FieldContext(PDX_ERR_OUT_OF_RANGE, *field));
+  uint8_t* target = static_cast<uint8_t*>(record) + field->offset;
+  std::memset(target, 0, field->length);
+  if (length > 0) std::memcpy(target, data, length);
+  return PDX_OK;
+}
+
+pdx_code pdx_blob_write(pdx_cursor* cursor, void* record, int field_number, const void* data,
+                        size_t length) {
+  Begin();
+  (void)data, (void)length;
+  const Field* field;
+  if (pdx_code rc = Prepare(cursor, record, field_number, &field); rc != PDX_OK) return Finish(rc);
+  return Finish(Fail(PDX_ERR_NOT_SUPPORTED, "This build of the store only reads tables."));
+}
+
+}  // extern "C"

@@ -1,0 +1,125 @@
+#include "block_file.h"
+
+#include <algorithm>
+#include <atomic>
+
+#include "byte_order.h"
+#include "cipher.h"
+#include "error_context.h"
+#include "pdx_codes.h"
+
+namespace pdx {
+namespace {
+std::atomic<uint32_t> next_cache_id{1};
+}
+
+int BlockRecordCount(const uint8_t* block_header, int record_size, int block_size) {
+  const auto last = static_cast<int16_t>(LoadLe16(block_header + 4));
+  if (last < 0 || last % record_size != 0 || last > block_size - kBlockHeaderLength - record_size)
+    return 0;
+  return last / record_size + 1;
+}
+
+BlockFile::BlockFile(std::unique_ptr<File> file, std::string path, BlockCache* cache)
+    : file_(std::move(file)), path_(std::move(path)), cache_(cache), cache_id_(next_cache_id++) {}
+
+pdx_code BlockFile::Open(FileSystem* fs, const std::string& path, OpenMode mode, BlockCache* cache,
+                         std::unique_ptr<BlockFile>* out) {
+  std::unique_ptr<File> file;
+  if (pdx_code rc = fs->Open(path, mode, &file); rc != PDX_OK)
+    return AddErrorContext(rc, "File: " + path);
+  std::unique_ptr<BlockFile> block_file(new BlockFile(std::move(file), path, cache));
+  if (pdx_code rc = block_file->LoadHeader(); rc != PDX_OK) return rc;
+  *out = std::move(block_file);
+  return PDX_OK;
+}
+
+pdx_code BlockFile::Corrupt(pdx_code code, const std::string& what) {
+  AddErrorContext(code, "File: " + path_);
+  return AddErrorContext(code, what);
+}
+
+pdx_code BlockFile::LoadHeader() {
+  if (file_->Size(&length_) != PDX_OK) return Corrupt(PDX_ERR_READ, "cannot tell the file's size");
+  uint8_t start[4];
+  size_t got = 0;
+  if (file_->ReadAt(0, start, sizeof start, &got) != PDX_OK)
+    return Corrupt(PDX_ERR_READ, "cannot read the header");
+  if (got < sizeof start)
+    return Corrupt(PDX_ERR_CORRUPT_HEADER, "the file is shorter than a table header");
+  // The header's own size bounds the read; ParseTableHeader checks it further.
+  size_t header_size = LoadLe16(start + 2);
+  if (header_size < kFixedHeaderSize || header_size > length_)
+    return Corrupt(PDX_ERR_CORRUPT_HEADER,
+                   "header size " + std::to_string(header_size) + " does not fit the file");
+  std::vector<uint8_t> image(header_size);
+  if (file_->ReadAt(0, image.data(), header_size, &got) != PDX_OK || got != header_size)
+    return Corrupt(PDX_ERR_READ, "cannot read the header");
+  std::string why;
+  if (ParseTableHeader(image.data(), image.size(), length_, &header_, &why) != PDX_OK)
+    return Corrupt(PDX_ERR_CORRUPT_HEADER, why);
+  return PDX_OK;
+}
+
+pdx_code BlockFile::Refresh() {
+  cache_->DropFile(cache_id_);
+  return LoadHeader();
+}
+
+pdx_code BlockFile::LocateBlock(uint32_t block, uint64_t* offset, size_t* available) {
+  if (block == 0 || block > header_.file_blocks)
+    return Corrupt(PDX_ERR_CORRUPT_FILE, "block number " + std::to_string(block) +
+                                             " lies outside the file's " +
+                                             std::to_string(header_.file_blocks) + " blocks");
+  *offset = header_.BlockOffset(block);
+  if (*offset + kBlockHeaderLength > length_)
+    return Corrupt(PDX_ERR_CORRUPT_FILE,
+                   "block " + std::to_string(block) + " lies beyond the end of the file");
+  *available = static_cast<size_t>(std::min<uint64_t>(header_.BlockSize(), length_ - *offset));
+  return PDX_OK;
+}
+
+pdx_code BlockFile::ReadBlock(uint32_t block, BlockView* view) {
+  size_t size = 0;
+  const uint8_t* data = cache_->Find(cache_id_, block, &size);
+  if (data == nullptr) {
+    uint64_t offset;
+    if (pdx_code rc = LocateBlock(block, &offset, &size); rc != PDX_OK) return rc;
+    uint8_t* buffer = cache_->Insert(cache_id_, block, size);
+    size_t got = 0;
+    if (file_->ReadAt(offset, buffer, size, &got) != PDX_OK || got != size) {
+      cache_->Drop(cache_id_, block);
+      return Corrupt(PDX_ERR_READ, "cannot read block " + std::to_string(block));
+    }
+    if (key_ != 0) DecryptBlock(key_, block, buffer, size);
+    data = buffer;
+  }
+  const int record_size = header_.record_size;
+  view->data = data;
+  view->size = size;
+  view->next = LoadLe16(data);
+  view->prev = LoadLe16(data + 2);
+  view->count = BlockRecordCount(data, record_size, header_.BlockSize());
+  view->record_size = record_size;
+  if (kBlockHeaderLength + static_cast<size_t>(view->count) * record_size > size)
+    return Corrupt(PDX_ERR_CORRUPT_FILE, "the records of block " + std::to_string(block) +
+                                             " run past the end of the file");
+  return PDX_OK;
+}
+
+pdx_code BlockFile::ReadBlockStart(uint32_t block, size_t n, std::vector<uint8_t>* bytes) {
+  uint64_t offset;
+  size_t available;
+  if (pdx_code rc = LocateBlock(block, &offset, &available); rc != PDX_OK) return rc;
+  // Decryption works on whole chunks, so read the chunks that hold n bytes.
+  size_t want = key_ != 0 ? (n + kCipherChunk - 1) / kCipherChunk * kCipherChunk : n;
+  want = std::min(want, available);
+  bytes->resize(want);
+  size_t got = 0;
+  if (file_->ReadAt(offset, bytes->data(), want, &got) != PDX_OK || got != want)
+    return Corrupt(PDX_ERR_READ, "cannot read block " + std::to_string(block));
+  if (key_ != 0) DecryptBlock(key_, block, bytes->data(), want);
+  return PDX_OK;
+}
+
+}  // namespace pdx

@@ -1,0 +1,77 @@
+// One file of the block layout (.DB, .PX, secondary index files): its header
+// and its blocks, read through a block cache and decrypted when the file is
+// protected. Every block number is checked against the header and the file's
+// length before it is read.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "block_cache.h"
+#include "file_system.h"
+#include "table_header.h"
+
+namespace pdx {
+
+inline constexpr int kBlockHeaderLength = 6;
+
+// A block as read: its links and its records, all checked against its size.
+struct BlockView {
+  const uint8_t* data = nullptr;
+  size_t size = 0;  // less than the block size only for a short last block
+  uint16_t next = 0;
+  uint16_t prev = 0;
+  int count = 0;  // records that the block holds
+  int record_size = 0;
+  const uint8_t* Record(int i) const { return data + kBlockHeaderLength + i * record_size; }
+};
+
+// The number of records a block header declares, or 0 when its last-record
+// offset is impossible (such blocks are read as empty).
+int BlockRecordCount(const uint8_t* block_header, int record_size, int block_size);
+
+class BlockFile {
+ public:
+  // Opens path and parses its header. Answers PDX_ERR_CORRUPT_HEADER (with
+  // the reason as context) for a damaged header.
+  static pdx_code Open(FileSystem* fs, const std::string& path, OpenMode mode, BlockCache* cache,
+                       std::unique_ptr<BlockFile>* out);
+
+  const TableHeader& header() const { return header_; }
+  const std::string& path() const { return path_; }
+  File* file() { return file_.get(); }
+  uint64_t length() const { return length_; }
+  uint32_t cache_id() const { return cache_id_; }
+  const BlockCache& cache() const { return *cache_; }
+  // The key blocks are decrypted with; 0 for none.
+  void set_key(uint32_t key) { key_ = key; }
+
+  // Block (1-based, up to the header's file block count) through the cache.
+  // A block whose records do not fit the file answers PDX_ERR_CORRUPT_FILE.
+  pdx_code ReadBlock(uint32_t block, BlockView* view);
+  // The first n bytes of a block read directly, not through the cache (for
+  // walks over every block that must not evict the working set).
+  pdx_code ReadBlockStart(uint32_t block, size_t n, std::vector<uint8_t>* bytes);
+
+  // Where block lies in the file and how many of its bytes the file holds.
+  pdx_code LocateBlock(uint32_t block, uint64_t* offset, size_t* available);
+
+  // Re-reads the header and the length and forgets cached blocks.
+  pdx_code Refresh();
+
+ private:
+  BlockFile(std::unique_ptr<File> file, std::string path, BlockCache* cache);
+  pdx_code LoadHeader();
+  pdx_code Corrupt(pdx_code code, const std::string& what);
+
+  std::unique_ptr<File> file_;
+  std::string path_;
+  BlockCache* cache_;
+  uint32_t cache_id_;
+  uint32_t key_ = 0;
+  uint64_t length_ = 0;
+  TableHeader header_;
+};
+
+}  // namespace pdx

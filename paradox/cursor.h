@@ -1,0 +1,84 @@
+// A position in a table's rows, in table order (the block chain's order,
+// which is key order for keyed tables), optionally limited to a key range.
+//
+// Moving forward follows the blocks' links and needs nothing else, so a scan
+// reads each block once. Row numbers, moving backward, finding keys and
+// ranges use the table's chain index, built on first need.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "table.h"
+
+namespace pdx {
+
+class Cursor {
+ public:
+  explicit Cursor(Table* table) : table_(table) {}
+
+  Table* table() { return table_; }
+  int record_size() const { return table_->header().record_size; }
+
+  pdx_code SetToBegin();
+  pdx_code SetToEnd();
+  // Move one row and copy it into record (may be null).
+  pdx_code Next(uint8_t* record);
+  pdx_code Prior(uint8_t* record);
+  pdx_code GetRecord(uint8_t* record);
+  bool on_row() const { return state_ == State::kOnRow; }
+
+  // 1-based within the range when one is set.
+  pdx_code SetToRecordNumber(int64_t number);
+  pdx_code GetRecordNumber(int64_t* number);
+  pdx_code GetRecordCount(int64_t* count);
+
+  pdx_code FindNearest(const uint8_t* key, int fields, int prefix);
+  struct Bound {
+    std::vector<uint8_t> key;  // a record buffer; empty: no bound
+    int fields = 0;
+    int prefix = 0;
+    bool inclusive = true;
+  };
+  pdx_code SetRange(const Bound& low, const Bound& high);
+  pdx_code ResetRange();
+
+  int BookmarkSize() const;
+  pdx_code GetBookmark(uint8_t* bookmark);
+  pdx_code SetToBookmark(const uint8_t* bookmark);
+  pdx_code CompareBookmarks(const uint8_t* a, const uint8_t* b, int* order);
+
+  // Re-reads the table and finds the current row again (by its key, or by
+  // its number in an unkeyed table).
+  pdx_code Refresh();
+
+ private:
+  enum class State { kBegin, kOnRow, kEnd };
+
+  pdx_code CheckKeyArguments(int fields, int prefix) const;
+  pdx_code View(const BlockView** view);
+  pdx_code EnterBlock(uint16_t block);
+  pdx_code FollowChain(uint16_t next);
+  pdx_code MoveToRow(int64_t row);
+  pdx_code CurrentRow(int64_t* row);
+  // The first row whose key is after (strict) or at the key.
+  pdx_code LowerBound(const uint8_t* key, int fields, int prefix, bool strict, int64_t* row);
+  pdx_code RangeLimits(int64_t* low, int64_t* high);
+  pdx_code ApplyRange();
+  pdx_code CorruptChain(const std::string& what);
+
+  Table* table_;
+  State state_ = State::kBegin;
+  uint16_t block_ = 0;
+  int slot_ = 0;
+  int64_t row_ = -1;  // 0-based in the whole table; -1 while unknown
+  int hops_ = 0;      // blocks followed since the position was fixed, against cycles
+  BlockView view_;
+  uint64_t view_generation_ = UINT64_MAX;
+
+  bool has_range_ = false;
+  Bound range_low_, range_high_;
+  int64_t range_first_ = 0, range_end_ = 0;  // rows [first, end)
+};
+
+}  // namespace pdx

@@ -1,0 +1,82 @@
+#include "engine_config.h"
+
+#include <dlfcn.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace pdx {
+namespace {
+
+std::string Trim(const std::string& text) {
+  size_t first = 0, last = text.size();
+  while (first < last && std::isspace(static_cast<unsigned char>(text[first]))) ++first;
+  while (last > first && std::isspace(static_cast<unsigned char>(text[last - 1]))) --last;
+  return text.substr(first, last - first);
+}
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool ReadFile(const std::string& path, std::string* text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  *text = buffer.str();
+  return true;
+}
+
+std::string ModuleDirectory() {
+  Dl_info info;
+  if (dladdr(reinterpret_cast<void*>(&LoadEngineConfig), &info) == 0 || info.dli_fname == nullptr)
+    return {};
+  std::string path = info.dli_fname;
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+}  // namespace
+
+std::string EngineConfig::AliasPath(const std::string& alias) const {
+  auto it = aliases.find(Upper(alias));
+  return it == aliases.end() ? std::string() : it->second;
+}
+
+EngineConfig ParseEngineConfig(const std::string& text) {
+  EngineConfig config;
+  std::istringstream lines(text);
+  std::string line, section;
+  while (std::getline(lines, line)) {
+    line = Trim(line);
+    if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+    if (line.front() == '[' && line.back() == ']') {
+      section = Upper(Trim(line.substr(1, line.size() - 2)));
+      continue;
+    }
+    size_t equals = line.find('=');
+    if (section != "ALIASES" || equals == std::string::npos) continue;
+    std::string name = Trim(line.substr(0, equals));
+    if (!name.empty()) config.aliases[Upper(name)] = Trim(line.substr(equals + 1));
+  }
+  return config;
+}
+
+EngineConfig LoadEngineConfig() {
+  std::string text;
+  if (const char* path = std::getenv("PDX_CONFIG"); path != nullptr && *path != '\0') {
+    ReadFile(path, &text);
+    return ParseEngineConfig(text);
+  }
+  const std::string directory = ModuleDirectory();
+  if (!directory.empty() && (ReadFile(directory + "/engine.cfg", &text) ||
+                             ReadFile(directory + "/../lib/engine.cfg", &text)))
+    return ParseEngineConfig(text);
+  return {};
+}
+
+}  // namespace pdx

@@ -1,0 +1,25 @@
+// The context lines of the error being reported (the file, table or field
+// concerned). Inner code adds lines as a failure travels up; the interface
+// layer clears them when a call starts and keeps them with the code when the
+// call fails, so pdx_last_error can show both.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "pdx.h"
+
+namespace pdx {
+
+void ClearErrorContext();
+// Adds a line unless the same line is already there; answers code, so a
+// failure can be passed up in one statement.
+pdx_code AddErrorContext(pdx_code code, const std::string& line);
+const std::vector<std::string>& ErrorContext();
+// Drops the lines added since size() was mark, after a failure was recovered from.
+void TruncateErrorContext(size_t mark);
+
+// The engine's English text for code; empty for an unknown code.
+const char* CodeText(pdx_code code);
+
+}  // namespace pdx

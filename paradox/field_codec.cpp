@@ -1,0 +1,497 @@
+#include "field_codec.h"
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "pdx_codes.h"
+
+namespace pdx {
+namespace {
+
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+// Days from 1970-01-01 to the day number's epoch (day 1 = 0001-01-01).
+constexpr int64_t kDayNumberOfUnixEpoch = 719163;
+
+int64_t FloorDiv(int64_t a, int64_t b) {
+  return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
+
+int DaysInMonth(int64_t year, int month) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+void AppendPadded(int64_t value, int width, std::string* out) {
+  char buffer[24];
+  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  for (int pad = width - static_cast<int>(end - buffer); pad > 0; --pad) out->push_back('0');
+  out->append(buffer, end);
+}
+
+void AppendDate(int64_t day_number, std::string* out) {
+  int64_t year;
+  int month, day;
+  CivilFromDayNumber(day_number, &year, &month, &day);
+  if (year < 0) out->push_back('-');
+  AppendPadded(year < 0 ? -year : year, 4, out);
+  out->push_back('-');
+  AppendPadded(month, 2, out);
+  out->push_back('-');
+  AppendPadded(day, 2, out);
+}
+
+void AppendTime(int64_t milliseconds, std::string* out) {
+  if (milliseconds < 0) {
+    out->push_back('-');
+    milliseconds = -milliseconds;
+  }
+  AppendPadded(milliseconds / 3600000, 2, out);
+  out->push_back(':');
+  AppendPadded(milliseconds / 60000 % 60, 2, out);
+  out->push_back(':');
+  AppendPadded(milliseconds / 1000 % 60, 2, out);
+  out->push_back('.');
+  AppendPadded(milliseconds % 1000, 3, out);
+}
+
+void AppendDouble(double value, std::string* out) {
+  char buffer[40];
+  auto [end, ec] =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
+  out->append(buffer, end);
+}
+
+// Digits of a BCD value, most significant first, sign applied separately.
+void BcdDigits(const uint8_t* data, char digits[32], bool* negative) {
+  *negative = (data[0] & 0x80) == 0;
+  for (int i = 0; i < 32; ++i) {
+    uint8_t nibble = (i % 2 == 0) ? data[1 + i / 2] >> 4 : data[1 + i / 2] & 0x0F;
+    if (*negative) nibble ^= 0x0F;
+    // Some writers leave nibbles above 9 in the low-order digits; read them as 0.
+    digits[i] = static_cast<char>('0' + (nibble <= 9 ? nibble : 0));
+  }
+}
+
+int ClampDecimals(int decimals) {
+  return decimals < 0 ? 0 : decimals > 32 ? 32 : decimals;
+}
+
+void AppendBcd(const uint8_t* data, int decimals, std::string* out) {
+  decimals = ClampDecimals(decimals);
+  char digits[32];
+  bool negative;
+  BcdDigits(data, digits, &negative);
+  int first = 0;
+  while (first < 32 - decimals - 1 && digits[first] == '0') ++first;
+  bool zero = true;
+  for (char d : digits) zero = zero && d == '0';
+  if (negative && !zero) out->push_back('-');
+  if (32 - decimals == 0) {
+    out->push_back('0');
+  } else {
+    out->append(digits + first, 32 - decimals - first);
+  }
+  if (decimals > 0) {
+    out->push_back('.');
+    out->append(digits + 32 - decimals, decimals);
+  }
+}
+
+// Parses "[-]digits[.digits]" into 32 digits with the given decimals.
+bool EncodeBcdText(std::string_view text, int decimals, uint8_t* data) {
+  decimals = ClampDecimals(decimals);
+  bool negative = !text.empty() && text[0] == '-';
+  if (negative) text.remove_prefix(1);
+  size_t dot = text.find('.');
+  std::string_view whole = text.substr(0, dot);
+  std::string_view fraction = dot == std::string_view::npos ? "" : text.substr(dot + 1);
+  if (whole.empty() && fraction.empty()) return false;
+  if (dot != std::string_view::npos && fraction.empty()) return false;
+  for (char c : whole)
+    if (c < '0' || c > '9') return false;
+  for (char c : fraction)
+    if (c < '0' || c > '9') return false;
+  while (whole.size() > 1 && whole[0] == '0') whole.remove_prefix(1);
+  if (whole == "0" && 32 - decimals == 0) whole = "";
+  while (fraction.size() > static_cast<size_t>(decimals) && fraction.back() == '0')
+    fraction.remove_suffix(1);
+  if (fraction.size() > static_cast<size_t>(decimals)) return false;
+  if (whole.size() > static_cast<size_t>(32 - decimals)) return false;
+  uint8_t digits[32] = {};
+  const size_t whole_start = 32 - decimals - whole.size();
+  for (size_t i = 0; i < whole.size(); ++i) digits[whole_start + i] = whole[i] - '0';
+  for (size_t i = 0; i < fraction.size(); ++i) digits[32 - decimals + i] = fraction[i] - '0';
+  bool zero = true;
+  for (uint8_t d : digits) zero = zero && d == 0;
+  negative = negative && !zero;
+  data[0] = static_cast<uint8_t>((negative ? 0x00 : 0x80) | 0x40 | decimals);
+  for (int i = 0; i < 16; ++i) {
+    uint8_t byte = static_cast<uint8_t>((digits[2 * i] << 4) | digits[2 * i + 1]);
+    data[1 + i] = negative ? static_cast<uint8_t>(byte ^ 0xFF) : byte;
+  }
+  return true;
+}
+
+bool ParseInt(std::string_view text, int64_t* value) {
+  if (text.empty()) return false;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), *value);
+  return ec == std::errc() && end == text.data() + text.size();
+}
+
+// "[-]YYYY-MM-DD"; the year has at least four digits.
+bool ParseDate(std::string_view text, int64_t* day_number) {
+  bool negative = !text.empty() && text[0] == '-';
+  if (negative) text.remove_prefix(1);
+  size_t dash = text.find('-');
+  if (dash == std::string_view::npos || dash < 4 || text.size() != dash + 6 ||
+      text[dash + 3] != '-')
+    return false;
+  int64_t year, month, day;
+  if (!ParseInt(text.substr(0, dash), &year) || !ParseInt(text.substr(dash + 1, 2), &month) ||
+      !ParseInt(text.substr(dash + 4, 2), &day) || year < 0 || year > 9999999)
+    return false;
+  if (negative) year = -year;
+  if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, static_cast<int>(month)))
+    return false;
+  *day_number = DayNumberFromCivil(year, static_cast<int>(month), static_cast<int>(day));
+  return true;
+}
+
+// "HH:MM:SS[.m[m[m]]]" within one day.
+bool ParseTime(std::string_view text, int64_t* milliseconds) {
+  if (text.size() < 8 || text[2] != ':' || text[5] != ':') return false;
+  int64_t h, m, s, ms = 0;
+  if (!ParseInt(text.substr(0, 2), &h) || !ParseInt(text.substr(3, 2), &m) ||
+      !ParseInt(text.substr(6, 2), &s))
+    return false;
+  if (text.size() > 8) {
+    std::string_view fraction = text.substr(9);
+    if (text[8] != '.' || fraction.empty() || fraction.size() > 3 || !ParseInt(fraction, &ms) ||
+        fraction[0] == '-' || fraction[0] == '+')
+      return false;
+    for (size_t i = fraction.size(); i < 3; ++i) ms *= 10;
+  }
+  if (h < 0 || h > 23 || m < 0 || m > 59 || s < 0 || s > 59) return false;
+  *milliseconds = ((h * 60 + m) * 60 + s) * 1000 + ms;
+  return true;
+}
+
+bool ParseDouble(std::string_view text, double* value) {
+  if (text.empty()) return false;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), *value);
+  return ec == std::errc() && end == text.data() + text.size() && !std::isnan(*value);
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+bool IsBlank(const uint8_t* data, size_t length) {
+  for (size_t i = 0; i < length; ++i)
+    if (data[i] != 0) return false;
+  return true;
+}
+
+int64_t DecodeInteger(const uint8_t* data, int length) {
+  switch (length) {
+    case 1:
+      return static_cast<int8_t>(data[0] ^ 0x80);
+    case 2:
+      return static_cast<int16_t>(((data[0] ^ 0x80) << 8) | data[1]);
+    default:
+      return static_cast<int32_t>((static_cast<uint32_t>(data[0] ^ 0x80) << 24) |
+                                  (static_cast<uint32_t>(data[1]) << 16) |
+                                  (static_cast<uint32_t>(data[2]) << 8) | data[3]);
+  }
+}
+
+bool EncodeInteger(int64_t value, uint8_t* data, int length) {
+  const int64_t limit = (int64_t{1} << (8 * length - 1)) - 1;
+  if (value < -limit || value > limit) return false;
+  auto bits = static_cast<uint64_t>(value);
+  for (int i = 0; i < length; ++i) data[i] = static_cast<uint8_t>(bits >> (8 * (length - 1 - i)));
+  data[0] ^= 0x80;
+  return true;
+}
+
+double DecodeDouble(const uint8_t* data) {
+  uint64_t bits = 0;
+  for (int i = 0; i < 8; ++i) bits = (bits << 8) | data[i];
+  bits = (bits & (uint64_t{1} << 63)) ? bits & ~(uint64_t{1} << 63) : ~bits;
+  return std::bit_cast<double>(bits);
+}
+
+void EncodeDouble(double value, uint8_t* data) {
+  auto bits = std::bit_cast<uint64_t>(value);
+  bits = (bits & (uint64_t{1} << 63)) ? ~bits : bits | (uint64_t{1} << 63);
+  for (int i = 0; i < 8; ++i) data[i] = static_cast<uint8_t>(bits >> (8 * (7 - i)));
+}
+
+double DecodeBcd(const uint8_t* data, int decimals) {
+  std::string text;
+  AppendBcd(data, decimals, &text);
+  double value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
+bool EncodeBcdFromDouble(double value, int decimals, uint8_t* data) {
+  if (!std::isfinite(value) || std::fabs(value) >= 1e32) return false;
+  char text[80];
+  int n = std::snprintf(text, sizeof text, "%.*f", ClampDecimals(decimals), value);
+  if (n <= 0 || n >= static_cast<int>(sizeof text)) return false;
+  return EncodeBcdText(std::string_view(text, n), decimals, data);
+}
+
+int64_t DayNumberFromCivil(int64_t year, int month, int day) {
+  year -= month <= 2;
+  const int64_t era = FloorDiv(year, 400);
+  const int64_t year_of_era = year - era * 400;
+  const int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  return era * 146097 + day_of_era - 719468 + kDayNumberOfUnixEpoch;
+}
+
+void CivilFromDayNumber(int64_t day_number, int64_t* year, int* month, int* day) {
+  const int64_t z = day_number - kDayNumberOfUnixEpoch + 719468;
+  const int64_t era = FloorDiv(z, 146097);
+  const int64_t day_of_era = z - era * 146097;
+  const int64_t year_of_era =
+      (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
+  const int64_t day_of_year =
+      day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+  const int64_t mp = (5 * day_of_year + 2) / 153;
+  *day = static_cast<int>(day_of_year - (153 * mp + 2) / 5 + 1);
+  *month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  *year = year_of_era + era * 400 + (*month <= 2);
+}
+
+void AppendEscaped(const uint8_t* data, size_t length, std::string* out) {
+  size_t run = 0;  // start of the bytes copied as they are
+  for (size_t i = 0; i < length; ++i) {
+    const uint8_t c = data[i];
+    if (c >= 0x20 && c != 0x7F && c != '\\') continue;
+    out->append(reinterpret_cast<const char*>(data + run), i - run);
+    run = i + 1;
+    switch (c) {
+      case '\\':
+        out->append("\\\\");
+        break;
+      case '\t':
+        out->append("\\t");
+        break;
+      case '\n':
+        out->append("\\n");
+        break;
+      case '\r':
+        out->append("\\r");
+        break;
+      default: {
+        const char hex[4] = {'\\', 'x', kHexDigits[c >> 4], kHexDigits[c & 0x0F]};
+        out->append(hex, 4);
+      }
+    }
+  }
+  out->append(reinterpret_cast<const char*>(data + run), length - run);
+}
+
+void AppendHex(const uint8_t* data, size_t length, std::string* out) {
+  size_t start = out->size();
+  out->resize(start + 2 * length);
+  char* p = out->data() + start;
+  for (size_t i = 0; i < length; ++i) {
+    p[2 * i] = kHexDigits[data[i] >> 4];
+    p[2 * i + 1] = kHexDigits[data[i] & 0x0F];
+  }
+}
+
+bool ParseEscaped(std::string_view text, std::string* bytes) {
+  bytes->clear();
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c != '\\') {
+      bytes->push_back(c);
+      continue;
+    }
+    if (++i == text.size()) return false;
+    switch (text[i]) {
+      case '\\':
+        bytes->push_back('\\');
+        break;
+      case 't':
+        bytes->push_back('\t');
+        break;
+      case 'n':
+        bytes->push_back('\n');
+        break;
+      case 'r':
+        bytes->push_back('\r');
+        break;
+      case 'x': {
+        if (i + 2 >= text.size()) return false;
+        int high = HexValue(text[i + 1]), low = HexValue(text[i + 2]);
+        if (high < 0 || low < 0) return false;
+        bytes->push_back(static_cast<char>(high * 16 + low));
+        i += 2;
+        break;
+      }
+      default:
+        return false;
+    }
+  }
+  return true;
+}
+
+bool ParseHex(std::string_view text, std::string* bytes) {
+  bytes->clear();
+  if (text.size() % 2 != 0) return false;
+  for (size_t i = 0; i < text.size(); i += 2) {
+    int high = HexValue(text[i]), low = HexValue(text[i + 1]);
+    if (high < 0 || low < 0) return false;
+    bytes->push_back(static_cast<char>(high * 16 + low));
+  }
+  return true;
+}
+
+void AppendFieldText(const Field& field, const uint8_t* record, std::string* out) {
+  const uint8_t* data = record + field.offset;
+  if (IsBlank(data, field.length)) return;
+  switch (field.type) {
+    case FieldType::kAlpha: {
+      size_t length = field.length;
+      while (length > 0 && data[length - 1] == 0) --length;
+      AppendEscaped(data, length, out);
+      break;
+    }
+    case FieldType::kBytes: {
+      size_t length = field.length;
+      while (length > 0 && data[length - 1] == 0) --length;
+      AppendHex(data, length, out);
+      break;
+    }
+    case FieldType::kShort:
+    case FieldType::kLong:
+    case FieldType::kAutoIncrement: {
+      char buffer[24];
+      auto [end, ec] =
+          std::to_chars(buffer, buffer + sizeof buffer, DecodeInteger(data, field.length));
+      out->append(buffer, end);
+      break;
+    }
+    case FieldType::kNumber:
+    case FieldType::kMoney:
+      AppendDouble(DecodeDouble(data), out);
+      break;
+    case FieldType::kLogical:
+      out->push_back(DecodeInteger(data, 1) != 0 ? 'T' : 'F');
+      break;
+    case FieldType::kDate:
+      AppendDate(DecodeInteger(data, 4), out);
+      break;
+    case FieldType::kTime:
+      AppendTime(DecodeInteger(data, 4), out);
+      break;
+    case FieldType::kTimestamp: {
+      double value = DecodeDouble(data);
+      // Values no calendar can show (stray bytes) keep their number, so that
+      // nothing is hidden.
+      if (!std::isfinite(value) || std::fabs(value) > 1e17) {
+        AppendDouble(value, out);
+        break;
+      }
+      const auto milliseconds = static_cast<int64_t>(std::llround(value));
+      AppendDate(FloorDiv(milliseconds, kMillisecondsPerDay), out);
+      out->push_back(' ');
+      AppendTime(milliseconds - FloorDiv(milliseconds, kMillisecondsPerDay) * kMillisecondsPerDay,
+                 out);
+      break;
+    }
+    case FieldType::kBcd:
+      AppendBcd(data, field.size_byte, out);
+      break;
+    case FieldType::kMemo:
+    case FieldType::kBlob:
+    case FieldType::kFormattedMemo:
+    case FieldType::kOle:
+    case FieldType::kGraphic:
+      break;  // their values live in the blob file; the caller reads them
+  }
+}
+
+pdx_code ParseFieldText(const Field& field, std::string_view text, uint8_t* record) {
+  uint8_t value[256] = {};
+  if (!text.empty()) {
+    switch (field.type) {
+      case FieldType::kAlpha:
+      case FieldType::kBytes: {
+        std::string bytes;
+        bool ok =
+            field.type == FieldType::kAlpha ? ParseEscaped(text, &bytes) : ParseHex(text, &bytes);
+        if (!ok || bytes.size() > static_cast<size_t>(field.length)) return PDX_ERR_OUT_OF_RANGE;
+        std::memcpy(value, bytes.data(), bytes.size());
+        break;
+      }
+      case FieldType::kShort:
+      case FieldType::kLong:
+      case FieldType::kAutoIncrement: {
+        int64_t number;
+        if (!ParseInt(text, &number) || !EncodeInteger(number, value, field.length))
+          return PDX_ERR_OUT_OF_RANGE;
+        break;
+      }
+      case FieldType::kNumber:
+      case FieldType::kMoney: {
+        double number;
+        if (!ParseDouble(text, &number)) return PDX_ERR_OUT_OF_RANGE;
+        EncodeDouble(number, value);
+        break;
+      }
+      case FieldType::kLogical:
+        if (text != "T" && text != "F") return PDX_ERR_OUT_OF_RANGE;
+        EncodeInteger(text == "T" ? 1 : 0, value, 1);
+        break;
+      case FieldType::kDate: {
+        int64_t day_number;
+        if (!ParseDate(text, &day_number) || !EncodeInteger(day_number, value, 4))
+          return PDX_ERR_INVALID_DATE;
+        break;
+      }
+      case FieldType::kTime: {
+        int64_t milliseconds;
+        if (!ParseTime(text, &milliseconds)) return PDX_ERR_INVALID_TIME;
+        EncodeInteger(milliseconds, value, 4);
+        break;
+      }
+      case FieldType::kTimestamp: {
+        size_t space = text.find(' ');
+        int64_t day_number, milliseconds;
+        if (space == std::string_view::npos || !ParseDate(text.substr(0, space), &day_number) ||
+            !ParseTime(text.substr(space + 1), &milliseconds))
+          return PDX_ERR_INVALID_DATETIME;
+        EncodeDouble(static_cast<double>(day_number * kMillisecondsPerDay + milliseconds), value);
+        break;
+      }
+      case FieldType::kBcd:
+        if (!EncodeBcdText(text, field.size_byte, value)) return PDX_ERR_OUT_OF_RANGE;
+        break;
+      default:
+        return PDX_ERR_INVALID_FIELD_TYPE;
+    }
+  } else if (IsBlobType(field.type)) {
+    return PDX_ERR_INVALID_FIELD_TYPE;
+  }
+  std::memcpy(record + field.offset, value, field.length);
+  return PDX_OK;
+}
+
+}  // namespace pdx

@@ -1,0 +1,51 @@
+// The record encoding of field values, both ways, and the dump-format text of
+// every type (dump-format.md beside this file describes the text exactly).
+// Numbers, dates and times are stored big-endian with the sign bit flipped so
+// that stored bytes compare like the values; all-zero bytes are blank.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "field_type.h"
+#include "pdx.h"
+
+namespace pdx {
+
+inline constexpr int64_t kMillisecondsPerDay = 86400000;
+
+bool IsBlank(const uint8_t* data, size_t length);
+
+// S (2 bytes), I, +, D, T (4 bytes), L (1 byte).
+int64_t DecodeInteger(const uint8_t* data, int length);
+// False when value does not fit (the most negative value is blank's code).
+bool EncodeInteger(int64_t value, uint8_t* data, int length);
+
+// N, $, @.
+double DecodeDouble(const uint8_t* data);
+void EncodeDouble(double value, uint8_t* data);
+
+// BCD (17 bytes) with the field's declared decimals. The double forms round.
+double DecodeBcd(const uint8_t* data, int decimals);
+bool EncodeBcdFromDouble(double value, int decimals, uint8_t* data);
+
+// Day numbers: 1 = 0001-01-01 in the proleptic Gregorian calendar.
+int64_t DayNumberFromCivil(int64_t year, int month, int day);
+void CivilFromDayNumber(int64_t day_number, int64_t* year, int* month, int* day);
+
+// Dump-format text of a field that is not a blob (blank: empty).
+void AppendFieldText(const Field& field, const uint8_t* record, std::string* out);
+// Memo text (M, F) and binary values (B, O, G, Y) in the dump format.
+void AppendEscaped(const uint8_t* data, size_t length, std::string* out);
+void AppendHex(const uint8_t* data, size_t length, std::string* out);
+bool ParseEscaped(std::string_view text, std::string* bytes);
+bool ParseHex(std::string_view text, std::string* bytes);
+
+// Parses dump-format text into the field of record (not for blob fields). An
+// empty text stores blank. On failure answers PDX_ERR_OUT_OF_RANGE or a
+// date/time code and leaves record as it was.
+pdx_code ParseFieldText(const Field& field, std::string_view text, uint8_t* record);
+
+}  // namespace pdx

@@ -1,0 +1,167 @@
+#include "table.h"
+
+#include <strings.h>
+
+#include "cipher.h"
+#include "error_context.h"
+#include "pdx_codes.h"
+
+namespace pdx {
+namespace {
+
+bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() &&
+         strcasecmp(text.c_str() + text.size() - suffix.size(), suffix.c_str()) == 0;
+}
+
+std::string FileNameOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+pdx_code Table::Open(FileSystem* fs, const std::string& directory, const std::string& name,
+                     const Options& options, std::unique_ptr<Table>* out) {
+  if (name.empty() || name.find('/') != std::string::npos)
+    return AddErrorContext(PDX_ERR_INVALID_TABLE_NAME, "Table: " + name);
+  const std::string file_name = EndsWithNoCase(name, ".db") ? name : name + ".DB";
+  const std::string path = FindFileNoCase(fs, directory, file_name);
+  if (path.empty())
+    return AddErrorContext(PDX_ERR_TABLE_NOT_FOUND, "Table: " + directory + "/" + file_name);
+
+  std::unique_ptr<Table> table(new Table());
+  table->fs_ = fs;
+  table->directory_ = directory;
+  const std::string found = FileNameOf(path);
+  table->stem_ = found.substr(0, found.size() - 3);
+  table->cache_ = std::make_unique<BlockCache>(options.cache_budget);
+  table->read_only_ = !options.write;
+  pdx_code rc = BlockFile::Open(fs, path, options.write ? OpenMode::kReadWrite : OpenMode::kRead,
+                                table->cache_.get(), &table->data_);
+  if (options.write && (rc == PDX_ERR_TABLE_READ_ONLY || rc == PDX_ERR_DIRECTORY_READ_ONLY)) {
+    ClearErrorContext();
+    table->read_only_ = true;
+    rc = BlockFile::Open(fs, path, OpenMode::kRead, table->cache_.get(), &table->data_);
+  }
+  if (rc != PDX_OK) return rc;
+
+  const TableHeader& h = table->header();
+  if (h.kind() != FileKind::kKeyedData && h.kind() != FileKind::kUnkeyedData) {
+    AddErrorContext(PDX_ERR_CORRUPT_HEADER, "File: " + path);
+    return AddErrorContext(PDX_ERR_CORRUPT_HEADER, "the file is an index, not a table");
+  }
+  if (const uint32_t key = h.EncryptionKey(); key != 0) {
+    bool known = false;
+    for (const std::string& password : options.passwords)
+      known = known || PasswordChecksum(password) == key;
+    if (!known) return AddErrorContext(PDX_ERR_PASSWORD_REQUIRED, "Table: " + path);
+    table->key_ = key;
+    table->data_->set_key(key);
+  }
+  table->key_compare_ = KeyCompare(h);
+  *out = std::move(table);
+  return PDX_OK;
+}
+
+std::string Table::CompanionPath(const std::string& extension) const {
+  return FindFileNoCase(fs_, directory_, stem_ + extension);
+}
+
+pdx_code Table::OpenPrimaryIndex() {
+  const std::string path = CompanionPath(".PX");
+  if (path.empty()) return PDX_ERR_FILE_NOT_FOUND;
+  if (pdx_code rc = BlockFile::Open(fs_, path, OpenMode::kRead, cache_.get(), &primary_);
+      rc != PDX_OK)
+    return rc;
+  // An index file carries its own key, and is often left unscrambled.
+  primary_->set_key(primary_->header().EncryptionKey());
+  return PDX_OK;
+}
+
+pdx_code Table::Chain(const ChainIndex** chain) {
+  if (!chain_) {
+    ChainIndex built;
+    bool have = false;
+    if (header().IsKeyed()) {
+      // An index that cannot be used costs only speed: the data blocks are walked instead.
+      const size_t mark = ErrorContext().size();
+      if (primary_ || OpenPrimaryIndex() == PDX_OK)
+        have = ChainIndex::FromPrimaryIndex(primary_.get(), header(), &built) == PDX_OK;
+      TruncateErrorContext(mark);
+    }
+    if (!have) {
+      if (pdx_code rc = ChainIndex::FromDataFile(data_.get(), &built); rc != PDX_OK) return rc;
+    }
+    chain_ = std::move(built);
+  }
+  *chain = &*chain_;
+  return PDX_OK;
+}
+
+pdx_code Table::RebuildChainFromData(const ChainIndex** chain) {
+  ChainIndex built;
+  if (pdx_code rc = ChainIndex::FromDataFile(data_.get(), &built); rc != PDX_OK) return rc;
+  chain_ = std::move(built);
+  *chain = &*chain_;
+  return PDX_OK;
+}
+
+pdx_code Table::Blobs(BlobFile** blobs) {
+  if (!blobs_) {
+    const std::string path = CompanionPath(".MB");
+    if (path.empty()) return AddErrorContext(PDX_ERR_BLOB_FILE_MISSING, "Table: " + data_->path());
+    std::unique_ptr<File> file;
+    if (pdx_code rc = fs_->Open(path, OpenMode::kRead, &file); rc != PDX_OK)
+      return AddErrorContext(rc, "File: " + path);
+    auto opened = std::make_unique<BlobFile>(std::move(file), key_);
+    if (pdx_code rc = opened->Open(); rc != PDX_OK) return AddErrorContext(rc, "File: " + path);
+    blobs_ = std::move(opened);
+  }
+  *blobs = blobs_.get();
+  return PDX_OK;
+}
+
+pdx_code Table::Checks(const std::vector<FieldCheck>** checks) {
+  if (!checks_) {
+    std::vector<FieldCheck> loaded;
+    const std::string path = CompanionPath(".VAL");
+    if (!path.empty()) {
+      // Validity-check files are small; anything this large is not one.
+      constexpr uint64_t kLargestValFile = 4u << 20;
+      std::unique_ptr<File> file;
+      uint64_t size = 0;
+      size_t got = 0;
+      if (pdx_code rc = fs_->Open(path, OpenMode::kRead, &file); rc != PDX_OK)
+        return AddErrorContext(rc, "File: " + path);
+      if (file->Size(&size) != PDX_OK || size > kLargestValFile)
+        return AddErrorContext(PDX_ERR_CORRUPT_VAL, "File: " + path);
+      std::vector<uint8_t> bytes(size);
+      if (file->ReadAt(0, bytes.data(), bytes.size(), &got) != PDX_OK || got != size)
+        return AddErrorContext(PDX_ERR_READ, "File: " + path);
+      ValFile val;
+      if (pdx_code rc = ParseValFile(bytes.data(), bytes.size(), &val); rc != PDX_OK)
+        return AddErrorContext(rc, "File: " + path);
+      // Checks of an older structure still describe the fields that kept
+      // their type and size, which is all ResolveChecks keeps.
+      ResolveChecks(val, fields(), header().structure_count, &loaded);
+    }
+    checks_ = std::move(loaded);
+  }
+  *checks = &*checks_;
+  return PDX_OK;
+}
+
+pdx_code Table::Refresh() {
+  checks_.reset();
+  chain_.reset();
+  primary_.reset();
+  if (pdx_code rc = data_->Refresh(); rc != PDX_OK) return rc;
+  if (blobs_) {
+    if (pdx_code rc = blobs_->Refresh(); rc != PDX_OK) return rc;
+  }
+  key_compare_ = KeyCompare(header());
+  return PDX_OK;
+}
+
+}  // namespace pdx

@@ -1,0 +1,82 @@
+// An open table: its data file, the primary index and blob file beside it,
+// the chain index built on first need, and one block cache for all of them.
+// Cursors read through it; a writer refreshes it after changing the files.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "blob_file.h"
+#include "block_cache.h"
+#include "block_file.h"
+#include "chain_index.h"
+#include "file_system.h"
+#include "key_compare.h"
+#include "val_file.h"
+
+namespace pdx {
+
+class Table {
+ public:
+  struct Options {
+    bool write = false;
+    std::vector<std::string> passwords;
+    size_t cache_budget = BlockCache::kDefaultBudget;
+  };
+
+  // directory and table name ("Portf", "PORTF.DB"): the files are found
+  // without regard to case. Answers PDX_ERR_TABLE_NOT_FOUND,
+  // PDX_ERR_PASSWORD_REQUIRED, a corrupt-table code, ... with context lines.
+  static pdx_code Open(FileSystem* fs, const std::string& directory, const std::string& name,
+                       const Options& options, std::unique_ptr<Table>* out);
+
+  const TableHeader& header() const { return data_->header(); }
+  const std::vector<Field>& fields() const { return header().fields; }
+  BlockFile* data() { return data_.get(); }
+  const std::string& path() const { return data_->path(); }
+  bool read_only() const { return read_only_; }
+  bool encrypted() const { return header().EncryptionKey() != 0; }
+  const KeyCompare& key_compare() const { return key_compare_; }
+
+  // The chain index, built on the first call (from the primary index when it
+  // agrees with the table, else from the data blocks).
+  pdx_code Chain(const ChainIndex** chain);
+  // Rebuilds the chain index from the data blocks, when a block turned out
+  // to disagree with what the index said about it.
+  pdx_code RebuildChainFromData(const ChainIndex** chain);
+
+  // The blob file, opened on the first call; PDX_ERR_BLOB_FILE_MISSING when
+  // the table has none.
+  pdx_code Blobs(BlobFile** blobs);
+
+  // The validity checks of the .VAL file, read on the first call; none when
+  // the table has no such file. PDX_ERR_CORRUPT_VAL for a damaged one.
+  pdx_code Checks(const std::vector<FieldCheck>** checks);
+
+  // Re-reads the files' headers so that changes by other programs show.
+  pdx_code Refresh();
+
+  // The path of a companion file (".PX", ".MB", ".VAL"), empty when absent.
+  std::string CompanionPath(const std::string& extension) const;
+
+ private:
+  Table() = default;
+  pdx_code OpenPrimaryIndex();
+
+  FileSystem* fs_ = nullptr;
+  std::string directory_;
+  std::string stem_;  // the data file's name without its extension
+  bool read_only_ = true;
+  uint32_t key_ = 0;
+  std::unique_ptr<BlockCache> cache_;
+  std::unique_ptr<BlockFile> data_;
+  std::unique_ptr<BlockFile> primary_;  // null when absent or unreadable
+  std::optional<ChainIndex> chain_;
+  std::unique_ptr<BlobFile> blobs_;
+  std::optional<std::vector<FieldCheck>> checks_;
+  KeyCompare key_compare_;
+};
+
+}  // namespace pdx
