@@ -31,9 +31,9 @@ bool IsIncompleteKind(R r) {
 
 }  // namespace
 
-Matcher::Matcher(std::string_view mask, std::string& text, CaseConversion upper,
-                 CaseConversion lower)
-    : mask_(mask), text_(text), upper_(std::move(upper)), lower_(std::move(lower)) {}
+Matcher::Matcher(std::string_view mask, std::string& text, const CaseConversion& upper,
+                 const CaseConversion& lower)
+    : mask_(mask), text_(text), upper_(upper), lower_(lower) {}
 
 unsigned char Matcher::At(int position) const {
   if (position < 1 || position > static_cast<int>(mask_.size())) return 0;
@@ -52,9 +52,26 @@ TwwPictureResult Matcher::ProcessFromStart(int e) {
   return Process(e);
 }
 
+int Matcher::SkipItem(int p, int e) {
+  return std::min(ItemEnd(p), e);
+}
+
+// A bounded skip is the unbounded walk cut at its bound, so the unbounded end
+// of each item is worked out once per match: repetitions and alternatives
+// skip the same items over and over.
+int Matcher::ItemEnd(int p) {
+  const int maskEnd = static_cast<int>(mask_.size()) + 1;
+  if (p >= maskEnd) return maskEnd;
+  Step();
+  if (p >= static_cast<int>(itemEnd_.size())) return Walk(p, maskEnd, 0, 0);
+  int& end = itemEnd_[p];
+  if (end == 0) end = Walk(p, maskEnd, 0, 0);
+  return end;
+}
+
 // Positions never pass e: a ";" just before the bound would step over it, so
 // the result is held at the bound.
-int Matcher::SkipItem(int p, int e, int square, int curly) {
+int Matcher::Walk(int p, int e, int square, int curly) {
   do {
     if (p >= e) break;
     Step();
@@ -81,7 +98,7 @@ int Matcher::SkipItem(int p, int e, int square, int curly) {
       case '*':
         ++p;
         while (p < e && IsDigit(At(p))) ++p;
-        p = SkipItem(p, e, 0, 0);
+        p = SkipItem(p, e);
         break;
       default:
         ++p;
@@ -91,7 +108,7 @@ int Matcher::SkipItem(int p, int e, int square, int curly) {
 }
 
 bool Matcher::SkipToNextAlternative(int e) {
-  while (p_ < e && At(p_) != ',') p_ = SkipItem(p_, e, 0, 0);
+  while (p_ < e && At(p_) != ',') p_ = SkipItem(p_, e);
   if (p_ < e) ++p_;
   return p_ < e;
 }
@@ -108,7 +125,6 @@ TwwPictureResult Matcher::Process(int e) {
   bool blankUsed = false;
   R r = R::Error;
   for (;;) {
-    if (!Step()) return R::Syntax;
     r = Scan(e, blankUsed);
     if (IsCompleteKind(r) && incompleteSeen && j_ < incompleteJ) {
       r = R::Incomplete;
@@ -217,11 +233,10 @@ TwwPictureResult Matcher::Repetition(int e) {
   }
   if (p_ > e) return R::Syntax;
   const int item = p_;
-  const int itemEnd = SkipItem(item, e, 0, 0);
+  const int itemEnd = SkipItem(item, e);
   R r = R::Empty;
   if (count > 0) {
     for (int i = 0; i < count; ++i) {
-      if (!Step()) return R::Syntax;
       p_ = item;
       r = Process(itemEnd);
       if (!IsCompleteKind(r)) {
@@ -233,7 +248,6 @@ TwwPictureResult Matcher::Repetition(int e) {
   } else {
     int jBefore = 0;
     do {
-      if (!Step()) return R::Syntax;
       p_ = item;
       jBefore = j_;
       r = Process(itemEnd);
@@ -245,7 +259,7 @@ TwwPictureResult Matcher::Repetition(int e) {
 }
 
 TwwPictureResult Matcher::Group(int e) {
-  const int groupEnd = SkipItem(p_, e, 0, 0);
+  const int groupEnd = SkipItem(p_, e);
   ++p_;
   const R r = Process(groupEnd - 1);
   if (!IsIncompleteKind(r)) p_ = groupEnd;
@@ -268,17 +282,17 @@ TwwPictureResult Matcher::CheckComplete(TwwPictureResult r, int p, int e) {
         } else {
           q += 1;
         }
-        q = SkipItem(q, e, 0, 0);
+        q = SkipItem(q, e);
         break;
       case ',':
         // This alternative is finished: on to the end of the enclosing group.
-        q = SkipItem(q, e, 0, 1);
+        q = Walk(q, e, 0, 1);
         break;
       case '[':
-        q = SkipItem(q, e, 0, 0);
+        q = SkipItem(q, e);
         break;
       case '{': {
-        const int groupEnd = SkipItem(q, e, 0, 0);
+        const int groupEnd = SkipItem(q, e);
         if (!SomeAlternativeNeedsNoInput(q + 1, groupEnd - 1)) return r;
         q = groupEnd;
         break;
@@ -297,7 +311,7 @@ bool Matcher::SomeAlternativeNeedsNoInput(int first, int close) {
   int start = first;
   for (;;) {
     int end = start;
-    while (end < close && At(end) != ',') end = SkipItem(end, close, 0, 0);
+    while (end < close && At(end) != ',') end = SkipItem(end, close);
     if (CheckComplete(R::Incomplete, start, end) == R::Ambiguous) return true;
     if (BudgetExhausted() || end >= close) return false;
     start = end + 1;

@@ -4,10 +4,11 @@
 //
 // Positions are plain ints, never 8-bit counters, so a position one past a
 // 255-character text cannot wrap to 0. Every step counts against one budget
-// per matcher; once it is spent every routine unwinds at once and the caller
-// is told through BudgetExhausted().
+// per matcher; once it is spent every routine unwinds at once (Scan answers
+// Syntax) and the caller is told through BudgetExhausted().
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -16,21 +17,26 @@
 
 namespace data::picture {
 
-// Far above what any practical mask needs on a 255-character text (a few
-// thousand steps), and small enough that spending it all stays well under a
-// millisecond.
-inline constexpr long kStepBudget = 200'000;
+// A step is one pass of Scan's loop, of an item skip or of the walk over what
+// may be left out. Practical masks need a few thousand on a 255-character
+// text; the costliest mask we know that is not made to stall (a repetition of
+// over a hundred one-character alternatives, matching the last one 255 times)
+// needs about 65,000. Spending the whole budget takes about half a
+// millisecond on a 2.4 GHz core.
+inline constexpr long kStepBudget = 100'000;
 
 class Matcher {
  public:
   using CaseConversion = std::function<unsigned char(unsigned char)>;
-  Matcher(std::string_view mask, std::string& text, CaseConversion upper, CaseConversion lower);
+  Matcher(std::string_view mask, std::string& text, const CaseConversion& upper,
+          const CaseConversion& lower);
 
   // Runs Process from mask position 1 and text position 1 with end bound e.
   TwwPictureResult ProcessFromStart(int e);
   int P() const { return p_; }
   int J() const { return j_; }
   bool BudgetExhausted() const { return steps_ > kStepBudget; }
+  long Steps() const { return steps_; }
 
  private:
   TwwPictureResult Process(int e);
@@ -41,7 +47,10 @@ class Matcher {
   TwwPictureResult Group(int e);
   TwwPictureResult CheckComplete(TwwPictureResult r, int p, int e);
   bool SomeAlternativeNeedsNoInput(int first, int close);
-  int SkipItem(int p, int e, int square, int curly);
+  // The position just past the item at p, at most e.
+  int SkipItem(int p, int e);
+  int ItemEnd(int p);
+  int Walk(int p, int e, int square, int curly);
   bool SkipToNextAlternative(int e);
 
   // The mask character at a position, NUL outside the mask.
@@ -53,11 +62,13 @@ class Matcher {
 
   std::string_view mask_;
   std::string& text_;
-  CaseConversion upper_;
-  CaseConversion lower_;
+  const CaseConversion& upper_;
+  const CaseConversion& lower_;
   int p_ = 1;
   int j_ = 1;
   long steps_ = 0;
+  // Unbounded item ends by mask position, 0 while not yet known.
+  std::array<int, TwwPictureValidator::kMaxMaskLength + 2> itemEnd_{};
 };
 
 }  // namespace data::picture

@@ -219,6 +219,16 @@ TEST(PictureValidator, HostileMasksStopAtTheStepBudget) {
   EXPECT_EQ(Result("*9{*9{[a]}}b", "b"), R::Complete);
   EXPECT_EQ(Result("*{*{*{*{*{*{#}}}}}}", std::string(255, '7')), R::Complete);
   EXPECT_EQ(Result("*{*{*{*{*{*{#}}}}}}", std::string(254, '7') + "x"), R::Error);
+  // A repetition of every printable character as an alternative of its own.
+  std::string everyCharacter = "*{";
+  for (char c = ' '; c <= '~'; ++c) {
+    if (std::string("#?&~!@;*[]{},").find(c) != std::string::npos) everyCharacter += ';';
+    everyCharacter += c;
+    everyCharacter += c == '~' ? '}' : ',';
+  }
+  ASSERT_LE(everyCharacter.size(), TwwPictureValidator::kMaxMaskLength);
+  EXPECT_EQ(Result(everyCharacter, std::string(255, '~')), R::Complete);
+  EXPECT_EQ(Result(everyCharacter, std::string(254, '~') + "\x7f"), R::Error);
 }
 
 TEST(PictureValidator, AcceptsInputRefusesOnlyErrors) {
