@@ -1,13 +1,16 @@
 #include "create_table.h"
 
 #include <ctime>
+#include <tuple>
 
 #include "blob_file.h"
 #include "byte_order.h"
 #include "cipher.h"
+#include "field_codec.h"
 #include "field_type.h"
 #include "pdx_codes.h"
 #include "table_header.h"
+#include "val_file.h"
 
 namespace pdx {
 namespace {
@@ -173,6 +176,60 @@ std::vector<uint8_t> BuildBlobHeader() {
   return h;
 }
 
+pdx_code BuildValFile(const TableSchema& schema, const std::string& table_name,
+                      uint32_t update_time, std::vector<uint8_t>* bytes, std::string* error) {
+  ValFile val;
+  val.header[0] = 1;  // the data file's structure counter
+  val.header[1] = VersionId(schema.level);
+  StoreLe32(val.header.data() + 3, update_time);
+  StoreLe16(val.header.data() + 7, static_cast<uint16_t>(schema.fields.size() + 1));
+  val.key_field_count = static_cast<uint16_t>(schema.KeyFieldCount());
+  val.table_name.assign(79, '\0');
+  val.table_name.replace(0, std::min<size_t>(table_name.size() + 3, 78), table_name + ".DB");
+  val.table_name.resize(79, '\0');
+  for (size_t i = 0; i < schema.fields.size(); ++i)
+    val.fields.push_back({static_cast<uint16_t>(i + 1), TypeCode(schema.fields[i].type),
+                          SizeByte(schema.fields[i]), schema.fields[i].name});
+  for (const SchemaCheck& check : schema.checks) {
+    const SchemaField& declared = schema.fields[check.field_index];
+    Field field;
+    FieldTypeFromLetter(declared.type, &field.type);
+    field.size_byte = SizeByte(declared);
+    field.length = TableSchema::StoredLength(declared);
+    ValCheck record;
+    record.field_index = static_cast<uint8_t>(check.field_index);
+    record.required = check.required ? 1 : 0;
+    for (auto [text, what, value, marker] :
+         {std::tuple{&check.minimum, "min", &record.minimum, &record.minimum_marker},
+          std::tuple{&check.maximum, "max", &record.maximum, &record.maximum_marker},
+          std::tuple{&check.default_value, "default", &record.default_value,
+                     &record.default_marker}}) {
+      if (!*text) continue;
+      std::vector<uint8_t> bytes_of_value(field.length, 0);
+      if (ParseFieldText(field, **text, bytes_of_value.data()) != PDX_OK ||
+          IsBlank(bytes_of_value.data(), bytes_of_value.size())) {
+        *error =
+            "check " + declared.name + " " + what + " " + **text + ": not a value of the field";
+        return PDX_ERR_OUT_OF_RANGE;
+      }
+      *value = std::move(bytes_of_value);
+      *marker = 1;
+    }
+    // Stored values compare like the values themselves.
+    if (record.minimum && record.maximum && *record.minimum > *record.maximum) {
+      *error = "check " + declared.name + ": the minimum lies above the maximum";
+      return PDX_ERR_OUT_OF_RANGE;
+    }
+    if (check.picture) {
+      record.SetPicture(*check.picture);
+      record.picture_marker = 1;
+    }
+    val.checks.push_back(std::move(record));
+  }
+  *bytes = SerializeValFile(val);
+  return PDX_OK;
+}
+
 pdx_code CreateTable(FileSystem* fs, const std::string& directory, const std::string& table,
                      const TableSchema& schema, std::string* error) {
   if (table.empty() || table.find('/') != std::string::npos ||
@@ -198,9 +255,14 @@ pdx_code CreateTable(FileSystem* fs, const std::string& directory, const std::st
       EncryptBlobChunks(key, blob.data(), blob.size());
     parts.push_back({".MB", std::move(blob)});
   }
+  const uint32_t now = static_cast<uint32_t>(std::time(nullptr));
+  if (!schema.checks.empty()) {
+    std::vector<uint8_t> val;
+    if (pdx_code code = BuildValFile(schema, table, now, &val, error); code != PDX_OK) return code;
+    parts.push_back({".VAL", std::move(val)});
+  }
   // The data file comes last: a table exists once its data file does.
-  parts.push_back(
-      {".DB", BuildDataHeader(schema, table, static_cast<uint32_t>(std::time(nullptr)))});
+  parts.push_back({".DB", BuildDataHeader(schema, table, now)});
 
   for (const Part& part : parts) {
     if (!FindFileNoCase(fs, directory, table + part.extension).empty()) {
