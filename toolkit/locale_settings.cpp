@@ -24,7 +24,11 @@ LocaleSettings& current() {
 }
 }  // namespace
 
-const LocaleSettings& localeSettings() { return current(); }
-void setLocaleSettings(const LocaleSettings& settings) { current() = settings; }
+const LocaleSettings& localeSettings() {
+  return current();
+}
+void setLocaleSettings(const LocaleSettings& settings) {
+  current() = settings;
+}
 
 }  // namespace toolkit

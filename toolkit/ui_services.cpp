@@ -1,5 +1,5 @@
-#include "scripted_ui.h"
 #include "ui_services.h"
+#include "scripted_ui.h"
 
 namespace toolkit {
 
@@ -34,7 +34,9 @@ UiServices*& installed() {
 }
 }  // namespace
 
-UiServices& ui() { return *installed(); }
+UiServices& ui() {
+  return *installed();
+}
 
 UiServices* setUi(UiServices* service) {
   UiServices* previous = installed();
