@@ -2,6 +2,7 @@
 //
 //   pdx [--password PW]... info TABLE
 //   pdx [--password PW]... dump TABLE
+//   pdx [--password PW]... check TABLE
 //
 // TABLE is a path to the table's .DB file (the extension may be left out;
 // names match without regard to case). dump writes the dump format described
@@ -12,8 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "file_system.h"
 #include "pdx.h"
 #include "pdx_codes.h"
+#include "table_check.h"
 
 namespace {
 
@@ -36,7 +39,7 @@ int Failure(const std::string& table) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: pdx [--password PW]... info|dump TABLE\n");
+  std::fprintf(stderr, "usage: pdx [--password PW]... info|dump|check TABLE\n");
   return kExitFailure;
 }
 
@@ -156,12 +159,21 @@ int main(int argc, char** argv) {
       words.emplace_back(argv[i]);
     }
   }
-  if (words.size() != 2 || (words[0] != "info" && words[0] != "dump")) return Usage();
+  if (words.size() != 2 || (words[0] != "info" && words[0] != "dump" && words[0] != "check"))
+    return Usage();
   const std::string& table = words[1];
   const size_t slash = table.rfind('/');
   const std::string directory =
       slash == std::string::npos ? "./" : (slash == 0 ? "/" : table.substr(0, slash) + "/");
   const std::string name = slash == std::string::npos ? table : table.substr(slash + 1);
+  if (words[0] == "check") {
+    std::string out, error;
+    const int status =
+        pdx::CheckCommand(pdx::FileSystem::Default(), directory, name, passwords, &out, &error);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    if (!error.empty()) std::fprintf(stderr, "pdx: %s\n", error.c_str());
+    return status;
+  }
 
   pdx_session* session = nullptr;
   pdx_cursor* cursor = nullptr;
