@@ -1,0 +1,59 @@
+// The main window: six tabs choose the table shown, a "Print" and a close
+// button, and the places of the navigator, the search box and the grid.
+// Built from its stored form description; its create handler selects the
+// first tab and opens that tab's table. The window catches nothing: every
+// failure goes to the application's top-level handler.
+#pragma once
+
+#include <QWidget>
+#include <string>
+
+#include "form_description.h"
+#include "plain_table.h"
+
+class QFrame;
+class QLabel;
+class QPushButton;
+
+namespace toolkit {
+class TabControl;
+}
+
+namespace app {
+
+class TKorvelfrm : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TKorvelfrm(const FormDescription& form, QWidget* parent = nullptr);
+
+  // The components, under their stored names. The navigator, search box and
+  // grid places hold empty frames of their stored geometry until those
+  // controls exist.
+  QFrame* Panel1;
+  QWidget* DBNavigator1;
+  toolkit::TabControl* TabControl1;
+  QLabel* Label1;
+  QWidget* wwIncrementalSearch1;
+  QPushButton* BitBtn3;
+  QPushButton* BitBtn2;
+  QFrame* Panel2;
+  QWidget* wwDBGrid1;
+  PlainTable wwTable1;
+
+ public slots:
+  void BitBtn2Click(QObject* Sender);
+  void TabNew(const std::string& name, int index);
+  void Handlechoice();
+  void TabControl1Change(QObject* Sender);
+  void FormCreate(QObject* Sender);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void build(const FormDescription& form);
+  void runCreateHandler();
+};
+
+}  // namespace app

@@ -1,0 +1,245 @@
+#include "korveel.h"
+
+#include <gtest/gtest.h>
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "app/engine/engine.h"
+#include "application.h"
+#include "paradox/pdx_codes.h"
+#include "show_state.h"
+#include "toolkit/abort.h"
+#include "toolkit/scripted_ui.h"
+#include "toolkit/tab_control.h"
+
+#ifdef HAVE_STORE
+#include <QLineEdit>
+
+#include "password_dialog.h"
+#include "test_tables.h"
+#endif
+
+namespace app {
+namespace {
+
+using toolkit::MessageButtons;
+using toolkit::MessageKind;
+
+const std::string kStartupFailure =
+    "An error occurred while attempting to initialize the Borland Database Engine (error $2108)";
+
+// Every test starts with the engine stopped and ends by stopping it, since
+// the process has one engine.
+class WindowTest : public ::testing::Test {
+ protected:
+  ~WindowTest() override {
+    engine::Engine::instance().shutdown();
+    engine::Engine::instance().setLibrarySearch(engine::LibrarySearch{});
+  }
+  // An engine library that cannot be found anywhere.
+  void withoutEngineLibrary() {
+    engine::LibrarySearch search;
+    search.fileName = "libvindral-absent-engine.so";
+    search.registryFile = "registry-that-does-not-exist.ini";
+    engine::Engine::instance().setLibrarySearch(search);
+  }
+  void clickTab(TKorvelfrm& form, int index) {
+    QTest::mouseClick(form.TabControl1, Qt::LeftButton, {},
+                      form.TabControl1->tabRect(index).center());
+  }
+
+  toolkit::ScopedScriptedUi ui_;
+};
+
+TEST_F(WindowTest, IsBuiltWithItsStoredPlacements) {
+  withoutEngineLibrary();
+  TKorvelfrm form(FormDescription::korveel());
+  EXPECT_EQ(form.windowTitle(), "Vindral");
+  EXPECT_EQ(form.size(), QSize(612, 348));
+  EXPECT_EQ(form.pos(), QPoint(118, 123));
+  EXPECT_EQ(form.Panel1->geometry(), QRect(0, 0, 612, 121));
+  EXPECT_EQ(form.Panel2->geometry(), QRect(0, 121, 612, 227));
+  EXPECT_EQ(form.wwDBGrid1->geometry(), QRect(1, 1, 610, 225));
+  EXPECT_EQ(form.DBNavigator1->geometry(), QRect(6, 3, 240, 30));
+  EXPECT_EQ(form.TabControl1->geometry(), QRect(2, 32, 607, 65));
+  EXPECT_EQ(form.Label1->pos(), QPoint(3, 102));
+  EXPECT_EQ(form.Label1->text(), "Search");
+  EXPECT_EQ(form.wwIncrementalSearch1->geometry(), QRect(44, 98, 169, 21));
+  EXPECT_EQ(form.BitBtn3->geometry(), QRect(455, 2, 75, 25));
+  EXPECT_EQ(form.BitBtn3->text(), "Print");
+  EXPECT_EQ(form.BitBtn2->geometry(), QRect(530, 2, 75, 25));
+  EXPECT_EQ(form.BitBtn2->text(), "&Close");
+  EXPECT_FALSE(form.BitBtn2->isDefault());
+  EXPECT_TRUE(form.TabControl1->multiLine());
+  EXPECT_EQ(form.TabControl1->tabs(),
+            QStringList({"Portfolios", "Portfolio details", "Transactions", "Accounts",
+                         "Account Transactions", "Price History"}));
+  EXPECT_EQ(form.wwTable1.DatabaseName(), "FOLIODB");
+
+  form.show();
+  form.resize(800, 500);
+  EXPECT_EQ(form.Panel1->geometry(), QRect(0, 0, 800, 121));
+  EXPECT_EQ(form.wwDBGrid1->geometry(), QRect(1, 1, 798, 377));
+}
+
+TEST_F(WindowTest, EngineThatCannotStartShowsOneBoxAndTheWindowStillOpens) {
+  withoutEngineLibrary();
+  TKorvelfrm form(FormDescription::korveel());
+  ASSERT_EQ(ui_.shown.size(), 1u);
+  EXPECT_EQ(ui_.shown[0].text, kStartupFailure);
+  EXPECT_EQ(ui_.shown[0].caption, Application::instance()->Title());
+  EXPECT_EQ(ui_.shown[0].kind, MessageKind::kError);
+  EXPECT_EQ(ui_.shown[0].buttons, MessageButtons::kOk);
+  EXPECT_EQ(form.TabControl1->tabIndex(), 0);
+  EXPECT_FALSE(form.wwTable1.Active());
+  EXPECT_EQ(form.wwTable1.TableName(), "Portf");
+  form.show();
+  EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(WindowTest, TheCloseButtonClosesTheWindow) {
+  withoutEngineLibrary();
+  TKorvelfrm form(FormDescription::korveel());
+  form.show();
+  QTest::mouseClick(form.BitBtn2, Qt::LeftButton);
+  EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(WindowTest, TheIconicStartRequestShowsTheWindowMinimised) {
+  EXPECT_EQ(startShowState({"vindral"}), ShowState::kNormal);
+  EXPECT_EQ(startShowState({"vindral", "-iconic"}), ShowState::kMinimised);
+  QWidget window;
+  showInState(window, ShowState::kMinimised);
+  EXPECT_TRUE(window.isMinimized());
+}
+
+// A button whose click handler throws what the test gives it.
+class ThrowingButton : public QPushButton {
+ public:
+  std::function<void()> onClick;
+  int clicks = 0;
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent*) override {
+    ++clicks;
+    onClick();
+  }
+};
+
+TEST_F(WindowTest, TopLevelHandlerShowsFailuresWithAFullStopAndTheLoopGoesOn) {
+  ThrowingButton button;
+  button.show();
+  button.onClick = [] { throw std::runtime_error("Table is busy"); };
+  QTest::mouseClick(&button, Qt::LeftButton);
+  button.onClick = [] { throw std::runtime_error("Key violation."); };
+  QTest::mouseClick(&button, Qt::LeftButton);
+  button.onClick = [] { throw toolkit::EAbort(); };
+  QTest::mouseClick(&button, Qt::LeftButton);
+  EXPECT_EQ(button.clicks, 3);
+  ASSERT_EQ(ui_.shown.size(), 2u);
+  EXPECT_EQ(ui_.shown[0].text, "Table is busy.");
+  EXPECT_EQ(ui_.shown[0].caption, Application::instance()->Title());
+  EXPECT_EQ(ui_.shown[1].text, "Key violation.");
+}
+
+TEST_F(WindowTest, TopLevelHandlerReleasesTheMouse) {
+  ThrowingButton button;
+  button.show();
+  button.grabMouse();
+  Application::instance()->HandleException(
+      std::make_exception_ptr(std::runtime_error("Record locked by another user")));
+  EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+  ASSERT_EQ(ui_.shown.size(), 1u);
+  EXPECT_EQ(ui_.shown[0].text, "Record locked by another user.");
+}
+
+#ifdef HAVE_STORE
+
+class WindowOnTablesTest : public WindowTest {
+ protected:
+  testing::TestDatabase database_;
+};
+
+TEST_F(WindowOnTablesTest, StartOpensPortfAndATabOpensItsTable) {
+  testing::addTheSixTables(database_);
+  TKorvelfrm form(FormDescription::korveel());
+  EXPECT_TRUE(ui_.shown.empty());
+  EXPECT_EQ(form.TabControl1->tabIndex(), 0);
+  EXPECT_TRUE(form.wwTable1.Active());
+  EXPECT_EQ(form.wwTable1.TableName(), "Portf");
+  EXPECT_EQ(form.wwTable1.RecordCount(), 3);
+
+  form.show();
+  clickTab(form, 5);
+  EXPECT_EQ(form.TabControl1->tabIndex(), 5);
+  EXPECT_TRUE(form.wwTable1.Active());
+  EXPECT_EQ(form.wwTable1.TableName(), "UpdateSh");
+  EXPECT_EQ(form.wwTable1.RecordCount(), 4);
+  EXPECT_TRUE(ui_.shown.empty());
+}
+
+TEST_F(WindowOnTablesTest, MissingTableShowsOneBoxAndAnotherTabStillOpens) {
+  testing::addTheSixTables(database_);
+  std::filesystem::remove(database_.directory() / "SECTRANS.DB");
+  TKorvelfrm form(FormDescription::korveel());
+  form.show();
+  clickTab(form, 2);
+  ASSERT_EQ(ui_.shown.size(), 1u);
+  EXPECT_NE(ui_.shown[0].text.find("Table does not exist"), std::string::npos) << ui_.shown[0].text;
+  EXPECT_EQ(ui_.shown[0].text.back(), '.');
+  EXPECT_FALSE(form.wwTable1.Active());
+  EXPECT_EQ(form.wwTable1.TableName(), "Sectrans");
+  EXPECT_EQ(form.TabControl1->tabIndex(), 2);
+
+  clickTab(form, 3);
+  EXPECT_TRUE(form.wwTable1.Active());
+  EXPECT_EQ(form.wwTable1.TableName(), "Account");
+  EXPECT_EQ(ui_.shown.size(), 1u);
+}
+
+TEST_F(WindowOnTablesTest, MissingAliasShowsTheBoxDuringStartAndTheWindowOpens) {
+  testing::addTheSixTables(database_);
+  database_.dropAlias();
+  TKorvelfrm form(FormDescription::korveel());
+  ASSERT_EQ(ui_.shown.size(), 1u);
+  EXPECT_FALSE(form.wwTable1.Active());
+  form.show();
+  EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(WindowOnTablesTest, ProtectedTableAsksForThePasswordAndOpensAfterOk) {
+  testing::addTheSixTables(database_);
+  std::filesystem::remove(database_.directory() / "PORTF.DB");
+  database_.addTable("PORTF.DB", {"Secret fund"}, "swordfish");
+  PasswordDialogPrompt prompt;
+  engine::Engine::instance().setPasswordPrompt(&prompt);
+  int asked = 0;
+  // The dialog is modal: answer it from the event loop it runs.
+  std::function<void()> answer = [&] {
+    auto* dialog = qobject_cast<PasswordDialog*>(QApplication::activeModalWidget());
+    if (!dialog) {
+      QTimer::singleShot(10, answer);
+      return;
+    }
+    ++asked;
+    QTest::keyClicks(dialog->passwordEdit(), asked == 1 ? "wrong" : "swordfish");
+    QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
+    if (asked == 1) QTimer::singleShot(10, answer);
+  };
+  QTimer::singleShot(10, answer);
+  TKorvelfrm form(FormDescription::korveel());
+  engine::Engine::instance().setPasswordPrompt(nullptr);
+  EXPECT_EQ(asked, 2);
+  EXPECT_TRUE(ui_.shown.empty());
+  EXPECT_TRUE(form.wwTable1.Active());
+  EXPECT_EQ(form.wwTable1.RecordCount(), 1);
+}
+
+#endif
+
+}  // namespace
+}  // namespace app

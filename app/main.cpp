@@ -1,0 +1,34 @@
+// Program start and end, in their fixed order: the engine object with its
+// session "Default" exists before anything else but is not started; the
+// main window is built from its stored form and its create handler opens the
+// first table, which starts the engine; the loop runs until the window
+// closes; then the engine's session closes (dropping any edit) and the
+// engine stops before the window is destroyed.
+#include <QIcon>
+
+#include "app/engine/engine.h"
+#include "application.h"
+#include "korveel.h"
+#include "password_dialog.h"
+#include "show_state.h"
+#include "toolkit/qt_ui_services.h"
+
+int main(int argc, char** argv) {
+  engine::Engine& tableEngine = engine::Engine::instance();
+  app::Application application(argc, argv);
+  auto uiServices = toolkit::installQtUiServices();
+  app::PasswordDialogPrompt passwordPrompt;
+  tableEngine.setPasswordPrompt(&passwordPrompt);
+
+  app::FormDescription form = app::FormDescription::korveel();
+  application.setWindowIcon(QIcon(":/icons/MAINICON"));
+  app::TKorvelfrm mainForm(form);
+
+  app::showInState(mainForm, app::startShowState(application.arguments()));
+  int result = application.exec();
+
+  mainForm.wwTable1.Close();
+  tableEngine.shutdown();
+  tableEngine.setPasswordPrompt(nullptr);
+  return result;
+}
