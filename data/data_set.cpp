@@ -383,6 +383,7 @@ void TDataSet::Edit() {
 void TDataSet::Insert() {
   CheckBrowseMode();
   CheckCanModify();
+  insertAnchor_ = buffers_.empty() ? Bookmark() : ActiveBuffer().bookmark;
   Buffer buffer;
   buffer.row = cursor_->BlankRow();
   if (RecordCount() >= bufferCount_) buffers_.pop_back();
@@ -398,6 +399,7 @@ void TDataSet::Append() {
   CheckBrowseMode();
   CheckCanModify();
   FillFrom(true);
+  insertAnchor_ = buffers_.empty() ? Bookmark() : buffers_.back().bookmark;
   Buffer buffer;
   buffer.row = cursor_->BlankRow();
   if (RecordCount() >= bufferCount_) buffers_.erase(buffers_.begin());
@@ -460,14 +462,14 @@ void TDataSet::Cancel() {
     int position = activeRecord_;
     buffers_.erase(buffers_.begin() + activeRecord_);
     SetState(DataSetState::kBrowse);
-    if (buffers_.empty()) {
+    Bookmark anchor = std::move(insertAnchor_);
+    insertAnchor_.clear();
+    if (anchor.empty() || !cursor_->GoToBookmark(anchor)) {
       FillFrom(false);
       DataEvent(DataEvent::kDataSetChange);
       return;
     }
-    activeRecord_ = std::min(position, RecordCount() - 1);
-    PositionCursorOnActive();
-    ResyncAroundCursor(activeRecord_);
+    ResyncAroundCursor(std::min(position, bufferCount_ - 1));
   }
 }
 

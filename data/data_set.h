@@ -208,6 +208,8 @@ class TDataSet {
   bool readOnly_ = false;
   Row savedRow_;  // the row as it was when an edit began, for Cancel
   Row* probeRow_ = nullptr;
+  // The row an insertion stands before (the window may have dropped it), for Cancel.
+  Bookmark insertAnchor_;
 
   int disableCount_ = 0;
   DataSetState stateAtDisable_ = DataSetState::kInactive;

@@ -217,6 +217,16 @@ TEST_F(WindowTest, InsertPutsANewRowBeforeTheCurrentOne) {
   EXPECT_TRUE(dataSet.Eof() == false);
 }
 
+TEST_F(WindowTest, CancelledInsertReturnsToItsRowEvenWithOneBuffer) {
+  SetUpTable(5, 1);
+  dataSet.MoveBy(3);
+  dataSet.Insert();
+  EXPECT_EQ(1, dataSet.RecordCount()) << "the new row took the only buffer";
+  dataSet.Cancel();
+  EXPECT_EQ(4, CurrentId());
+  EXPECT_FALSE(dataSet.Bof());
+}
+
 TEST_F(WindowTest, AppendGoesToTheEnd) {
   SetUpTable(5, 3);
   dataSet.Append();
