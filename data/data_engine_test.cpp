@@ -1,0 +1,160 @@
+// The data set on real tables through the engine, in a temporary directory.
+// Tests that write skip themselves while the store answers "not supported"
+// to writing, and run as soon as it can.
+#include <gtest/gtest.h>
+
+#include "app/engine/engine_error.h"
+#include "data_set_error.h"
+#include "data_source.h"
+#include "paradox/pdx_codes.h"
+#include "paradox_table_test_support.h"
+#include "recording_link_test_support.h"
+#include "toolkit/scripted_ui.h"
+#include "wwtable.h"
+
+namespace data {
+namespace {
+
+using testing::CreateNumberedTable;
+using testing::RecordingLink;
+using testing::TemporaryDirectory;
+
+#define SKIP_WHILE_UNSUPPORTED(statement)                               \
+  try {                                                                 \
+    statement;                                                          \
+  } catch (const engine::EngineError& error) {                          \
+    if (error.code() == PDX_ERR_NOT_SUPPORTED)                          \
+      GTEST_SKIP() << "the store does not write yet: " << error.what(); \
+    throw;                                                              \
+  }
+
+class RealTableTest : public ::testing::Test {
+ protected:
+  // False (the test skipped) when the table cannot be made here.
+  bool Make(const std::string& name, int rows, const std::string& picture = "") {
+    testing::CreatedTable created = CreateNumberedTable(directory.Path(), name, rows, picture);
+    if (!created.created) reason = created.reason;
+    return created.created;
+  }
+  void OpenOn(const std::string& name, int bufferCount) {
+    table.SetDatabaseName(directory.Database());
+    table.TableType = TTableType::ttParadox;
+    table.SetTableName(name);
+    source.SetDataSet(&table);
+    link.SetDataSource(&source);
+    link.SetBufferCount(bufferCount);
+    table.Open();
+    link.Forget();
+  }
+  int64_t CurrentId() { return table.FieldByName("ID")->AsInteger(); }
+
+  TemporaryDirectory directory;
+  TwwTable table;
+  TwwDataSource source;
+  RecordingLink link;
+  toolkit::ScopedScriptedUi ui;
+  std::string reason;
+};
+
+#define MAKE_OR_SKIP(...) \
+  if (!Make(__VA_ARGS__)) GTEST_SKIP() << reason
+
+TEST_F(RealTableTest, WindowMovesThroughTheTable) {
+  MAKE_OR_SKIP("NUMBERS", 50);
+  OpenOn("numbers", 5);  // names resolve without regard to case
+  EXPECT_EQ(5, table.RecordCount());
+  EXPECT_TRUE(table.Bof());
+  EXPECT_EQ("Name1", table.FieldByName("NAME")->AsString());
+  EXPECT_EQ(1.5, table.FieldByName("AMOUNT")->AsFloat());
+  table.MoveBy(5);
+  EXPECT_EQ(6, CurrentId());
+  EXPECT_EQ("check scrolled(1)", link.Joined());
+  table.Last();
+  EXPECT_TRUE(table.Eof());
+  EXPECT_EQ(50, CurrentId());
+  EXPECT_EQ(50, table.RecNo());
+  EXPECT_EQ(50, table.RecordCountTotal());
+  Bookmark last = table.GetBookmark();
+  EXPECT_EQ(-49, table.MoveBy(-60));
+  EXPECT_TRUE(table.Bof());
+  table.GotoBookmark(last);
+  EXPECT_EQ(50, CurrentId());
+  table.SetwwFilter({"ID > 45", "AMOUNT < 72"});
+  EXPECT_EQ(46, CurrentId());
+  EXPECT_FALSE(table.IsSequenced());
+  table.Last();
+  EXPECT_EQ(47, CurrentId());
+}
+
+TEST_F(RealTableTest, EditPostAndCancel) {
+  MAKE_OR_SKIP("NUMBERS", 10);
+  OpenOn("NUMBERS", 4);
+  table.MoveBy(2);
+  SKIP_WHILE_UNSUPPORTED(table.Edit());
+  table.FieldByName("NAME")->SetAsString("Third");
+  table.Post();
+  EXPECT_EQ("Third", table.FieldByName("NAME")->AsString());
+  table.Edit();
+  table.FieldByName("NAME")->SetAsString("Dropped");
+  table.Cancel();
+  table.Close();
+  table.Open();
+  table.MoveBy(2);
+  EXPECT_EQ("Third", table.FieldByName("NAME")->AsString());
+}
+
+TEST_F(RealTableTest, InsertAndDelete) {
+  MAKE_OR_SKIP("NUMBERS", 5);
+  OpenOn("NUMBERS", 3);
+  table.Append();
+  table.FieldByName("ID")->SetAsInteger(6);
+  table.FieldByName("NAME")->SetAsString("Six");
+  SKIP_WHILE_UNSUPPORTED(table.Post());
+  EXPECT_EQ(6, CurrentId());
+  EXPECT_EQ(6, table.RecordCountTotal());
+  table.First();
+  table.Delete();
+  EXPECT_EQ(2, CurrentId());
+  EXPECT_EQ(5, table.RecordCountTotal());
+}
+
+TEST_F(RealTableTest, FailingPictureKeepsTheEdit) {
+  MAKE_OR_SKIP("CODES", 3, "&&*&");
+  OpenOn("CODES", 3);
+  EXPECT_EQ("&&*&", table.FieldMask("NAME", true)->mask);
+  SKIP_WHILE_UNSUPPORTED(table.Edit());
+  table.FieldByName("NAME")->SetAsString("1x");
+  try {
+    table.Post();
+    FAIL() << "the picture let 1x through";
+  } catch (const EDatabaseError& error) {
+    EXPECT_STREQ("Invalid characters. Field : NAME", error.what());
+  }
+  EXPECT_EQ(DataSetState::kEdit, table.State());
+  EXPECT_NE(std::string::npos, link.Joined().find("focus(NAME)"));
+  table.FieldByName("NAME")->SetAsString("AB");
+  EXPECT_NO_THROW(table.Post());
+}
+
+TEST_F(RealTableTest, PictureOfTheRightTableAfterASwitch) {
+  MAKE_OR_SKIP("DIGITS", 2, "##");
+  MAKE_OR_SKIP("LETTERS", 2, "??");
+  OpenOn("DIGITS", 2);
+  EXPECT_EQ("##", table.FieldMask("NAME", true)->mask);
+  table.Close();
+  table.SetTableName("LETTERS");
+  table.Open();
+  EXPECT_EQ("??", table.FieldMask("NAME", true)->mask);
+}
+
+TEST_F(RealTableTest, AMissingTableLeavesTheDataSetInactive) {
+  std::string why;
+  if (!testing::StartEngine(&why)) GTEST_SKIP() << why;
+  table.SetDatabaseName(directory.Database());
+  table.SetTableName("NOSUCH");
+  EXPECT_THROW(table.Open(), engine::EngineError);
+  EXPECT_FALSE(table.Active());
+}
+
+}  // namespace
+}  // namespace data
