@@ -186,7 +186,7 @@ TEST_P(PxlibReadsWhatWasWritten, RowsFieldsAndIndexAfterInsertsModifiesAndDelete
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, PxlibReadsWhatWasWritten, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test_case) { return std::string(test_case.param.name); });
 
 TEST(CreateTable, ValidityChecksReadBackThroughTheValParser) {
   TemporaryDirectory directory;

@@ -6,6 +6,7 @@
 #include "byte_order.h"
 #include "cipher.h"
 #include "field_codec.h"
+#include "locking.h"
 #include "pdx_codes.h"
 
 namespace pdx {
@@ -72,14 +73,21 @@ pdx_code TableWriter::Open(FileSystem* fs, const std::string& db_path,
   OpenCompanion(fs, db_path, ".PX", &w->px_);
   OpenCompanion(fs, db_path, ".MB", &w->mb_);
   w->journal_ = std::make_unique<Journal>(fs, Stem(db_path) + ".JNL");
-  if (pdx_code code = w->journal_->Recover({w->db_.get(), w->px_.get(), w->mb_.get()});
-      code != PDX_OK) {
+  if (pdx_code code = AcquireWriteLock(w->db_.get()); code != PDX_OK) {
+    *error = "another program keeps writing " + db_path;
+    return code;
+  }
+  pdx_code code = w->journal_->Recover({w->db_.get(), w->px_.get(), w->mb_.get()});
+  if (code != PDX_OK) {
+    ReleaseWriteLock(w->db_.get());
     *error = "cannot roll back the unfinished change left in " + Stem(db_path) + ".JNL";
     return code;
   }
   w->transaction_ = std::make_unique<Transaction>(
       w->journal_.get(), std::vector<File*>{w->db_.get(), w->px_.get(), w->mb_.get()});
-  if (pdx_code code = w->Load(); code != PDX_OK) {
+  code = w->Load();
+  ReleaseWriteLock(w->db_.get());
+  if (code != PDX_OK) {
     *error = w->error_;
     return code;
   }
@@ -170,9 +178,32 @@ pdx_code TableWriter::Load() {
   return db_->ReadAt(0, seen_header_.data(), seen_header_.size(), &got);
 }
 
-pdx_code TableWriter::Refresh() {
+pdx_code TableWriter::Begin() {
   operation_changed_ = false;
-  if (batch_ && changed_) return PDX_OK;
+  if (batch_) return PDX_OK;  // the batch holds the lock and the state
+  if (pdx_code code = AcquireWriteLock(db_.get()); code != PDX_OK) {
+    error_ = "another program keeps writing " + db_path_;
+    return code;
+  }
+  pdx_code code = ReadHeaderIfChanged();
+  if (code != PDX_OK) ReleaseWriteLock(db_.get());
+  return code;
+}
+
+pdx_code TableWriter::End(pdx_code code) {
+  if (!batch_) {
+    blocks_.clear();
+    ReleaseWriteLock(db_.get());
+  }
+  return code;
+}
+
+pdx_code TableWriter::Refresh() {
+  if (pdx_code code = Begin(); code != PDX_OK) return code;
+  return End(PDX_OK);
+}
+
+pdx_code TableWriter::ReadHeaderIfChanged() {
   std::vector<uint8_t> now(kExtendedHeaderSize, 0);
   size_t got = 0;
   if (pdx_code code = db_->ReadAt(0, now.data(), now.size(), &got); code != PDX_OK) return code;
@@ -408,7 +439,7 @@ pdx_code TableWriter::RemoveAt(size_t i, int slot) {
 }
 
 pdx_code TableWriter::Insert(uint8_t* record, int64_t* number) {
-  if (pdx_code code = Refresh(); code != PDX_OK) return code;
+  if (pdx_code code = Begin(); code != PDX_OK) return code;
   const bool keyed = header_.key_fields > 0;
   const uint32_t auto_increment = header_.auto_increment;
   uint8_t given[4] = {};
@@ -424,25 +455,15 @@ pdx_code TableWriter::Insert(uint8_t* record, int64_t* number) {
     chain_.push_back({block, 0, {}});
     if (code = Relink(0); code != PDX_OK) return Finish(code);
   } else if (keyed) {
-    i = BlockForKey(record);
-    std::vector<uint8_t>* data = nullptr;
-    if (pdx_code code = ReadBlock(chain_[i].block, &data); code != PDX_OK) return Finish(code);
-    int low = 0, high = chain_[i].count;
-    while (low < high) {
-      int middle = (low + high) / 2;
-      if (CompareKey(Row(*data, middle), record) < 0)
-        low = middle + 1;
-      else
-        high = middle;
-    }
-    if (low < chain_[i].count && CompareKey(Row(*data, low), record) == 0) {
+    bool found = false;
+    if (pdx_code code = FindSlot(record, &i, &slot, &found); code != PDX_OK) return Finish(code);
+    if (found) {
       header_.auto_increment = auto_increment;
       if (auto_increment_field_ >= 0)
         std::memcpy(record + header_.fields[auto_increment_field_].offset, given, 4);
       error_ = "Key violation.";
       return Finish(PDX_ERR_KEY_VIOLATION);
     }
-    slot = low;
   } else {
     i = chain_.size() - 1;
     slot = chain_[i].count;
@@ -451,20 +472,20 @@ pdx_code TableWriter::Insert(uint8_t* record, int64_t* number) {
 }
 
 pdx_code TableWriter::Delete(int64_t number) {
-  if (pdx_code code = Refresh(); code != PDX_OK) return code;
+  if (pdx_code code = Begin(); code != PDX_OK) return code;
   size_t i = 0;
   int slot = 0;
-  if (pdx_code code = Place(number, &i, &slot); code != PDX_OK) return code;
+  if (pdx_code code = Place(number, &i, &slot); code != PDX_OK) return Finish(code);
   std::vector<uint8_t>* data = nullptr;
   if (pdx_code code = ReadBlock(chain_[i].block, &data); code != PDX_OK) return Finish(code);
   return Finish(RemoveAt(i, slot));
 }
 
 pdx_code TableWriter::Modify(int64_t number, const uint8_t* record, int64_t* new_number) {
-  if (pdx_code code = Refresh(); code != PDX_OK) return code;
+  if (pdx_code code = Begin(); code != PDX_OK) return code;
   size_t i = 0;
   int slot = 0;
-  if (pdx_code code = Place(number, &i, &slot); code != PDX_OK) return code;
+  if (pdx_code code = Place(number, &i, &slot); code != PDX_OK) return Finish(code);
   std::vector<uint8_t>* data = nullptr;
   if (pdx_code code = ReadBlock(chain_[i].block, &data); code != PDX_OK) return Finish(code);
   if (header_.key_fields == 0 || CompareKey(Row(*data, slot), record) == 0) {
@@ -472,53 +493,43 @@ pdx_code TableWriter::Modify(int64_t number, const uint8_t* record, int64_t* new
     *new_number = number;
     return Finish(PDX_OK);
   }
-  int64_t at = 0;
+  size_t at_block = 0;
+  int at_slot = 0;
   bool found = false;
-  if (pdx_code code = Locate(record, &at, &found); code != PDX_OK) return Finish(code);
+  if (pdx_code code = FindSlot(record, &at_block, &at_slot, &found); code != PDX_OK)
+    return Finish(code);
   if (found) {
     error_ = "Key violation.";
     return Finish(PDX_ERR_KEY_VIOLATION);
   }
   pdx_code code = RemoveAt(i, slot);
   if (code != PDX_OK) return Finish(code);
-  size_t target = chain_.empty() ? 0 : BlockForKey(record);
   if (chain_.empty()) {
     uint16_t block = 0;
     if (code = NewBlock(&block); code != PDX_OK) return Finish(code);
     chain_.push_back({block, 0, {}});
     if (code = Relink(0); code != PDX_OK) return Finish(code);
-    return Finish(InsertAt(0, 0, record, new_number));
   }
-  if (code = ReadBlock(chain_[target].block, &data); code != PDX_OK) return Finish(code);
-  int low = 0, high = chain_[target].count;
-  while (low < high) {
-    int middle = (low + high) / 2;
-    if (CompareKey(Row(*data, middle), record) < 0)
-      low = middle + 1;
-    else
-      high = middle;
-  }
-  return Finish(InsertAt(target, low, record, new_number));
+  if (code = FindSlot(record, &at_block, &at_slot, &found); code != PDX_OK) return Finish(code);
+  return Finish(InsertAt(at_block, at_slot, record, new_number));
 }
 
 pdx_code TableWriter::Read(int64_t number, uint8_t* record) {
-  if (pdx_code code = Refresh(); code != PDX_OK) return code;
+  if (pdx_code code = Begin(); code != PDX_OK) return code;
   size_t i = 0;
   int slot = 0;
-  if (pdx_code code = Place(number, &i, &slot); code != PDX_OK) return code;
+  if (pdx_code code = Place(number, &i, &slot); code != PDX_OK) return End(code);
   std::vector<uint8_t>* data = nullptr;
-  if (pdx_code code = ReadBlock(chain_[i].block, &data); code != PDX_OK) return code;
+  if (pdx_code code = ReadBlock(chain_[i].block, &data); code != PDX_OK) return End(code);
   std::memcpy(record, Row(*data, slot), header_.record_size);
-  return PDX_OK;
+  return End(PDX_OK);
 }
 
-pdx_code TableWriter::Locate(const uint8_t* record, int64_t* number, bool* found) {
-  if (pdx_code code = Refresh(); code != PDX_OK) return code;
+pdx_code TableWriter::FindSlot(const uint8_t* record, size_t* chain_index, int* slot, bool* found) {
+  *chain_index = 0;
+  *slot = 0;
   *found = false;
-  if (chain_.empty()) {
-    *number = 1;
-    return PDX_OK;
-  }
+  if (chain_.empty()) return PDX_OK;
   size_t i = BlockForKey(record);
   std::vector<uint8_t>* data = nullptr;
   if (pdx_code code = ReadBlock(chain_[i].block, &data); code != PDX_OK) return code;
@@ -530,13 +541,25 @@ pdx_code TableWriter::Locate(const uint8_t* record, int64_t* number, bool* found
     else
       high = middle;
   }
+  *chain_index = i;
+  *slot = low;
   *found = low < chain_[i].count && CompareKey(Row(*data, low), record) == 0;
-  *number = NumberOf(i, low);
   return PDX_OK;
 }
 
-void TableWriter::BeginBatch() {
+pdx_code TableWriter::Locate(const uint8_t* record, int64_t* number, bool* found) {
+  if (pdx_code code = Begin(); code != PDX_OK) return code;
+  size_t i = 0;
+  int slot = 0;
+  pdx_code code = FindSlot(record, &i, &slot, found);
+  *number = NumberOf(i, slot);
+  return End(code);
+}
+
+pdx_code TableWriter::BeginBatch() {
+  if (pdx_code code = Begin(); code != PDX_OK) return code;
   batch_ = true;
+  return PDX_OK;
 }
 
 pdx_code TableWriter::CommitBatch() {
@@ -548,27 +571,21 @@ pdx_code TableWriter::Finish(pdx_code code) {
   if (code != PDX_OK) {
     // A refusal found before this operation changed anything keeps a batch
     // going; anything else puts the model back as the files have it.
-    if (!operation_changed_) {
-      if (!batch_) blocks_.clear();
-      return code;
-    }
+    if (!operation_changed_) return End(code);
     std::string error = error_;
     batch_ = false;
     Load();
     error_ = error;
-    return code;
+    return End(code);
   }
   if (batch_) return PDX_OK;
-  if (!changed_) {
-    blocks_.clear();
-    return PDX_OK;
-  }
+  if (!changed_) return End(PDX_OK);
   code = Flush();
   if (code != PDX_OK) {
     error_ = "the change could not be written; the table is as it was";
     Load();
   }
-  return code;
+  return End(code);
 }
 
 pdx_code TableWriter::Flush() {

@@ -52,8 +52,11 @@ class TableWriter {
   int64_t RecordCount() const { return header_.record_count; }
   // Takes in what other programs have written since the last operation.
   pdx_code Refresh();
+  // The data file, whose locks (locking.h) stand for this writer.
+  File* data_file() { return db_.get(); }
 
-  void BeginBatch();
+  // Holds the write lock until CommitBatch.
+  pdx_code BeginBatch();
   pdx_code CommitBatch();
   void set_sync(bool sync) { journal_->set_sync(sync); }
 
@@ -69,6 +72,13 @@ class TableWriter {
 
   TableWriter() = default;
   pdx_code Load();
+  // Every public operation starts with Begin (the write lock, then the
+  // table's state re-read if another program changed it) and ends with
+  // Finish (commit or roll back the model, release the lock) or End.
+  pdx_code Begin();
+  pdx_code ReadHeaderIfChanged();
+  pdx_code End(pdx_code code);
+  pdx_code FindSlot(const uint8_t* record, size_t* chain_index, int* slot, bool* found);
   pdx_code Finish(pdx_code code);
 
   // Blocks as plain bytes; changes stay in blocks_ until the transaction ends.

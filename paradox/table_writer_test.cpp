@@ -8,6 +8,7 @@
 
 #include "create_table.h"
 #include "field_codec.h"
+#include "locking.h"
 #include "paradox/testing/memory_file_system.h"
 #include "paradox/testing/table_shape.h"
 #include "pdx_codes.h"
@@ -217,10 +218,10 @@ INSTANTIATE_TEST_SUITE_P(Levels, TableWriterTest,
                                            Layout{40, 1024, true}, Layout{40, 4096, false},
                                            Layout{50, 2048, true}, Layout{70, 1024, true},
                                            Layout{70, 8192, true}, Layout{70, 1024, false}),
-                         [](const auto& info) {
-                           return "L" + std::to_string(info.param.level) + "_" +
-                                  std::to_string(info.param.block_size) +
-                                  (info.param.keyed ? "_keyed" : "_unkeyed");
+                         [](const auto& test_case) {
+                           return "L" + std::to_string(test_case.param.level) + "_" +
+                                  std::to_string(test_case.param.block_size) +
+                                  (test_case.param.keyed ? "_keyed" : "_unkeyed");
                          });
 
 TEST(TableWriterAutoIncrement, BlankValuesGetTheNextNumberAndGivenOnesRaiseIt) {
@@ -248,6 +249,32 @@ TEST(TableWriterAutoIncrement, BlankValuesGetTheNextNumberAndGivenOnesRaiseIt) {
   std::memset(record, 0, sizeof record);
   ASSERT_EQ(writer->Insert(record, &number), PDX_OK);
   EXPECT_EQ(DecodeInteger(record, 4), 12) << "a refusal hands out no number";
+}
+
+}  // namespace
+}  // namespace pdx
+
+namespace pdx {
+namespace {
+
+TEST(RowLocks, AreHeldPerHandleAndReleasedOnUnlockOrClose) {
+  testing::MemoryFileSystem fs;
+  fs.SetContents("/d/T.DB", "");
+  std::unique_ptr<File> first, second;
+  ASSERT_EQ(fs.Open("/d/T.DB", OpenMode::kReadWrite, &first), PDX_OK);
+  ASSERT_EQ(fs.Open("/d/T.DB", OpenMode::kReadWrite, &second), PDX_OK);
+  const uint8_t key[] = {1, 2, 3};
+  const uint64_t row = RowLockOffset(key, sizeof key);
+  EXPECT_NE(row, RowLockOffset(key, 2));
+  ASSERT_EQ(LockRow(first.get(), row), PDX_OK);
+  EXPECT_EQ(LockRow(first.get(), row), PDX_OK) << "a holder may take its own lock again";
+  EXPECT_EQ(LockRow(second.get(), row), PDX_ERR_RECORD_LOCKED);
+  EXPECT_EQ(AcquireWriteLock(second.get()), PDX_OK) << "row locks leave the write lock free";
+  ReleaseWriteLock(second.get());
+  UnlockRow(first.get(), row);
+  EXPECT_EQ(LockRow(second.get(), row), PDX_OK);
+  second.reset();  // a lock dies with its holder
+  EXPECT_EQ(LockRow(first.get(), row), PDX_OK);
 }
 
 }  // namespace

@@ -1,0 +1,53 @@
+#include "locking.h"
+
+#include <chrono>
+#include <thread>
+
+#include "pdx_codes.h"
+
+namespace pdx {
+namespace {
+
+// Past the largest table file (65535 blocks of 32 KB plus a header).
+constexpr uint64_t kWriteLockOffset = uint64_t{1} << 40;
+constexpr uint64_t kRowLockBase = kWriteLockOffset + 4096;
+constexpr uint64_t kRowLockSpan = uint64_t{1} << 32;
+constexpr auto kWriteLockWait = std::chrono::seconds(5);
+
+}  // namespace
+
+pdx_code AcquireWriteLock(File* data_file) {
+  const auto deadline = std::chrono::steady_clock::now() + kWriteLockWait;
+  auto pause = std::chrono::microseconds(50);
+  for (;;) {
+    pdx_code code = data_file->TryLock(kWriteLockOffset, 1, LockKind::kExclusive);
+    if (code != PDX_ERR_FILE_LOCKED) return code;
+    if (std::chrono::steady_clock::now() >= deadline) return PDX_ERR_TABLE_BUSY;
+    std::this_thread::sleep_for(pause);
+    pause = std::min<std::chrono::microseconds>(pause * 2, std::chrono::milliseconds(5));
+  }
+}
+
+void ReleaseWriteLock(File* data_file) {
+  data_file->Unlock(kWriteLockOffset, 1);
+}
+
+uint64_t RowLockOffset(const uint8_t* identity, size_t length) {
+  uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (size_t i = 0; i < length; ++i) {
+    hash ^= identity[i];
+    hash *= 1099511628211ull;
+  }
+  return kRowLockBase + hash % kRowLockSpan;
+}
+
+pdx_code LockRow(File* data_file, uint64_t row_lock) {
+  pdx_code code = data_file->TryLock(row_lock, 1, LockKind::kExclusive);
+  return code == PDX_ERR_FILE_LOCKED ? pdx_code{PDX_ERR_RECORD_LOCKED} : code;
+}
+
+void UnlockRow(File* data_file, uint64_t row_lock) {
+  data_file->Unlock(row_lock, 1);
+}
+
+}  // namespace pdx

@@ -1,0 +1,33 @@
+// Operating-system locks that let several programs write one table.
+//
+// All locks are byte-range locks on the table's data file, far past any
+// data (the range lies beyond what a table file can reach, so the locks
+// never touch real bytes). They are open file description locks: they die
+// with the program, and two handles on one file, even in one program, are
+// two holders.
+//   - The write lock (exclusive) serialises writers: it is held from before
+//     a writer re-reads the table's state until its change is committed, and
+//     while a journal left by a dead writer is rolled back.
+//   - A row lock (exclusive, one byte per row) is held while a row is in
+//     edit. The byte is chosen by a hash of the row's key (of the whole row
+//     in an unkeyed table), so every program picks the same byte for a row.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "file_system.h"
+
+namespace pdx {
+
+// Waits (polling, at most about five seconds) for other writers to finish;
+// then answers PDX_ERR_TABLE_BUSY.
+pdx_code AcquireWriteLock(File* data_file);
+void ReleaseWriteLock(File* data_file);
+
+uint64_t RowLockOffset(const uint8_t* identity, size_t length);
+// PDX_ERR_RECORD_LOCKED when another holder has the row.
+pdx_code LockRow(File* data_file, uint64_t row_lock);
+void UnlockRow(File* data_file, uint64_t row_lock);
+
+}  // namespace pdx
