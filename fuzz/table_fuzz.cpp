@@ -86,7 +86,11 @@ void ReadTable(bool password) {
     return;
   }
   pdx_cursor_info info;
-  if (pdx_cursor_info_get(cursor, &info) != PDX_OK) std::abort();
+  // The record count in the info walks the chain, which may be damaged.
+  if (pdx_cursor_info_get(cursor, &info) != PDX_OK) {
+    pdx_session_close(session);
+    return;
+  }
   for (int f = 1; f <= info.field_count; ++f) {
     pdx_field_desc desc;
     pdx_field_desc_get(cursor, f, &desc);
