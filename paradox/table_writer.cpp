@@ -6,6 +6,7 @@
 #include "byte_order.h"
 #include "cipher.h"
 #include "field_codec.h"
+#include "key_compare.h"
 #include "locking.h"
 #include "pdx_codes.h"
 
@@ -110,12 +111,11 @@ pdx_code TableWriter::Load() {
     return PDX_ERR_CORRUPT_HEADER;
   }
   const bool keyed = header_.key_fields > 0;
-  if (keyed && !(header_.sort_order_name == "ascii" ||
-                 (header_.sort_order_name.empty() && header_.sort_order_code == 0))) {
+  if (keyed && !IsByteOrderSortOrder(header_)) {
     // Rows must go where the table's collation puts them; only the byte
-    // order of "ascii" tables is known exactly.
+    // orders are known exactly.
     error_ = "writing a keyed table sorted by \"" + header_.sort_order_name +
-             "\" is not supported; only \"ascii\" tables";
+             "\" is not supported";
     return PDX_ERR_NOT_SUPPORTED;
   }
   key_ = header_.EncryptionKey();
