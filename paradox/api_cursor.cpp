@@ -30,10 +30,6 @@ Cursor::Bound MakeBound(pdx_cursor* cursor, const void* key, int fields, int pre
   return bound;
 }
 
-pdx_code WriteNotSupported() {
-  return Fail(PDX_ERR_NOT_SUPPORTED, "This build of the store only reads tables.");
-}
-
 }  // namespace
 
 extern "C" {
@@ -186,39 +182,6 @@ pdx_code pdx_refresh(pdx_cursor* cursor) {
   Begin();
   if (!ValidCursor(cursor)) return Finish(PDX_ERR_INVALID_HANDLE);
   return Finish(cursor->cursor->Refresh());
-}
-
-pdx_code pdx_lock_record(pdx_cursor* cursor, void* record) {
-  Begin();
-  (void)record;
-  if (!ValidCursor(cursor)) return Finish(PDX_ERR_INVALID_HANDLE);
-  return Finish(WriteNotSupported());
-}
-
-pdx_code pdx_unlock_record(pdx_cursor* cursor) {
-  Begin();
-  if (!ValidCursor(cursor)) return Finish(PDX_ERR_INVALID_HANDLE);
-  return Finish(WriteNotSupported());
-}
-
-pdx_code pdx_insert_record(pdx_cursor* cursor, const void* record) {
-  Begin();
-  (void)record;
-  if (!ValidCursor(cursor)) return Finish(PDX_ERR_INVALID_HANDLE);
-  return Finish(WriteNotSupported());
-}
-
-pdx_code pdx_modify_record(pdx_cursor* cursor, const void* record) {
-  Begin();
-  (void)record;
-  if (!ValidCursor(cursor)) return Finish(PDX_ERR_INVALID_HANDLE);
-  return Finish(WriteNotSupported());
-}
-
-pdx_code pdx_delete_record(pdx_cursor* cursor) {
-  Begin();
-  if (!ValidCursor(cursor)) return Finish(PDX_ERR_INVALID_HANDLE);
-  return Finish(WriteNotSupported());
 }
 
 }  // extern "C"

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "api_state.h"
+#include "api_write.h"
 #include "engine_config.h"
 #include "error_context.h"
 #include "file_system.h"
@@ -229,16 +230,20 @@ pdx_code pdx_cursor_close(pdx_cursor* cursor) {
 pdx_code pdx_table_create(pdx_session* session, const char* database, const char* table,
                           const char* schema) {
   Begin();
-  (void)database, (void)table, (void)schema;
   if (!ValidSession(session)) return Finish(PDX_ERR_INVALID_HANDLE);
-  return Finish(Fail(PDX_ERR_NOT_SUPPORTED, "This build of the store only reads tables."));
+  if (table == nullptr || schema == nullptr) return Finish(PDX_ERR_INVALID_PARAMETER);
+  std::string directory;
+  if (pdx_code rc = DatabaseDirectory(database, &directory); rc != PDX_OK) return Finish(rc);
+  return Finish(CreateTableFromSchema(directory, table, schema));
 }
 
 pdx_code pdx_table_delete(pdx_session* session, const char* database, const char* table) {
   Begin();
-  (void)database, (void)table;
   if (!ValidSession(session)) return Finish(PDX_ERR_INVALID_HANDLE);
-  return Finish(Fail(PDX_ERR_NOT_SUPPORTED, "This build of the store only reads tables."));
+  if (table == nullptr) return Finish(PDX_ERR_INVALID_PARAMETER);
+  std::string directory;
+  if (pdx_code rc = DatabaseDirectory(database, &directory); rc != PDX_OK) return Finish(rc);
+  return Finish(DeleteTableFiles(directory, table));
 }
 
 }  // extern "C"

@@ -18,6 +18,7 @@
 
 #include "cursor.h"
 #include "table.h"
+#include "table_writer.h"
 
 struct pdx_session {
   std::string name;
@@ -30,6 +31,8 @@ struct pdx_cursor {
   std::unique_ptr<pdx::Table> table;
   std::unique_ptr<pdx::Cursor> cursor;
   std::string text;  // scratch space for values turned into text
+  std::unique_ptr<pdx::TableWriter> writer;  // made by the first write
+  uint64_t row_lock = 0;                     // the row lock held, 0 for none
 };
 
 namespace pdx::api {
