@@ -699,6 +699,22 @@ bool TDataSet::Locate(const std::string& fieldNames, const std::vector<std::stri
   };
   std::vector<std::string> wanted;
   for (const std::string& value : values) wanted.push_back(fold(value));
+  // A case-sensitive search on the leading text key needs no walk: rows that
+  // begin with the text sit together in key order, from the nearest key on.
+  if (fields.size() == 1 && values.size() == 1 && !values[0].empty() && !options.caseInsensitive &&
+      IsSequenced() && fields[0] == IndexFields(0) &&
+      fields[0]->DataType() == TFieldType::ftString) {
+    Row nearest;
+    if (!cursor_->FindNearest(KeyRow(values), 1) || !cursor_->Current(nearest)) return false;
+    bool match = false;
+    WithRowAsActive(nearest, [&] {
+      std::string have = fields[0]->AsString();
+      match = options.partialKey ? have.compare(0, values[0].size(), values[0]) == 0
+                                 : have == values[0];
+    });
+    if (match) ResyncAroundCursor(activeRecord_);
+    return match;
+  }
   Row probe;
   cursor_->SetToBegin();
   bool found = false;

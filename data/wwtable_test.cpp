@@ -282,6 +282,17 @@ TEST_F(WwTableTest, NarrowSearchRangeOnTheKey) {
   EXPECT_EQ("SMALL", table.FieldByName("NAME")->AsString());
   table.NarrowToPrefix("");
   EXPECT_EQ(4, table.RecordCountTotal());
+
+  // Locating on the text key goes by the key and agrees with a walk.
+  EXPECT_TRUE(table.Locate("NAME", {"SMI"}, {false, true}));
+  EXPECT_EQ("SMITH", table.FieldByName("NAME")->AsString());
+  EXPECT_TRUE(table.Locate("NAME", {"ST"}, {false, true}));
+  EXPECT_EQ("STONE", table.FieldByName("NAME")->AsString());
+  EXPECT_FALSE(table.Locate("NAME", {"SMZ"}, {false, true}));
+  EXPECT_FALSE(table.Locate("NAME", {"SM"}, {false, false})) << "exact: no row is just SM";
+  EXPECT_EQ("STONE", table.FieldByName("NAME")->AsString()) << "no match leaves the row";
+  EXPECT_TRUE(table.Locate("NAME", {"sm"}, {true, true}));
+  EXPECT_EQ("SMALL", table.FieldByName("NAME")->AsString()) << "case-insensitive walks";
 }
 
 }  // namespace
