@@ -3,6 +3,7 @@
 //   pdx [--password PW]... info TABLE
 //   pdx [--password PW]... dump TABLE
 //   pdx [--password PW]... check TABLE
+//   pdx create|insert|update|delete ... (pdx_write_commands.h)
 //
 // TABLE is a path to the table's .DB file (the extension may be left out;
 // names match without regard to case). dump writes the dump format described
@@ -16,6 +17,7 @@
 #include "file_system.h"
 #include "pdx.h"
 #include "pdx_codes.h"
+#include "pdx_write_commands.h"
 #include "table_check.h"
 
 namespace {
@@ -39,7 +41,10 @@ int Failure(const std::string& table) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: pdx [--password PW]... info|dump|check TABLE\n");
+  std::fprintf(stderr,
+               "usage: pdx [--password PW]... info|dump|check TABLE\n"
+               "       pdx [--password PW]... create SCHEMA TABLE | insert|update TABLE |\n"
+               "           delete TABLE KEY...   [--group N] [--progress] [--no-sync]\n");
   return kExitFailure;
 }
 
@@ -159,6 +164,8 @@ int main(int argc, char** argv) {
       words.emplace_back(argv[i]);
     }
   }
+  if (!words.empty() && pdx::tool::IsWriteCommand(words[0]))
+    return pdx::tool::RunWriteCommand(words, passwords);
   if (words.size() != 2 || (words[0] != "info" && words[0] != "dump" && words[0] != "check"))
     return Usage();
   const std::string& table = words[1];
