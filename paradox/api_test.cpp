@@ -1,0 +1,155 @@
+// The interface's own behaviour: starting and stopping, handles, errors with
+// context lines, aliases from the configuration file, passwords, and values
+// put into a record buffer.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "engine_config.h"
+#include "pxlib_writer_test_support.h"
+#include "store_test_support.h"
+
+namespace pdx::testing {
+namespace {
+
+const std::vector<PxlibField> kFields = {{"Name", pxfAlpha, 10, 0},  {"When", pxfDate, 4, 0},
+                                         {"Count", pxfShort, 2, 0},  {"Price", pxfNumber, 8, 0},
+                                         {"At", pxfTime, 4, 0},      {"Amount", pxfBCD, 17, 2},
+                                         {"Flag", pxfLogical, 1, 0}, {"Raw", pxfBytes, 3, 0}};
+
+void Fill(pxdoc_t* doc, char* record, int row) {
+  std::string name = "n" + std::to_string(row);
+  PX_put_data_alpha(doc, record, 10, name.data());
+}
+
+TEST(EngineLifecycle, StartTwiceAndExitClosesEverything) {
+  ASSERT_EQ(pdx_init(PDX_INTERFACE_VERSION + 1, "0009"), PDX_ERR_INTERFACE_VERSION);
+  pdx_code first = pdx_init(PDX_INTERFACE_VERSION, "0009");
+  ASSERT_TRUE(first == PDX_OK || first == PDX_ERR_ALREADY_INITIALIZED);
+  EXPECT_EQ(pdx_init(PDX_INTERFACE_VERSION, "0009"), PDX_ERR_ALREADY_INITIALIZED);
+  TempDir dir;
+  ASSERT_TRUE(WritePxlibTable(dir.File("t.db"), kFields, 0, 3, Fill));
+  pdx_session* session;
+  pdx_cursor* cursor;
+  ASSERT_EQ(pdx_session_open("s", &session), PDX_OK);
+  ASSERT_EQ(pdx_table_open(session, dir.path().c_str(), "t", PDX_OPEN_READ_ONLY, &cursor), PDX_OK);
+  ASSERT_EQ(pdx_exit(), PDX_OK);
+  // Handles of the stopped engine are no longer taken.
+  EXPECT_EQ(pdx_next(cursor, nullptr), PDX_ERR_INVALID_HANDLE);
+  EXPECT_EQ(pdx_session_close(session), PDX_ERR_INVALID_HANDLE);
+  EXPECT_EQ(pdx_session_open("s", &session), PDX_ERR_NOT_INITIALIZED);
+  EXPECT_EQ(pdx_exit(), PDX_ERR_NOT_INITIALIZED);
+  ASSERT_EQ(pdx_init(PDX_INTERFACE_VERSION, "0009"), PDX_OK);
+}
+
+class ApiTest : public EngineTest {};
+
+TEST_F(ApiTest, LastErrorCarriesTheTextAndContextLines) {
+  pdx_cursor* cursor;
+  TempDir dir;
+  EXPECT_EQ(Open(dir.path(), "missing", &cursor), PDX_ERR_TABLE_NOT_FOUND);
+  pdx_code code = 0;
+  char text[512];
+  ASSERT_EQ(pdx_last_error(&code, text, sizeof text), PDX_OK);
+  EXPECT_EQ(code, PDX_ERR_TABLE_NOT_FOUND);
+  EXPECT_EQ(std::string(text), "Table does not exist.\nTable: " + dir.path() + "/missing.DB");
+  // A successful call leaves the last error alone; a short buffer cuts it.
+  pdx_session_remove_all_passwords(session_);
+  char small[6];
+  ASSERT_EQ(pdx_last_error(&code, small, sizeof small), PDX_OK);
+  EXPECT_STREQ(small, "Table");
+  ASSERT_EQ(pdx_code_text(PDX_ERR_PASSWORD_REQUIRED, text, sizeof text), PDX_OK);
+  EXPECT_STREQ(text, "Insufficient table rights for operation. Password required.");
+  ASSERT_EQ(pdx_code_text(0x7777, text, sizeof text), PDX_OK);
+  EXPECT_STREQ(text, "");
+}
+
+TEST_F(ApiTest, AliasesComeFromTheConfigurationFile) {
+  TempDir dir;
+  ASSERT_TRUE(WritePxlibTable(dir.File("T.DB"), kFields, 0, 2, Fill));
+  const std::string config = dir.File("engine.cfg");
+  std::ofstream(config) << "; comment\n[Other]\nDATA=/nowhere\n[Aliases]\n Data = " << dir.path()
+                        << "\nGone=" << dir.File("no-such-dir") << "\n";
+  const char* old = std::getenv("PDX_CONFIG");
+  std::string saved = old ? old : "";
+  setenv("PDX_CONFIG", config.c_str(), 1);
+  char path[256];
+  EXPECT_EQ(pdx_alias_path(session_, "data", path, sizeof path), PDX_OK);
+  EXPECT_EQ(std::string(path), dir.path());
+  EXPECT_EQ(pdx_alias_path(session_, "OTHER", path, sizeof path), PDX_ERR_UNKNOWN_DATABASE);
+  pdx_cursor* cursor;
+  ASSERT_EQ(pdx_table_open(session_, "DATA", "t", PDX_OPEN_READ_ONLY, &cursor), PDX_OK);
+  pdx_cursor_close(cursor);
+  EXPECT_EQ(pdx_table_open(session_, "GONE", "t", PDX_OPEN_READ_ONLY, &cursor),
+            PDX_ERR_UNKNOWN_DATABASE);
+  EXPECT_NE(LastErrorText().find("no-such-dir"), std::string::npos);
+  if (old)
+    setenv("PDX_CONFIG", saved.c_str(), 1);
+  else
+    unsetenv("PDX_CONFIG");
+}
+
+TEST_F(ApiTest, PasswordsAddRemoveAndRemoveAll) {
+  const std::string dir = PDX_TESTDATA_DIR;
+  pdx_cursor* cursor;
+  EXPECT_EQ(Open(dir, "encrypted35", &cursor), PDX_ERR_PASSWORD_REQUIRED);
+  ASSERT_EQ(pdx_session_add_password(session_, "123"), PDX_OK);
+  ASSERT_EQ(Open(dir, "encrypted35", &cursor), PDX_OK);
+  pdx_cursor_info info;
+  ASSERT_EQ(pdx_cursor_info_get(cursor, &info), PDX_OK);
+  EXPECT_EQ(info.encrypted, 1);
+  pdx_cursor_close(cursor);
+  ASSERT_EQ(pdx_session_remove_password(session_, "123"), PDX_OK);
+  EXPECT_EQ(Open(dir, "encrypted35", &cursor), PDX_ERR_PASSWORD_REQUIRED);
+  ASSERT_EQ(pdx_session_add_password(session_, "123"), PDX_OK);
+  ASSERT_EQ(pdx_session_remove_all_passwords(session_), PDX_OK);
+  EXPECT_EQ(Open(dir, "encrypted35", &cursor), PDX_ERR_PASSWORD_REQUIRED);
+}
+
+TEST_F(ApiTest, ValuesPutIntoABufferReadBack) {
+  TempDir dir;
+  ASSERT_TRUE(WritePxlibTable(dir.File("t.db"), kFields, 0, 1, Fill));
+  pdx_cursor* cursor;
+  ASSERT_EQ(Open(dir.path(), "t", &cursor), PDX_OK);
+  pdx_cursor_info info;
+  ASSERT_EQ(pdx_cursor_info_get(cursor, &info), PDX_OK);
+  std::vector<uint8_t> record(info.record_size, 0xEE);
+  ASSERT_EQ(pdx_init_record(cursor, record.data()), PDX_OK);
+  ASSERT_EQ(pdx_put_text(cursor, record.data(), 1, "abc", 3), PDX_OK);
+  ASSERT_EQ(pdx_put_int(cursor, record.data(), 2, 728783), PDX_OK);
+  ASSERT_EQ(pdx_put_int(cursor, record.data(), 3, -5), PDX_OK);
+  ASSERT_EQ(pdx_put_double(cursor, record.data(), 4, 2.5), PDX_OK);
+  ASSERT_EQ(pdx_put_text(cursor, record.data(), 5, "01:02:03.004", 12), PDX_OK);
+  ASSERT_EQ(pdx_put_double(cursor, record.data(), 6, -7.126), PDX_OK);
+  ASSERT_EQ(pdx_put_int(cursor, record.data(), 7, 1), PDX_OK);
+  ASSERT_EQ(pdx_put_bytes(cursor, record.data(), 8, "\x01\x02", 2), PDX_OK);
+  const char* expected[] = {"abc", "1996-05-04", "-5", "2.5", "01:02:03.004", "-7.13", "T", "0102"};
+  for (int i = 1; i <= 8; ++i) {
+    char text[64];
+    ASSERT_EQ(pdx_get_text(cursor, record.data(), i, text, sizeof text, nullptr), PDX_OK);
+    EXPECT_STREQ(text, expected[i - 1]) << i;
+  }
+  // Values that do not fit are refused and leave the buffer as it was.
+  const std::vector<uint8_t> before = record;
+  EXPECT_EQ(pdx_put_int(cursor, record.data(), 3, 40000), PDX_ERR_OUT_OF_RANGE);
+  EXPECT_EQ(pdx_put_text(cursor, record.data(), 5, "25:00:00.000", 12), PDX_ERR_INVALID_TIME);
+  EXPECT_EQ(pdx_put_text(cursor, record.data(), 2, "2023-02-30", 10), PDX_ERR_INVALID_DATE);
+  EXPECT_EQ(pdx_put_bytes(cursor, record.data(), 8, "\x01\x02\x03\x04", 4), PDX_ERR_OUT_OF_RANGE);
+  EXPECT_EQ(pdx_put_double(cursor, record.data(), 3, 1.5), PDX_ERR_OUT_OF_RANGE);
+  EXPECT_EQ(pdx_put_text(cursor, record.data(), 9, "x", 1), PDX_ERR_INVALID_PARAMETER);
+  EXPECT_EQ(record, before);
+  ASSERT_EQ(pdx_put_blank(cursor, record.data(), 4), PDX_OK);
+  int blank = 0;
+  ASSERT_EQ(pdx_is_blank(cursor, record.data(), 4, &blank), PDX_OK);
+  EXPECT_EQ(blank, 1);
+  // Until the writer is built in, writing answers "not supported" with a reason.
+  EXPECT_EQ(pdx_insert_record(cursor, record.data()), PDX_ERR_NOT_SUPPORTED);
+  EXPECT_NE(LastErrorText().find("only reads"), std::string::npos);
+  pdx_cursor_close(cursor);
+}
+
+}  // namespace
+}  // namespace pdx::testing
