@@ -101,8 +101,22 @@ pdx_code Journal::Write(const std::string& bytes) {
 }
 
 pdx_code Journal::Clear() {
-  if (pdx_code code = file_->Truncate(0); code != PDX_OK) return code;
-  return sync_ ? file_->Sync() : pdx_code{PDX_OK};
+  // Closed after every transaction: another writer may remove the empty
+  // file, and a handle kept open would then write where no one looks.
+  pdx_code code = file_->Truncate(0);
+  if (code == PDX_OK && sync_) code = file_->Sync();
+  file_.reset();
+  return code;
+}
+
+void Journal::RemoveIfEmpty() {
+  std::unique_ptr<File> file;
+  uint64_t size = 1;
+  if (fs_->Open(path_, OpenMode::kRead, &file) == PDX_OK && file->Size(&size) == PDX_OK &&
+      size == 0) {
+    file.reset();
+    fs_->Remove(path_);
+  }
 }
 
 pdx_code Journal::Recover(const std::vector<File*>& files) {
@@ -112,14 +126,21 @@ pdx_code Journal::Recover(const std::vector<File*>& files) {
     return code;
   }
   uint64_t size = 0;
-  if (pdx_code code = file_->Size(&size); code != PDX_OK) return code;
-  if (size == 0) return PDX_OK;
+  if (pdx_code code = file_->Size(&size); code != PDX_OK) return file_.reset(), code;
+  if (size == 0) {
+    file_.reset();
+    return PDX_OK;
+  }
   std::string bytes(size, '\0');
   size_t got = 0;
-  if (pdx_code code = file_->ReadAt(0, bytes.data(), size, &got); code != PDX_OK) return code;
+  if (pdx_code code = file_->ReadAt(0, bytes.data(), size, &got); code != PDX_OK)
+    return file_.reset(), code;
   bytes.resize(got);
   pdx_code code = UndoFromJournal(bytes, files, sync_);
-  if (code != PDX_OK && code != PDX_ERR_CORRUPT_FILE) return code;  // keep it for the next try
+  if (code != PDX_OK && code != PDX_ERR_CORRUPT_FILE) {
+    file_.reset();
+    return code;  // kept for the next try
+  }
   return Clear();
 }
 

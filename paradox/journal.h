@@ -27,13 +27,18 @@ namespace pdx {
 
 class Journal {
  public:
-  // path: the journal file, created on the first commit.
+  // path: the journal file, created by a commit when missing and opened
+  // only for the length of a commit.
   Journal(FileSystem* fs, std::string path);
   ~Journal();
 
   // files: the table's files, indexed as in the transactions that use this
   // journal. Rolls back what a dead writer left; nothing to do answers OK.
   pdx_code Recover(const std::vector<File*>& files);
+
+  // Removes the journal file when it holds nothing; the caller holds the
+  // write lock.
+  void RemoveIfEmpty();
 
   // Off: nothing is synced, so a crash may lose or tear the last changes.
   // Only for measurements and throwaway loads.

@@ -28,6 +28,10 @@ pdx_code AcquireWriteLock(File* data_file) {
   }
 }
 
+pdx_code TryWriteLock(File* data_file) {
+  return data_file->TryLock(kWriteLockOffset, 1, LockKind::kExclusive);
+}
+
 void ReleaseWriteLock(File* data_file) {
   data_file->Unlock(kWriteLockOffset, 1);
 }

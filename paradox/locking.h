@@ -23,6 +23,8 @@ namespace pdx {
 // Waits (polling, at most about five seconds) for other writers to finish;
 // then answers PDX_ERR_TABLE_BUSY.
 pdx_code AcquireWriteLock(File* data_file);
+// Without waiting: PDX_ERR_FILE_LOCKED while another writer holds it.
+pdx_code TryWriteLock(File* data_file);
 void ReleaseWriteLock(File* data_file);
 
 uint64_t RowLockOffset(const uint8_t* identity, size_t length);

@@ -10,11 +10,10 @@
 #include <sstream>
 
 #include "api_write.h"
-#include "byte_order.h"
 #include "error_context.h"
-#include "field_codec.h"
 #include "pdx_codes.h"
 #include "record_checks.h"
+#include "record_text.h"
 #include "table.h"
 #include "table_writer.h"
 
@@ -52,33 +51,6 @@ bool ReadLine(std::FILE* input, std::string* line) {
   int c;
   while ((c = std::getc(input)) != EOF && c != '\n') line->push_back(static_cast<char>(c));
   return c != EOF || !line->empty();
-}
-
-// A value in the dump format into its field of record. Memo and blob values
-// are taken when they fit in the field's leader.
-pdx_code PutValue(const Field& field, const std::string& text, uint8_t* record,
-                  std::string* detail) {
-  if (!IsBlobType(field.type)) {
-    pdx_code code = ParseFieldText(field, text, record);
-    if (code != PDX_OK) *detail = "Field: " + field.name;
-    return code;
-  }
-  std::string bytes;
-  const bool memo = field.type == FieldType::kMemo || field.type == FieldType::kFormattedMemo;
-  if (!(memo ? ParseEscaped(text, &bytes) : ParseHex(text, &bytes))) {
-    *detail = "Field: " + field.name;
-    return PDX_ERR_OUT_OF_RANGE;
-  }
-  if (bytes.size() > static_cast<size_t>(field.LeaderLength()) ||
-      field.type == FieldType::kGraphic || field.type == FieldType::kOle) {
-    *detail = "Field: " + field.name + "; values longer than the leader need the blob file";
-    return PDX_ERR_NOT_SUPPORTED;
-  }
-  uint8_t* at = record + field.offset;
-  std::memset(at, 0, field.length);
-  std::memcpy(at, bytes.data(), bytes.size());
-  StoreLe32(at + field.LeaderLength() + 4, static_cast<uint32_t>(bytes.size()));
-  return PDX_OK;
 }
 
 // One table opened for writing rows, with what the commands share.
@@ -138,7 +110,8 @@ class Session {
       return PDX_ERR_INVALID_PARAMETER;
     }
     for (size_t i = 0; i < columns.size(); ++i)
-      if (pdx_code code = PutValue(fields()[columns[i]], values[i], record, detail); code != PDX_OK)
+      if (pdx_code code = PutFieldText(fields()[columns[i]], values[i], record, detail);
+          code != PDX_OK)
         return code;
     return PDX_OK;
   }

@@ -60,7 +60,14 @@ pdx_code ReadHeader(File* file, TableHeader* header, std::string* why) {
 
 }  // namespace
 
-TableWriter::~TableWriter() = default;
+TableWriter::~TableWriter() {
+  // Tidy up the journal file unless another writer is at work. A batch
+  // still open holds the lock; its changes were never committed.
+  if (db_ && (batch_ || TryWriteLock(db_.get()) == PDX_OK)) {
+    journal_->RemoveIfEmpty();
+    ReleaseWriteLock(db_.get());
+  }
+}
 
 pdx_code TableWriter::Open(FileSystem* fs, const std::string& db_path,
                            std::unique_ptr<TableWriter>* writer, std::string* error) {
@@ -114,8 +121,7 @@ pdx_code TableWriter::Load() {
   if (keyed && !IsByteOrderSortOrder(header_)) {
     // Rows must go where the table's collation puts them; only the byte
     // orders are known exactly.
-    error_ = "writing a keyed table sorted by \"" + header_.sort_order_name +
-             "\" is not supported";
+    error_ = "writing a keyed table sorted by \"" + header_.sort_order_name + "\" is not supported";
     return PDX_ERR_NOT_SUPPORTED;
   }
   key_ = header_.EncryptionKey();

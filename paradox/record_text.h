@@ -1,0 +1,21 @@
+// Dump-format text into a field of a record buffer, for every field type:
+// what `pdx insert` and the sample generator store. A memo or blob value is
+// taken when it fits in the field's leader (longer ones need the blob
+// file's writer).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "field_type.h"
+#include "pdx.h"
+
+namespace pdx {
+
+// On failure answers the engine code and sets *detail to a context line;
+// the record is then left as it was.
+pdx_code PutFieldText(const Field& field, std::string_view text, uint8_t* record,
+                      std::string* detail);
+
+}  // namespace pdx
