@@ -1,0 +1,89 @@
+#include "foliodb_writer.h"
+
+#include <memory>
+#include <vector>
+
+#include "create_table.h"
+#include "error_context.h"
+#include "file_system.h"
+#include "foliodb_data.h"
+#include "foliodb_schemas.h"
+#include "pdx_codes.h"
+#include "record_checks.h"
+#include "record_text.h"
+#include "schema.h"
+#include "table.h"
+#include "table_writer.h"
+
+namespace foliodb {
+namespace {
+
+// Removes the files of a table made by an earlier run.
+void RemoveTable(pdx::FileSystem* fs, const std::string& directory, const std::string& name) {
+  for (const char* extension : {".DB", ".PX", ".MB", ".VAL", ".JNL"}) {
+    std::string path = pdx::FindFileNoCase(fs, directory, name + extension);
+    if (!path.empty()) fs->Remove(path);
+  }
+}
+
+bool WriteTable(pdx::FileSystem* fs, const std::string& directory, const TableSchemaText& table,
+                const std::vector<Row>& rows, std::string* error) {
+  const std::string name = table.name;
+  pdx::TableSchema schema;
+  if (pdx::ParseSchema(table.schema, &schema, error) != PDX_OK) return false;
+  RemoveTable(fs, directory, name);
+  if (pdx::CreateTable(fs, directory, name, schema, error) != PDX_OK) return false;
+  // Every row must pass the table's own validity checks.
+  std::unique_ptr<pdx::Table> opened;
+  const std::vector<pdx::FieldCheck>* checks = nullptr;
+  if (pdx::Table::Open(fs, directory, name, {}, &opened) != PDX_OK ||
+      opened->Checks(&checks) != PDX_OK) {
+    *error = name + ": the new table cannot be read";
+    return false;
+  }
+  std::unique_ptr<pdx::TableWriter> writer;
+  if (pdx::TableWriter::Open(fs, directory + "/" + name + ".DB", &writer, error) != PDX_OK)
+    return false;
+  // The build makes the database again from nothing when it is lost.
+  writer->set_sync(false);
+  if (writer->BeginBatch() != PDX_OK) return *error = writer->last_error(), false;
+  std::vector<uint8_t> record(writer->header().record_size);
+  const auto& fields = writer->header().fields;
+  for (size_t r = 0; r < rows.size(); ++r) {
+    std::fill(record.begin(), record.end(), 0);
+    for (size_t f = 0; f < fields.size(); ++f) {
+      std::string detail;
+      if (pdx::PutFieldText(fields[f], rows[r][f], record.data(), &detail) != PDX_OK) {
+        *error = name + " row " + std::to_string(r + 1) + ": \"" + rows[r][f] + "\" " + detail;
+        return false;
+      }
+    }
+    std::string field;
+    if (pdx_code code = pdx::CheckRecord(fields, *checks, record.data(), &field); code != PDX_OK) {
+      *error = name + " row " + std::to_string(r + 1) + ": " + pdx::CodeText(code) + " " + field;
+      return false;
+    }
+    int64_t number = 0;
+    if (pdx_code code = writer->Insert(record.data(), &number); code != PDX_OK) {
+      *error = name + " row " + std::to_string(r + 1) + ": " + pdx::CodeText(code);
+      return false;
+    }
+  }
+  if (writer->CommitBatch() != PDX_OK) return *error = writer->last_error(), false;
+  return true;
+}
+
+}  // namespace
+
+bool WriteFolioDb(const std::string& directory, int scale, std::string* error) {
+  pdx::FileSystem* fs = pdx::FileSystem::Default();
+  const Data data = MakeData(scale);
+  return WriteTable(fs, directory, kPortf, data.portf, error) &&
+         WriteTable(fs, directory, kPortfDet, data.portfdet, error) &&
+         WriteTable(fs, directory, kSectrans, data.sectrans, error) &&
+         WriteTable(fs, directory, kAccount, data.account, error) &&
+         WriteTable(fs, directory, kAcctr, data.acctr, error) &&
+         WriteTable(fs, directory, kUpdateSh, data.updatesh, error);
+}
+
+}  // namespace foliodb
