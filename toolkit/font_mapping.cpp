@@ -62,6 +62,18 @@ QFont qtFont(const FontSpec& font, int pixelsPerInch) {
   return result;
 }
 
+void applyFont(QWidget& widget, const FontSpec& font) {
+  widget.setFont(qtFont(font));
+  QPalette palette = widget.palette();
+  const QColor colour = qtColor(font.color);
+  // Disabled text keeps the desktop's greyed colour.
+  for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    palette.setColor(QPalette::Active, role, colour);
+    palette.setColor(QPalette::Inactive, role, colour);
+  }
+  widget.setPalette(palette);
+}
+
 QColor qtColor(Color color) {
   const Color rgb = color.toRgb();
   return QColor(rgb.red(), rgb.green(), rgb.blue());

@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QWidget>
 
 #include "toolkit/color.h"
 #include "toolkit/font_spec.h"
@@ -19,6 +20,10 @@ QString familyFor(const std::string& storedName);
 
 // The QFont for a stored font on a device of pixelsPerInch (96 for screens).
 QFont qtFont(const FontSpec& font, int pixelsPerInch = 96);
+
+// Gives a widget (and the children that do not set their own) a stored font:
+// the mapped QFont and the font's colour for its text.
+void applyFont(QWidget& widget, const FontSpec& font);
 
 // A colour as Qt draws it, system colours resolved.
 QColor qtColor(Color color);

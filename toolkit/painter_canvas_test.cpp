@@ -156,5 +156,19 @@ TEST(FontMapping, StoredFacesMapToInstalledFacesKeepingPixelSizes) {
   EXPECT_EQ(qtColor(clNavy), QColor(0, 0, 128));
 }
 
+TEST(FontMapping, ApplyingAStoredFontSetsFaceSizeAndTextColourButKeepsGreyedText) {
+  QWidget widget;
+  const QColor greyed = widget.palette().color(QPalette::Disabled, QPalette::WindowText);
+  FontSpec navy = defaultFont();
+  navy.color = clNavy;
+  navy.italic = true;
+  applyFont(widget, navy);
+  EXPECT_EQ(widget.font().pixelSize(), 11);
+  EXPECT_TRUE(widget.font().italic());
+  EXPECT_EQ(widget.palette().color(QPalette::Active, QPalette::WindowText), QColor(0, 0, 128));
+  EXPECT_EQ(widget.palette().color(QPalette::Inactive, QPalette::Text), QColor(0, 0, 128));
+  EXPECT_EQ(widget.palette().color(QPalette::Disabled, QPalette::WindowText), greyed);
+}
+
 }  // namespace
 }  // namespace toolkit

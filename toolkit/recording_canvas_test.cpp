@@ -55,7 +55,7 @@ TEST(RecordingCanvas, RecordsEachCallWithTheStateInForce) {
   EXPECT_EQ(text.anchor, TextAnchor::kRight);
   EXPECT_EQ(text.font, title);
   EXPECT_EQ(text.brush.color, clBtnFace);
-  const CanvasCall& line = canvas.callsOf(Kind::kLine).at(0);
+  const CanvasCall line = canvas.callsOf(Kind::kLine).at(0);
   EXPECT_EQ(line.to, (Point{9, 5}));
   EXPECT_EQ(line.pen.color, clBtnShadow);
   EXPECT_TRUE(canvas.calls()[3].rect.empty());
