@@ -131,7 +131,8 @@ bool QtUiServices::eventFilter(QObject* watched, QEvent* event) {
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
     escapeSeen_ = true;
   }
-  if (checkingEscape_ && isUserInput(event->type())) return true;
+  if (checkingEscape_ && (isUserInput(event->type()) || event->type() == QEvent::Timer))
+    return true;
   return QObject::eventFilter(watched, event);
 }
 

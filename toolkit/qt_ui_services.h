@@ -26,8 +26,9 @@ class QtUiServices : public QObject, public UiServices {
   void setCursor(CursorShape shape) override;
   CursorShape cursor() const override { return cursor_; }
   // Lets queued input through the event filter so that an Escape typed during
-  // a long walk is seen; other key and mouse input arriving meanwhile is
-  // dropped, as a busy program ignores clicks.
+  // a long walk is seen. Other key and mouse input arriving meanwhile is
+  // dropped, as a busy program ignores clicks, and timers wait for a later
+  // turn, so that no timer handler runs in the middle of the walk that asked.
   bool escapePressed() override;
   void processEvents() override;
 

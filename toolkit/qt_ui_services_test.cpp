@@ -91,7 +91,7 @@ TEST(QtUiServices, HourglassIsAnOverrideCursorThatTheArrowRemoves) {
   EXPECT_EQ(service->cursor(), CursorShape::kArrow);
 }
 
-TEST(QtUiServices, EscapeQueuedDuringAWalkIsSeenOnceAndOtherInputIsDropped) {
+TEST(QtUiServices, EscapeQueuedDuringAWalkIsSeenOnceOtherInputDroppedAndTimersWait) {
   auto service = installQtUiServices();
   QWidget window;
   window.show();
@@ -115,8 +115,15 @@ TEST(QtUiServices, EscapeQueuedDuringAWalkIsSeenOnceAndOtherInputIsDropped) {
   QCoreApplication::postEvent(&window,
                               new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
   keysReachingWindow = 0;
+  int ticks = 0;
+  QTimer due;
+  due.setSingleShot(true);
+  QObject::connect(&due, &QTimer::timeout, [&] { ++ticks; });
+  due.start(0);
   EXPECT_TRUE(service->escapePressed());
   EXPECT_EQ(keysReachingWindow, 0);
+  EXPECT_EQ(ticks, 0) << "no timer handler runs inside the walk";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ticks == 1; })) << "it runs afterwards";
   EXPECT_FALSE(service->escapePressed());
 }
 
