@@ -17,15 +17,14 @@ struct Substitute {
 };
 
 constexpr std::array kSubstitutes{
-    Substitute{"ms sans serif", Kind::kSans},  Substitute{"ms shell dlg", Kind::kSans},
-    Substitute{"ms shell dlg 2", Kind::kSans}, Substitute{"microsoft sans serif", Kind::kSans},
-    Substitute{"arial", Kind::kSans},          Substitute{"helvetica", Kind::kSans},
-    Substitute{"tahoma", Kind::kSans},         Substitute{"verdana", Kind::kSans},
-    Substitute{"small fonts", Kind::kSans},    Substitute{"system", Kind::kSans},
-    Substitute{"ms serif", Kind::kSerif},      Substitute{"times new roman", Kind::kSerif},
-    Substitute{"times", Kind::kSerif},         Substitute{"courier new", Kind::kMono},
-    Substitute{"courier", Kind::kMono},        Substitute{"fixedsys", Kind::kMono},
-    Substitute{"terminal", Kind::kMono},       Substitute{"lucida console", Kind::kMono},
+    Substitute{"ms sans serif", Kind::kSans},    Substitute{"arial", Kind::kSans},
+    Substitute{"helvetica", Kind::kSans},        Substitute{"tahoma", Kind::kSans},
+    Substitute{"verdana", Kind::kSans},          Substitute{"small fonts", Kind::kSans},
+    Substitute{"system", Kind::kSans},           Substitute{"ms serif", Kind::kSerif},
+    Substitute{"times new roman", Kind::kSerif}, Substitute{"times", Kind::kSerif},
+    Substitute{"courier new", Kind::kMono},      Substitute{"courier", Kind::kMono},
+    Substitute{"fixedsys", Kind::kMono},         Substitute{"terminal", Kind::kMono},
+    Substitute{"lucida console", Kind::kMono},
 };
 
 QString installedFamily(Kind kind) {
