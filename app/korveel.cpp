@@ -5,9 +5,13 @@
 #include <QFrame>
 #include <QJsonArray>
 #include <QLabel>
-#include <QPushButton>
 
 #include "application.h"
+#include "navigator.h"
+#include "toolkit/bevel_panel.h"
+#include "toolkit/bitmap_resources.h"
+#include "toolkit/font_mapping.h"
+#include "toolkit/glyph_button.h"
 #include "toolkit/tab_control.h"
 
 namespace app {
@@ -21,33 +25,40 @@ constexpr const char* kTableOfTab[] = {"Portf",   "PortfDet", "Sectrans",
 constexpr int kTabTables = sizeof kTableOfTab / sizeof kTableOfTab[0];
 
 QFont storedFont(const QJsonObject& font) {
-  QFont result(font["Name"].toString());
-  result.setPixelSize(-font["Height"].toInt());
-  return result;
+  toolkit::FontSpec spec;
+  spec.name = font["Name"].toString().toStdString();
+  spec.height = font["Height"].toInt(spec.height);
+  return toolkit::qtFont(spec);
 }
 
-QFrame* raisedPanel(const QJsonObject& settings, QWidget* parent) {
-  auto* panel = new QFrame(parent);
+toolkit::BevelPanel* raisedPanel(const QJsonObject& settings, QWidget* parent) {
+  auto* panel = new toolkit::BevelPanel(parent);
   panel->setObjectName(settings["name"].toString());
-  panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-  panel->setLineWidth(settings["BevelWidth"].toInt(1));
+  panel->setBevelOuter(toolkit::Bevel::kRaised);
+  panel->setBevelWidth(settings["BevelWidth"].toInt(1));
   panel->setGeometry(FormDescription::bounds(settings));
   return panel;
 }
 
 // The place of a control that a later part of the program supplies: an empty
 // frame with the control's name and stored geometry, so the layout holds.
-QFrame* reservedPlace(const QJsonObject& settings, QWidget* parent, bool framed) {
+QFrame* reservedPlace(const QJsonObject& settings, QWidget* parent) {
   auto* place = new QFrame(parent);
   place->setObjectName(settings["name"].toString());
-  if (framed) place->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  place->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
   place->setGeometry(FormDescription::bounds(settings));
   return place;
 }
 
-QPushButton* glyphButton(const QJsonObject& settings, QWidget* parent) {
-  auto* button = new QPushButton(settings["Caption"].toString(), parent);
+toolkit::GlyphButton* glyphButton(const QJsonObject& settings, QWidget* parent) {
+  auto* button = new toolkit::GlyphButton(parent);
   button->setObjectName(settings["name"].toString());
+  if (settings["Kind"].toString() == "bkClose") button->setKind(toolkit::ButtonKind::kClose);
+  button->setText(settings["Caption"].toString());
+  if (settings.contains("Glyph")) {
+    button->setGlyph(toolkit::bitmapResource(settings["Glyph"].toString()),
+                     settings["NumGlyphs"].toInt(1));
+  }
   button->setGeometry(FormDescription::bounds(settings));
   button->setAutoDefault(false);
   return button;
@@ -60,6 +71,13 @@ TKorvelfrm::TKorvelfrm(const FormDescription& form, QWidget* parent) : QWidget(p
   runCreateHandler();
 }
 
+// The controls hold links to the data source, a member that goes before the
+// widget base would delete them: they go first.
+TKorvelfrm::~TKorvelfrm() {
+  delete Panel1;
+  delete Panel2;
+}
+
 void TKorvelfrm::build(const FormDescription& form) {
   const QJsonObject& self = form.form();
   setObjectName(self["name"].toString());
@@ -69,7 +87,12 @@ void TKorvelfrm::build(const FormDescription& form) {
   move(self["Left"].toInt(), self["Top"].toInt());
 
   Panel1 = raisedPanel(form.component("Panel1"), this);
-  DBNavigator1 = reservedPlace(form.component("DBNavigator1"), Panel1, false);
+  QJsonObject navigator = form.component("DBNavigator1");
+  DBNavigator1 = new TDBNavigator(Panel1);
+  DBNavigator1->setObjectName("DBNavigator1");
+  DBNavigator1->setGeometry(FormDescription::bounds(navigator));
+  DBNavigator1->SetTabStop(navigator["TabStop"].toBool(true));
+  DBNavigator1->SetDataSource(&wwDataSource1);
 
   QJsonObject tabs = form.component("TabControl1");
   TabControl1 = new toolkit::TabControl(Panel1);
@@ -89,18 +112,26 @@ void TKorvelfrm::build(const FormDescription& form) {
   Label1->move(label["Left"].toInt(), label["Top"].toInt());
   Label1->adjustSize();
 
-  wwIncrementalSearch1 = reservedPlace(form.component("wwIncrementalSearch1"), Panel1, true);
+  wwIncrementalSearch1 = reservedPlace(form.component("wwIncrementalSearch1"), Panel1);
 
   BitBtn3 = glyphButton(form.component("BitBtn3"), Panel1);
+  // Of the close kind, it closes the window itself; the stored form gives it
+  // no click handler.
   BitBtn2 = glyphButton(form.component("BitBtn2"), Panel1);
-  connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(BitBtn2); });
 
   Panel2 = raisedPanel(form.component("Panel2"), this);
-  wwDBGrid1 = reservedPlace(form.component("wwDBGrid1"), Panel2, true);
+  wwDBGrid1 = reservedPlace(form.component("wwDBGrid1"), Panel2);
 
   QJsonObject table = form.component("wwTable1");
+  wwTable1.Name = "wwTable1";
   wwTable1.SetDatabaseName(table["DatabaseName"].toString().toStdString());
   wwTable1.SetTableName(table["TableName"].toString().toStdString());
+  if (table["TableType"].toString() == "ttParadox")
+    wwTable1.TableType = data::TTableType::ttParadox;
+  wwTable1.SyncSQLByRange = table["SyncSQLByRange"].toBool(true);
+  wwTable1.NarrowSearch = table["NarrowSearch"].toBool(false);
+  wwTable1.ValidateWithMask = table["ValidateWithMask"].toBool(true);
+  wwDataSource1.SetDataSet(&wwTable1);
 }
 
 // As the form is created, not from an event: its failures still belong to
@@ -152,7 +183,7 @@ void TKorvelfrm::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   Panel1->setGeometry(0, 0, width(), Panel1->height());
   Panel2->setGeometry(0, Panel1->height(), width(), height() - Panel1->height());
-  wwDBGrid1->setGeometry(Panel2->rect().adjusted(1, 1, -1, -1));
+  wwDBGrid1->setGeometry(Panel2->clientArea());
 }
 
 }  // namespace app

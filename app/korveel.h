@@ -8,16 +8,21 @@
 #include <QWidget>
 #include <string>
 
+#include "data/data_source.h"
+#include "data/wwtable.h"
 #include "form_description.h"
-#include "plain_table.h"
 
-class QFrame;
 class QLabel;
-class QPushButton;
+
+namespace app {
+class TDBNavigator;
+}
 
 namespace toolkit {
+class BevelPanel;
+class GlyphButton;
 class TabControl;
-}
+}  // namespace toolkit
 
 namespace app {
 
@@ -25,20 +30,22 @@ class TKorvelfrm : public QWidget {
   Q_OBJECT
  public:
   explicit TKorvelfrm(const FormDescription& form, QWidget* parent = nullptr);
+  ~TKorvelfrm() override;
 
-  // The components, under their stored names. The navigator, search box and
-  // grid places hold empty frames of their stored geometry until those
-  // controls exist.
-  QFrame* Panel1;
-  QWidget* DBNavigator1;
+  // The components, under their stored names. The search box and grid
+  // places hold empty frames of their stored geometry until those controls
+  // exist.
+  toolkit::BevelPanel* Panel1;
+  TDBNavigator* DBNavigator1;
   toolkit::TabControl* TabControl1;
   QLabel* Label1;
   QWidget* wwIncrementalSearch1;
-  QPushButton* BitBtn3;
-  QPushButton* BitBtn2;
-  QFrame* Panel2;
+  toolkit::GlyphButton* BitBtn3;
+  toolkit::GlyphButton* BitBtn2;
+  toolkit::BevelPanel* Panel2;
   QWidget* wwDBGrid1;
-  PlainTable wwTable1;
+  data::TwwTable wwTable1;
+  data::TwwDataSource wwDataSource1;
 
  public slots:
   void BitBtn2Click(QObject* Sender);

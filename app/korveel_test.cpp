@@ -10,9 +10,12 @@
 
 #include "app/engine/engine.h"
 #include "application.h"
+#include "navigator.h"
 #include "paradox/pdx_codes.h"
 #include "show_state.h"
 #include "toolkit/abort.h"
+#include "toolkit/bevel_panel.h"
+#include "toolkit/glyph_button.h"
 #include "toolkit/scripted_ui.h"
 #include "toolkit/tab_control.h"
 
@@ -64,6 +67,8 @@ TEST_F(WindowTest, IsBuiltWithItsStoredPlacements) {
   EXPECT_EQ(form.Panel1->geometry(), QRect(0, 0, 612, 121));
   EXPECT_EQ(form.Panel2->geometry(), QRect(0, 121, 612, 227));
   EXPECT_EQ(form.wwDBGrid1->geometry(), QRect(1, 1, 610, 225));
+  EXPECT_EQ(form.wwDataSource1.DataSet(), &form.wwTable1);
+  EXPECT_EQ(form.wwTable1.TableType, data::TTableType::ttParadox);
   EXPECT_EQ(form.DBNavigator1->geometry(), QRect(6, 3, 240, 30));
   EXPECT_EQ(form.TabControl1->geometry(), QRect(2, 32, 607, 65));
   EXPECT_EQ(form.Label1->pos(), QPoint(3, 102));
@@ -74,6 +79,8 @@ TEST_F(WindowTest, IsBuiltWithItsStoredPlacements) {
   EXPECT_EQ(form.BitBtn2->geometry(), QRect(530, 2, 75, 25));
   EXPECT_EQ(form.BitBtn2->text(), "&Close");
   EXPECT_FALSE(form.BitBtn2->isDefault());
+  EXPECT_EQ(form.BitBtn2->kind(), toolkit::ButtonKind::kClose);
+  EXPECT_TRUE(form.BitBtn3->hasGlyph());
   EXPECT_TRUE(form.TabControl1->multiLine());
   EXPECT_EQ(form.TabControl1->tabs(),
             QStringList({"Portfolios", "Portfolio details", "Transactions", "Accounts",
@@ -150,6 +157,7 @@ TEST_F(WindowTest, TopLevelHandlerReleasesTheMouse) {
   ThrowingButton button;
   button.show();
   button.grabMouse();
+  if (QWidget::mouseGrabber() != &button) GTEST_SKIP() << "this platform cannot grab the mouse";
   Application::instance()->HandleException(
       std::make_exception_ptr(std::runtime_error("Record locked by another user")));
   EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
@@ -171,14 +179,38 @@ TEST_F(WindowOnTablesTest, StartOpensPortfAndATabOpensItsTable) {
   EXPECT_EQ(form.TabControl1->tabIndex(), 0);
   EXPECT_TRUE(form.wwTable1.Active());
   EXPECT_EQ(form.wwTable1.TableName(), "Portf");
-  EXPECT_EQ(form.wwTable1.RecordCount(), 3);
+  EXPECT_EQ(form.wwTable1.State(), data::DataSetState::kBrowse);
+  EXPECT_EQ(form.wwTable1.RecordCountTotal(), 3);
+  EXPECT_EQ(form.wwTable1.FieldByName("Name")->AsString(), "Growth");
+  EXPECT_FALSE(form.DBNavigator1->Button(nbPrior)->isEnabled());
+  EXPECT_TRUE(form.DBNavigator1->Button(nbNext)->isEnabled());
 
   form.show();
   clickTab(form, 5);
   EXPECT_EQ(form.TabControl1->tabIndex(), 5);
   EXPECT_TRUE(form.wwTable1.Active());
   EXPECT_EQ(form.wwTable1.TableName(), "UpdateSh");
-  EXPECT_EQ(form.wwTable1.RecordCount(), 4);
+  EXPECT_EQ(form.wwTable1.RecordCountTotal(), 4);
+  EXPECT_EQ(form.wwTable1.FieldByName("Name")->AsString(), "ACME 12.50");
+  EXPECT_TRUE(ui_.shown.empty());
+}
+
+TEST_F(WindowOnTablesTest, ATabSwitchDuringAnEditDropsTheEdit) {
+  testing::addTheSixTables(database_);
+  TKorvelfrm form(FormDescription::korveel());
+  form.show();
+  try {
+    form.wwTable1.Edit();
+  } catch (const engine::EngineError& error) {
+    if (error.code() != PDX_ERR_NOT_SUPPORTED) throw;
+    GTEST_SKIP() << "the store does not write tables yet";
+  }
+  form.wwTable1.FieldByName("Name")->SetAsString("Changed");
+  clickTab(form, 1);
+  EXPECT_EQ(form.wwTable1.TableName(), "PortfDet");
+  EXPECT_EQ(form.wwTable1.State(), data::DataSetState::kBrowse);
+  clickTab(form, 0);
+  EXPECT_EQ(form.wwTable1.FieldByName("Name")->AsString(), "Growth");
   EXPECT_TRUE(ui_.shown.empty());
 }
 
@@ -193,6 +225,9 @@ TEST_F(WindowOnTablesTest, MissingTableShowsOneBoxAndAnotherTabStillOpens) {
   EXPECT_EQ(ui_.shown[0].text.back(), '.');
   EXPECT_FALSE(form.wwTable1.Active());
   EXPECT_EQ(form.wwTable1.TableName(), "Sectrans");
+  for (int button = nbFirst; button <= nbRefresh; ++button) {
+    EXPECT_FALSE(form.DBNavigator1->Button(TNavigateBtn(button))->isEnabled()) << button;
+  }
   EXPECT_EQ(form.TabControl1->tabIndex(), 2);
 
   clickTab(form, 3);
@@ -236,7 +271,7 @@ TEST_F(WindowOnTablesTest, ProtectedTableAsksForThePasswordAndOpensAfterOk) {
   EXPECT_EQ(asked, 2);
   EXPECT_TRUE(ui_.shown.empty());
   EXPECT_TRUE(form.wwTable1.Active());
-  EXPECT_EQ(form.wwTable1.RecordCount(), 1);
+  EXPECT_EQ(form.wwTable1.FieldByName("Name")->AsString(), "Secret fund");
 }
 
 #endif

@@ -5,23 +5,25 @@
 // closes; then the engine's session closes (dropping any edit) and the
 // engine stops before the window is destroyed.
 #include <QIcon>
+#include <QPixmap>
 
 #include "app/engine/engine.h"
 #include "application.h"
 #include "korveel.h"
 #include "password_dialog.h"
 #include "show_state.h"
-#include "toolkit/qt_ui_services.h"
+#include "toolkit/bitmap_resources.h"
+#include "toolkit/desktop_services.h"
 
 int main(int argc, char** argv) {
   engine::Engine& tableEngine = engine::Engine::instance();
   app::Application application(argc, argv);
-  auto uiServices = toolkit::installQtUiServices();
+  auto desktop = toolkit::installDesktopServices();
   app::PasswordDialogPrompt passwordPrompt;
   tableEngine.setPasswordPrompt(&passwordPrompt);
 
   app::FormDescription form = app::FormDescription::korveel();
-  application.setWindowIcon(QIcon(":/icons/MAINICON"));
+  application.setWindowIcon(QIcon(QPixmap::fromImage(toolkit::bitmapResource("MAINICON"))));
   app::TKorvelfrm mainForm(form);
 
   app::showInState(mainForm, app::startShowState(application.arguments()));
