@@ -155,6 +155,7 @@ pdx_code Table::Checks(const std::vector<FieldCheck>** checks) {
 pdx_code Table::Refresh() {
   checks_.reset();
   chain_.reset();
+  if (primary_) cache_->DropFile(primary_->cache_id());
   primary_.reset();
   if (pdx_code rc = data_->Refresh(); rc != PDX_OK) return rc;
   if (blobs_) {

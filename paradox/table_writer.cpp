@@ -60,6 +60,25 @@ pdx_code ReadHeader(File* file, TableHeader* header, std::string* why) {
 
 }  // namespace
 
+pdx_code TableWriter::RecoverInterruptedChange(FileSystem* fs, const std::string& db_path) {
+  const std::string journal_path = Stem(db_path) + ".JNL";
+  std::unique_ptr<File> journal_file;
+  uint64_t size = 0;
+  if (fs->Open(journal_path, OpenMode::kRead, &journal_file) != PDX_OK ||
+      journal_file->Size(&size) != PDX_OK || size == 0)
+    return PDX_OK;
+  journal_file.reset();
+  std::unique_ptr<File> db, px, mb;
+  if (fs->Open(db_path, OpenMode::kReadWrite, &db) != PDX_OK) return PDX_OK;
+  if (TryWriteLock(db.get()) != PDX_OK) return PDX_OK;  // its writer is alive
+  OpenCompanion(fs, db_path, ".PX", &px);
+  OpenCompanion(fs, db_path, ".MB", &mb);
+  Journal journal(fs, journal_path);
+  pdx_code code = journal.Recover({db.get(), px.get(), mb.get()});
+  ReleaseWriteLock(db.get());
+  return code;
+}
+
 TableWriter::~TableWriter() {
   // Tidy up the journal file unless another writer is at work. A batch
   // still open holds the lock; its changes were never committed.

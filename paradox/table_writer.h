@@ -36,6 +36,12 @@ class TableWriter {
                        std::unique_ptr<TableWriter>* writer, std::string* error);
   ~TableWriter();
 
+  // Rolls back a change that a writer killed in the middle of it left
+  // behind, so that readers too open the table as it was before that change.
+  // Does nothing (quickly) when there is none, while another writer is at
+  // work, or when the files cannot be written.
+  static pdx_code RecoverInterruptedChange(FileSystem* fs, const std::string& db_path);
+
   const TableHeader& header() const { return header_; }
   // Inserts record (record_size bytes); a blank auto-increment field gets the
   // next value, written back into record. *number: where the row now is.
