@@ -5,6 +5,7 @@
 #include "cipher.h"
 #include "error_context.h"
 #include "pdx_codes.h"
+#include "table_writer.h"
 
 namespace pdx {
 namespace {
@@ -37,6 +38,10 @@ pdx_code Table::Open(FileSystem* fs, const std::string& directory, const std::st
   table->stem_ = found.substr(0, found.size() - 3);
   table->cache_ = std::make_unique<BlockCache>(options.cache_budget);
   table->read_only_ = !options.write;
+  // A writer killed in the middle of a change left its journal: roll it
+  // back first, so that the table reads as it was before that change.
+  if (pdx_code rc = TableWriter::RecoverInterruptedChange(fs, path); rc != PDX_OK)
+    return AddErrorContext(rc, "Table: " + path);
   pdx_code rc = BlockFile::Open(fs, path, options.write ? OpenMode::kReadWrite : OpenMode::kRead,
                                 table->cache_.get(), &table->data_);
   if (options.write && (rc == PDX_ERR_TABLE_READ_ONLY || rc == PDX_ERR_DIRECTORY_READ_ONLY)) {
