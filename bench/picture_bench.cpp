@@ -26,6 +26,21 @@ std::string EveryPrintableAsAlternative() {
   return mask;
 }
 
+// 126 one-character alternatives, as many as a mask holds, the last of them
+// typed 255 times.
+std::string MostAlternatives() {
+  std::string mask = "*{";
+  for (int i = 0; i < 126; ++i) {
+    const int code = i < 26   ? 'a' + i
+                     : i < 52 ? 'A' + i - 26
+                     : i < 62 ? '0' + i - 52
+                              : 160 + i - 62;
+    mask += static_cast<char>(code);
+    mask += i == 125 ? '}' : ',';
+  }
+  return mask;
+}
+
 std::string Nested(const std::string& open, const std::string& inner, const std::string& close,
                    int depth) {
   std::string mask;
@@ -33,6 +48,11 @@ std::string Nested(const std::string& open, const std::string& inner, const std:
   mask += inner;
   for (int i = 0; i < depth; ++i) mask += close;
   return mask;
+}
+
+std::string Prefixed(char first, std::string rest) {
+  rest.insert(rest.begin(), first);
+  return rest;
 }
 
 void Match(benchmark::State& state, const std::string& mask, const std::string& text) {
@@ -58,12 +78,15 @@ BENCHMARK_CAPTURE(Match, nested_fixed_repetitions_of_nothing, "*255{*255{*255{[a
                   Repeat("b", 255));
 BENCHMARK_CAPTURE(Match, every_printable_as_alternative, EveryPrintableAsAlternative(),
                   Repeat("~", 255));
+BENCHMARK_CAPTURE(Match, most_alternatives, MostAlternatives(),
+                  std::string(255, static_cast<char>(160 + 63)));
 BENCHMARK_CAPTURE(Match, repetition_chain, Nested("*{", "#", "}", 84), kDigits);
 BENCHMARK_CAPTURE(Match, optional_repetition_chain, Nested("*[", "#", "]", 84), kDigits);
 BENCHMARK_CAPTURE(Match, deep_groups, Nested("{", "#", "}", 126), kDigits);
-BENCHMARK_CAPTURE(Match, deep_optional_groups_after_text_runs_out, "#" + Nested("[", "#", "]", 126),
-                  "1");
-BENCHMARK_CAPTURE(Match, alternatives_that_fail_late, "*{" + Repeat("*#a,", 200) + "#}", kDigits);
+BENCHMARK_CAPTURE(Match, deep_optional_groups_after_text_runs_out,
+                  Prefixed('#', Nested("[", "#", "]", 126)), "1");
+BENCHMARK_CAPTURE(Match, alternatives_that_fail_late,
+                  Nested("*{", Repeat("*#a,", 62) + "#", "}", 1), kDigits);
 BENCHMARK_CAPTURE(
     Match, random_search_worst,
     "[*b*{*52~,**159*#@,[[ba,!~,#][{!@,{@@b,#b}{b?a,&-~,#?@,-&?}[?],#-b}]{*183 }, [!,b[b{  , "

@@ -226,6 +226,14 @@ TEST(PictureValidator, HostileMasksStopAtTheStepBudget) {
     everyCharacter += c;
     everyCharacter += c == '~' ? '}' : ',';
   }
+  // As many one-character alternatives as a mask holds.
+  std::string mostAlternatives = "*{";
+  for (int code = 130; code < 256; ++code) {
+    mostAlternatives += static_cast<char>(code);
+    mostAlternatives += code == 255 ? '}' : ',';
+  }
+  ASSERT_EQ(mostAlternatives.size(), TwwPictureValidator::kMaxMaskLength);
+  EXPECT_EQ(Result(mostAlternatives, std::string(255, '\xff')), R::Complete);
   ASSERT_LE(everyCharacter.size(), TwwPictureValidator::kMaxMaskLength);
   EXPECT_EQ(Result(everyCharacter, std::string(255, '~')), R::Complete);
   EXPECT_EQ(Result(everyCharacter, std::string(254, '~') + "\x7f"), R::Error);
