@@ -55,9 +55,12 @@ pdx_code DatabaseDirectory(const char* database, std::string* directory) {
 
 }  // namespace
 
+namespace {
+EngineState engine_state;
+}
+
 EngineState& State() {
-  static EngineState state;
-  return state;
+  return engine_state;
 }
 
 void Begin() {

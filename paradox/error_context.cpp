@@ -5,13 +5,19 @@
 namespace pdx {
 namespace {
 thread_local std::vector<std::string> context_lines;
-}
+// Every entry point clears the context; a plain flag keeps that to one cheap
+// test while no line was added.
+thread_local bool has_lines = false;
+}  // namespace
 
 void ClearErrorContext() {
+  if (!has_lines) return;
   context_lines.clear();
+  has_lines = false;
 }
 
 pdx_code AddErrorContext(pdx_code code, const std::string& line) {
+  has_lines = true;
   if (std::find(context_lines.begin(), context_lines.end(), line) == context_lines.end())
     context_lines.push_back(line);
   return code;
