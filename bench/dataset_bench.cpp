@@ -32,7 +32,7 @@ struct RealTables {
     if (found != made.end()) return found->second;
     std::string name = "ROWS" + std::to_string(rows);
     data::testing::CreatedTable created =
-        data::testing::CreateNumberedTable(directory.Path(), name, rows);
+        data::testing::WriteNumberedTable(directory.Path(), name, rows);
     if (!created.created) {
       failure = created.reason;
       name.clear();

@@ -107,6 +107,13 @@ CreatedTable CreateNumberedTable(const std::filesystem::path& directory, const s
   return result;
 }
 
+CreatedTable WriteNumberedTable(const std::filesystem::path& directory, const std::string& name,
+                                int rows) {
+  CreatedTable result;
+  result.created = WriteWithPxlib(directory / (name + ".DB"), rows, &result.reason);
+  return result;
+}
+
 TemporaryDirectory::TemporaryDirectory() {
   std::string pattern = (std::filesystem::temp_directory_path() / "vindral-data-XXXXXX").string();
   std::vector<char> buffer(pattern.begin(), pattern.end());

@@ -23,6 +23,10 @@ struct CreatedTable {
 // a validity check with that picture (only the store can write it).
 CreatedTable CreateNumberedTable(const std::filesystem::path& directory, const std::string& name,
                                  int rows, const std::string& namePicture = "");
+// The same table unkeyed, written in one go by the independent writer: for
+// tables too large to fill row by row through the engine.
+CreatedTable WriteNumberedTable(const std::filesystem::path& directory, const std::string& name,
+                                int rows);
 
 // A fresh directory under the system's temporary directory, removed afterwards.
 class TemporaryDirectory {
