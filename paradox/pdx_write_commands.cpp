@@ -210,13 +210,11 @@ int LoadRows(const std::string& directory, const std::string& name, const WriteO
       if (code == PDX_OK) code = session.writer()->Read(at, record.data());
       if (code == PDX_OK) code = session.Fill(columns, line, record.data(), &detail);
       if (code == PDX_OK) code = session.Check(record.data(), &detail);
-      int64_t moved = 0;
-      if (code == PDX_OK) code = session.writer()->Modify(at, record.data(), &moved);
+      if (code == PDX_OK) code = session.writer()->Modify(at, record.data(), nullptr);
     } else {
       code = session.Fill(columns, line, record.data(), &detail);
       if (code == PDX_OK) code = session.Check(record.data(), &detail);
-      int64_t at = 0;
-      if (code == PDX_OK) code = session.writer()->Insert(record.data(), &at);
+      if (code == PDX_OK) code = session.writer()->Insert(record.data(), nullptr);
     }
     if (code == PDX_OK) {
       if (code = session.Written(); code != PDX_OK) return session.Abort(code);

@@ -127,6 +127,8 @@ pdx_code TableWriter::Load() {
   transaction_->Abandon();
   chain_.clear();
   changed_ = false;
+  index_touched_.clear();
+  index_shift_from_ = 0;  // every index entry is made again and compared with the file
   std::string why;
   if (pdx_code code = ReadHeader(db_.get(), &header_, &why); code != PDX_OK) {
     error_ = db_path_ + ": " + why;
@@ -197,6 +199,13 @@ pdx_code TableWriter::Load() {
             px_->ReadAt(index_header_.header_size, index_image_.data(), index_image_.size(), &got);
         code != PDX_OK)
       return code;
+    const size_t index_block = index_header_.BlockSize();
+    index_image_.resize(index_image_.size() / index_block * index_block);
+    if (uint32_t key = index_header_.EncryptionKey())
+      for (size_t at = 0; at < index_image_.size(); at += index_block)
+        DecryptBlock(key, static_cast<uint32_t>(at / index_block + 1), index_image_.data() + at,
+                     index_block);
+    leaf_summaries_.clear();
   }
   seen_header_.assign(kExtendedHeaderSize, 0);
   size_t got = 0;
@@ -386,8 +395,9 @@ pdx_code TableWriter::InsertAt(size_t i, int slot, const uint8_t* record, int64_
     SetCount(data, count + 1);
     ++chain_[i].count;
     if (slot == 0) chain_[i].first_key.assign(reinterpret_cast<const char*>(record), key_length_);
+    index_touched_.push_back(i);
     ++header_.record_count;
-    *number = NumberOf(i, slot);
+    if (number != nullptr) *number = NumberOf(i, slot);
     return PDX_OK;
   }
   if (slot == count) {
@@ -398,6 +408,7 @@ pdx_code TableWriter::InsertAt(size_t i, int slot, const uint8_t* record, int64_
     uint16_t block = 0;
     if (pdx_code code = NewBlock(&block); code != PDX_OK) return code;
     chain_.insert(chain_.begin() + i + 1, BlockInfo{block, 0, {}});
+    Shifted(i + 1);
     if (pdx_code code = Relink(i + 1); code != PDX_OK) return code;
     return InsertAt(i + 1, 0, record, number);
   }
@@ -411,6 +422,8 @@ pdx_code TableWriter::InsertAt(size_t i, int slot, const uint8_t* record, int64_
   SetCount(new_data, count - half);
   SetCount(old_data, half);
   chain_[i].count = static_cast<uint16_t>(half);
+  index_touched_.push_back(i);
+  Shifted(i + 1);
   chain_.insert(chain_.begin() + i + 1,
                 BlockInfo{block, static_cast<uint16_t>(count - half),
                           std::string(reinterpret_cast<char*>(Row(new_data, 0)), key_length_)});
@@ -428,6 +441,7 @@ pdx_code TableWriter::RemoveAt(size_t i, int slot) {
   --count;
   SetCount(data, count);
   chain_[i].count = static_cast<uint16_t>(count);
+  index_touched_.push_back(i);
   if (slot == 0 && count > 0)
     chain_[i].first_key.assign(reinterpret_cast<char*>(Row(data, 0)), key_length_);
   --header_.record_count;
@@ -437,11 +451,13 @@ pdx_code TableWriter::RemoveAt(size_t i, int slot) {
   if (count == 0 && chain_.size() == 1) {
     FreeBlock(chain_[0].block);
     chain_.clear();
+    Shifted(0);
     return Relink(0);
   }
   if (count == 0 && i > 0) {
     FreeBlock(chain_[i].block);
     chain_.erase(chain_.begin() + i);
+    Shifted(i);
     return Relink(i - 1);
   }
   // The head block of a chain is never freed: the next block's rows move
@@ -460,6 +476,7 @@ pdx_code TableWriter::RemoveAt(size_t i, int slot) {
   chain_[i].count = static_cast<uint16_t>(count + moving);
   FreeBlock(chain_[absorbed].block);
   chain_.erase(chain_.begin() + absorbed);
+  Shifted(absorbed);
   return Relink(i);
 }
 
@@ -478,6 +495,7 @@ pdx_code TableWriter::Insert(uint8_t* record, int64_t* number) {
     pdx_code code = NewBlock(&block);
     if (code != PDX_OK) return Finish(code);
     chain_.push_back({block, 0, {}});
+    Shifted(0);
     if (code = Relink(0); code != PDX_OK) return Finish(code);
   } else if (keyed) {
     bool found = false;
@@ -515,7 +533,7 @@ pdx_code TableWriter::Modify(int64_t number, const uint8_t* record, int64_t* new
   if (pdx_code code = ReadBlock(chain_[i].block, &data); code != PDX_OK) return Finish(code);
   if (header_.key_fields == 0 || CompareKey(Row(*data, slot), record) == 0) {
     std::memcpy(Row(DirtyBlock(chain_[i].block), slot), record, header_.record_size);
-    *new_number = number;
+    if (new_number != nullptr) *new_number = number;
     return Finish(PDX_OK);
   }
   size_t at_block = 0;
@@ -533,6 +551,7 @@ pdx_code TableWriter::Modify(int64_t number, const uint8_t* record, int64_t* new
     uint16_t block = 0;
     if (code = NewBlock(&block); code != PDX_OK) return Finish(code);
     chain_.push_back({block, 0, {}});
+    Shifted(0);
     if (code = Relink(0); code != PDX_OK) return Finish(code);
   }
   if (code = FindSlot(record, &at_block, &at_slot, &found); code != PDX_OK) return Finish(code);
@@ -638,73 +657,118 @@ pdx_code TableWriter::Flush() {
   return code;
 }
 
+void TableWriter::Shifted(size_t chain_index) {
+  index_shift_from_ = std::min(index_shift_from_, chain_index);
+}
+
+// The index is one entry per data block (its first key, its number, its row
+// count) packed into level-1 blocks, and above them levels of one entry per
+// block of the level below, up to a single root. Only the level-1 blocks
+// whose entries changed, and those after a block was added or removed, are
+// made again; the upper levels are small and always made again. Blocks are
+// written only where they differ from the file.
 pdx_code TableWriter::WriteIndex() {
   if (header_.key_fields == 0 || !px_) return PDX_OK;
   const size_t block_size = index_header_.BlockSize();
   const size_t entry = static_cast<size_t>(key_length_) + 6;
   const size_t per_block = (block_size - kBlockHeader) / entry;
-  // One level at a time: entries (key, block, count) packed into blocks,
-  // then one entry per block for the level above, until one block is left.
+  const size_t leaves = (chain_.size() + per_block - 1) / per_block;
+
+  std::vector<bool> remake(leaves, false);
+  for (size_t i : index_touched_)
+    if (i < chain_.size()) remake[i / per_block] = true;
+  for (size_t b = std::min(index_shift_from_, chain_.size()) / per_block; b < leaves; ++b)
+    remake[b] = true;
+  // When the number of level-1 blocks changes, so does the last one's link.
+  if (leaves != leaf_summaries_.size() && leaves > 0)
+    remake[std::min(leaves, std::max<size_t>(leaf_summaries_.size(), 1)) - 1] = true;
+  index_touched_.clear();
+  index_shift_from_ = SIZE_MAX;
+  leaf_summaries_.resize(leaves);
+
+  const uint32_t key = index_header_.EncryptionKey();
+  std::vector<uint8_t> block(block_size), cipher;
   struct Entry {
-    std::string key;
+    const char* key;
     uint16_t block;
     int64_t count;
   };
-  std::vector<Entry> level;
-  level.reserve(chain_.size());
-  for (const BlockInfo& info : chain_) level.push_back({info.first_key, info.block, info.count});
-  std::vector<uint8_t> image;
-  uint16_t blocks = 0;
-  uint8_t levels = 0;
-  uint32_t entries = 0;
-  while (!level.empty()) {
+  // Makes one index block and writes it where it differs from the file.
+  auto put_block = [&](uint16_t number, const Entry* entries, size_t n, bool last_of_level,
+                       bool first_of_level) {
+    uint8_t* data = block.data();
+    std::memset(data, 0, block_size);
+    StoreLe16(data, last_of_level ? 0 : number + 1);
+    StoreLe16(data + 2, first_of_level ? 0 : number - 1);
+    StoreLe16(data + 4, static_cast<uint16_t>((n - 1) * entry));
+    for (size_t e = 0; e < n; ++e) {
+      uint8_t* out = data + kBlockHeader + e * entry;
+      std::memcpy(out, entries[e].key, key_length_);
+      EncodeInteger(entries[e].block, out + key_length_, 2);
+      EncodeInteger(std::min(entries[e].count, kMaxIndexCount), out + key_length_ + 2, 2);
+      EncodeInteger(0, out + key_length_ + 4, 2);
+    }
+    const size_t at = static_cast<size_t>(number - 1) * block_size;
+    if (index_image_.size() < at + block_size) index_image_.resize(at + block_size);
+    if (std::memcmp(index_image_.data() + at, data, block_size) == 0) return;
+    std::memcpy(index_image_.data() + at, data, block_size);
+    if (key) {
+      cipher.assign(data, data + block_size);
+      EncryptBlock(key, number, cipher.data(), block_size);
+      data = cipher.data();
+    }
+    transaction_->Write(kPx, index_header_.header_size + at, data, block_size);
+  };
+  std::vector<Entry> entries;
+  for (size_t b = 0; b < leaves; ++b) {
+    if (!remake[b]) continue;
+    const size_t first = b * per_block, n = std::min(per_block, chain_.size() - first);
+    entries.clear();
+    int64_t sum = 0;
+    for (size_t i = first; i < first + n; ++i) {
+      entries.push_back({chain_[i].first_key.data(), chain_[i].block, chain_[i].count});
+      sum += chain_[i].count;
+    }
+    put_block(static_cast<uint16_t>(b + 1), entries.data(), n, b + 1 == leaves, b == 0);
+    leaf_summaries_[b] = {chain_[first].first_key, sum};
+  }
+  uint32_t total_entries = static_cast<uint32_t>(chain_.size());
+  uint16_t blocks = static_cast<uint16_t>(leaves);
+  uint8_t levels = leaves > 0 ? 1 : 0;
+  std::vector<std::pair<std::string, int64_t>> level(leaf_summaries_);
+  uint16_t level_first = 1;
+  while (level.size() > 1) {
     ++levels;
-    std::vector<Entry> above;
-    const uint16_t first = blocks + 1;
     const size_t count = (level.size() + per_block - 1) / per_block;
     if (blocks + count > kMaxBlocks) {
       error_ = "the primary index has reached 65535 blocks";
       return PDX_ERR_TABLE_FULL;
     }
+    std::vector<std::pair<std::string, int64_t>> above;
     for (size_t b = 0; b < count; ++b) {
-      const uint16_t number = static_cast<uint16_t>(first + b);
-      std::vector<uint8_t> data(block_size, 0);
-      StoreLe16(data.data(), b + 1 < count ? number + 1 : 0);
-      StoreLe16(data.data() + 2, b > 0 ? number - 1 : 0);
-      size_t n = std::min(per_block, level.size() - b * per_block);
-      StoreLe16(data.data() + 4, static_cast<uint16_t>((n - 1) * entry));
+      const size_t first = b * per_block, n = std::min(per_block, level.size() - first);
+      entries.clear();
       int64_t sum = 0;
-      for (size_t e = 0; e < n; ++e) {
-        const Entry& item = level[b * per_block + e];
-        uint8_t* at = data.data() + kBlockHeader + e * entry;
-        std::memcpy(at, item.key.data(), key_length_);
-        EncodeInteger(item.block, at + key_length_, 2);
-        EncodeInteger(std::min(item.count, kMaxIndexCount), at + key_length_ + 2, 2);
-        EncodeInteger(0, at + key_length_ + 4, 2);
-        sum += item.count;
+      for (size_t i = first; i < first + n; ++i) {
+        entries.push_back(
+            {level[i].first.data(), static_cast<uint16_t>(level_first + i), level[i].second});
+        sum += level[i].second;
       }
-      entries += static_cast<uint32_t>(n);
-      above.push_back({level[b * per_block].key, number, sum});
-      image.insert(image.end(), data.begin(), data.end());
+      const uint16_t number = static_cast<uint16_t>(blocks + 1 + b);
+      put_block(number, entries.data(), n, b + 1 == count, b == 0);
+      above.push_back({level[first].first, sum});
     }
+    total_entries += static_cast<uint32_t>(level.size());
+    level_first = static_cast<uint16_t>(blocks + 1);
     blocks = static_cast<uint16_t>(blocks + count);
-    if (above.size() == 1) break;
     level = std::move(above);
   }
-  if (uint32_t key = index_header_.EncryptionKey())
-    for (uint16_t b = 0; b < blocks; ++b)
-      EncryptBlock(key, b + 1u, image.data() + b * block_size, block_size);
-  // Only the blocks that differ from what is on disk are written.
-  for (uint16_t b = 0; b < blocks; ++b) {
-    size_t at = static_cast<size_t>(b) * block_size;
-    if (at + block_size <= index_image_.size() &&
-        std::memcmp(index_image_.data() + at, image.data() + at, block_size) == 0)
-      continue;
-    transaction_->Write(kPx, index_header_.header_size + at, image.data() + at, block_size);
+  const size_t size = static_cast<size_t>(blocks) * block_size;
+  if (size < index_image_.size()) {
+    transaction_->SetSize(kPx, index_header_.header_size + size);
+    index_image_.resize(size);
   }
-  if (image.size() < index_image_.size())
-    transaction_->SetSize(kPx, index_header_.header_size + image.size());
-  index_header_.record_count = entries;
+  index_header_.record_count = total_entries;
   index_header_.used_blocks = index_header_.file_blocks = blocks;
   index_header_.first_block = blocks ? 1 : 0;
   index_header_.last_block = blocks;
@@ -715,7 +779,6 @@ pdx_code TableWriter::WriteIndex() {
   std::vector<uint8_t> header = index_header_.Serialize();
   header.resize(kFixedHeaderSize);
   transaction_->Write(kPx, 0, header.data(), header.size());
-  index_image_ = std::move(image);
   return PDX_OK;
 }
 

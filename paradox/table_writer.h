@@ -44,10 +44,11 @@ class TableWriter {
 
   const TableHeader& header() const { return header_; }
   // Inserts record (record_size bytes); a blank auto-increment field gets the
-  // next value, written back into record. *number: where the row now is.
+  // next value, written back into record. *number (when number is not
+  // null): where the row now is; finding it costs a walk over the blocks.
   pdx_code Insert(uint8_t* record, int64_t* number);
   pdx_code Delete(int64_t number);
-  // Replaces the row; a changed key moves it (*new_number).
+  // Replaces the row; a changed key moves it (*new_number, when not null).
   pdx_code Modify(int64_t number, const uint8_t* record, int64_t* new_number);
   // Reads a row as the writer sees it (pending batch changes included).
   pdx_code Read(int64_t number, uint8_t* record);
@@ -108,6 +109,7 @@ class TableWriter {
   pdx_code RemoveAt(size_t chain_index, int slot);
   void AssignAutoIncrement(uint8_t* record);
 
+  void Shifted(size_t chain_index);
   pdx_code WriteIndex();
   pdx_code Flush();
 
@@ -119,7 +121,13 @@ class TableWriter {
   TableHeader header_;
   TableHeader index_header_;
   std::vector<uint8_t> seen_header_;  // the header bytes as last read or written
-  std::vector<uint8_t> index_image_;  // the index blocks as last written
+  std::vector<uint8_t> index_image_;  // the index blocks as last written, unscrambled
+  // What changed in chain_ since the index was last written: entries, and
+  // the first place where blocks were added or removed.
+  std::vector<size_t> index_touched_;
+  size_t index_shift_from_ = 0;
+  // Per level-1 index block: its first key and the rows under it.
+  std::vector<std::pair<std::string, int64_t>> leaf_summaries_;
   std::vector<BlockInfo> chain_;
   struct Buffered {
     std::vector<uint8_t> data;

@@ -63,8 +63,7 @@ bool WriteTable(pdx::FileSystem* fs, const std::string& directory, const TableSc
       *error = name + " row " + std::to_string(r + 1) + ": " + pdx::CodeText(code) + " " + field;
       return false;
     }
-    int64_t number = 0;
-    if (pdx_code code = writer->Insert(record.data(), &number); code != PDX_OK) {
+    if (pdx_code code = writer->Insert(record.data(), nullptr); code != PDX_OK) {
       *error = name + " row " + std::to_string(r + 1) + ": " + pdx::CodeText(code);
       return false;
     }
