@@ -3,6 +3,7 @@
 // to writing, and run as soon as it can.
 #include <gtest/gtest.h>
 
+#include "app/engine/engine.h"
 #include "app/engine/engine_error.h"
 #include "data_set_error.h"
 #include "data_source.h"
@@ -145,6 +146,37 @@ TEST_F(RealTableTest, PictureOfTheRightTableAfterASwitch) {
   table.SetTableName("LETTERS");
   table.Open();
   EXPECT_EQ("??", table.FieldMask("NAME", true)->mask);
+}
+
+TEST_F(RealTableTest, MemosAreReadWhenAskedAndWrittenWithTheRow) {
+  std::string why;
+  if (!testing::StartEngine(&why)) GTEST_SKIP() << why;
+  SKIP_WHILE_UNSUPPORTED(
+      engine::Engine::instance().createTable(directory.Database(), "NOTES", "ID\tI*\nNOTE\tM10\n"));
+  OpenOn("NOTES", 2);
+  EXPECT_TRUE(table.IsEmpty());
+  table.Insert();
+  table.FieldByName("ID")->SetAsInteger(1);
+  std::string longText(3000, 'x');
+  longText += " end";
+  table.FieldByName("NOTE")->SetAsString(longText);
+  SKIP_WHILE_UNSUPPORTED(table.Post());
+  table.Insert();
+  table.FieldByName("ID")->SetAsInteger(2);
+  table.Post();
+  table.Close();
+  table.Open();
+  EXPECT_EQ(longText, table.FieldByName("NOTE")->AsString());
+  table.Next();
+  EXPECT_TRUE(table.FieldByName("NOTE")->IsNull());
+  // An edit that leaves the memo alone keeps it.
+  table.First();
+  table.Edit();
+  table.FieldByName("ID")->SetAsInteger(3);
+  table.Post();
+  table.Last();
+  EXPECT_EQ(3, CurrentId());
+  EXPECT_EQ(longText, table.FieldByName("NOTE")->AsString());
 }
 
 TEST_F(RealTableTest, AMissingTableLeavesTheDataSetInactive) {

@@ -121,6 +121,10 @@ class TDataSet {
   // ---- Keys on the current (primary) index
   int IndexFieldCount() const;
   TField* IndexFields(int index) const;
+  // The current index is the table's primary key: ascending, and comparing
+  // text with regard to case.
+  bool IndexDescending() const { return false; }
+  bool IndexCaseInsensitive() const { return false; }
   // Moves to the first row at or after the key made of these texts.
   void FindNearest(const std::vector<std::string>& keyTexts);
   // The rows whose key lies between the two keys (texts for the leading key
