@@ -124,8 +124,6 @@ pdx_code ChainIndex::FromPrimaryIndex(BlockFile* index, const TableHeader& data,
     if (ih.fields[i].type != data.fields[i].type || ih.fields[i].length != data.fields[i].length)
       return IndexProblem(walk, PDX_ERR_CORRUPT_INDEX, "the index does not fit the table's key");
   }
-  if (ih.parent_change_count != data.change_count)
-    return IndexProblem(walk, PDX_ERR_INDEX_OUT_OF_DATE, "the index is older than the table");
   chain.position_of_block_.assign(data.file_blocks + 1u, kNotInChain);
   if (data.record_count > 0) {
     if (ih.index_levels == 0 || ih.index_levels > kMaxIndexLevels)

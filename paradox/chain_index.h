@@ -6,6 +6,13 @@
 // leaf entry per data block, with the block's record count and first key:
 // cheap, the index is small), else from a walk over the data blocks' headers.
 // Blocks without records are left out.
+//
+// The index's change counter is not trusted to tell a stale index: genuine
+// tables carry counters that disagree with sound indexes. Instead the index
+// must name each data block once, sum to the table's row count and start and
+// end where the chain does; and readers compare every block they visit with
+// what the index said of it (count, first key) and fall back to the walk on
+// the first difference.
 #pragma once
 
 #include <cstdint>

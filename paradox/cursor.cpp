@@ -251,10 +251,15 @@ pdx_code Cursor::LowerBound(const uint8_t* key, int fields, int prefix, bool str
         high = mid;
     }
     const size_t position = low == 0 ? 0 : low - 1;
+    // A block read on the index's word must be as the index describes it.
+    auto agrees = [&](size_t at, BlockView* view) {
+      return table_->data()->ReadBlock(chain->block(at), view) == PDX_OK &&
+             view->count == chain->count(at) &&
+             compare.Compare(view->Record(0), chain->first_key(at), table_->header().key_fields,
+                             0) == 0;
+    };
     BlockView view;
-    if (pdx_code rc = table_->data()->ReadBlock(chain->block(position), &view); rc != PDX_OK)
-      return rc;
-    if (view.count == chain->count(position)) {
+    if (agrees(position, &view)) {
       int first = 0, last = view.count;
       while (first < last) {
         const int mid = (first + last) / 2;
@@ -263,8 +268,13 @@ pdx_code Cursor::LowerBound(const uint8_t* key, int fields, int prefix, bool str
         else
           last = mid;
       }
-      *row = chain->first_row(position) + first;
-      return PDX_OK;
+      // Past the block's last row the answer is the next block's first row,
+      // which holds only if that block starts where the index says.
+      BlockView next;
+      if (first < view.count || position + 1 == blocks || agrees(position + 1, &next)) {
+        *row = chain->first_row(position) + first;
+        return PDX_OK;
+      }
     }
     if (!chain->from_primary_index()) break;
     if (pdx_code rc = table_->RebuildChainFromData(&chain); rc != PDX_OK) return rc;
