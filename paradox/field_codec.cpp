@@ -1,5 +1,6 @@
 #include "field_codec.h"
 
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -26,37 +27,56 @@ int DaysInMonth(int64_t year, int month) {
   return month == 2 && leap ? 29 : kDays[month - 1];
 }
 
-void AppendPadded(int64_t value, int width, std::string* out) {
-  char buffer[24];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-  for (int pad = width - static_cast<int>(end - buffer); pad > 0; --pad) out->push_back('0');
-  out->append(buffer, end);
+// Writes value's decimal digits at p, zero-padded to width; answers the end.
+char* PutPadded(char* p, uint64_t value, int width) {
+  char digits[20];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  for (int pad = width - n; pad > 0; --pad) *p++ = '0';
+  while (n > 0) *p++ = digits[--n];
+  return p;
 }
 
-void AppendDate(int64_t day_number, std::string* out) {
+// The text of a date or a time is put together in one buffer and appended
+// once: a dump formats millions of them.
+char* PutDate(char* p, int64_t day_number) {
   int64_t year;
   int month, day;
   CivilFromDayNumber(day_number, &year, &month, &day);
-  if (year < 0) out->push_back('-');
-  AppendPadded(year < 0 ? -year : year, 4, out);
-  out->push_back('-');
-  AppendPadded(month, 2, out);
-  out->push_back('-');
-  AppendPadded(day, 2, out);
+  if (year < 0) *p++ = '-';
+  p = PutPadded(p, static_cast<uint64_t>(year < 0 ? -year : year), 4);
+  *p++ = '-';
+  p = PutPadded(p, static_cast<uint64_t>(month), 2);
+  *p++ = '-';
+  return PutPadded(p, static_cast<uint64_t>(day), 2);
+}
+
+char* PutTime(char* p, int64_t milliseconds) {
+  if (milliseconds < 0) {
+    *p++ = '-';
+    milliseconds = -milliseconds;
+  }
+  const auto ms = static_cast<uint64_t>(milliseconds);
+  p = PutPadded(p, ms / 3600000, 2);
+  *p++ = ':';
+  p = PutPadded(p, ms / 60000 % 60, 2);
+  *p++ = ':';
+  p = PutPadded(p, ms / 1000 % 60, 2);
+  *p++ = '.';
+  return PutPadded(p, ms % 1000, 3);
+}
+
+void AppendDate(int64_t day_number, std::string* out) {
+  char buffer[48];
+  out->append(buffer, PutDate(buffer, day_number));
 }
 
 void AppendTime(int64_t milliseconds, std::string* out) {
-  if (milliseconds < 0) {
-    out->push_back('-');
-    milliseconds = -milliseconds;
-  }
-  AppendPadded(milliseconds / 3600000, 2, out);
-  out->push_back(':');
-  AppendPadded(milliseconds / 60000 % 60, 2, out);
-  out->push_back(':');
-  AppendPadded(milliseconds / 1000 % 60, 2, out);
-  out->push_back('.');
-  AppendPadded(milliseconds % 1000, 3, out);
+  char buffer[48];
+  out->append(buffer, PutTime(buffer, milliseconds));
 }
 
 void AppendDouble(double value, std::string* out) {
@@ -276,11 +296,19 @@ void CivilFromDayNumber(int64_t day_number, int64_t* year, int* month, int* day)
   *year = year_of_era + era * 400 + (*month <= 2);
 }
 
+// Bytes that the dump format escapes: control bytes, DEL and the backslash.
+constexpr std::array<bool, 256> kEscaped = [] {
+  std::array<bool, 256> escaped{};
+  for (int c = 0; c < 0x20; ++c) escaped[c] = true;
+  escaped[0x7F] = escaped['\\'] = true;
+  return escaped;
+}();
+
 void AppendEscaped(const uint8_t* data, size_t length, std::string* out) {
   size_t run = 0;  // start of the bytes copied as they are
   for (size_t i = 0; i < length; ++i) {
     const uint8_t c = data[i];
-    if (c >= 0x20 && c != 0x7F && c != '\\') continue;
+    if (!kEscaped[c]) continue;
     out->append(reinterpret_cast<const char*>(data + run), i - run);
     run = i + 1;
     switch (c) {
@@ -410,10 +438,12 @@ void AppendFieldText(const Field& field, const uint8_t* record, std::string* out
         break;
       }
       const auto milliseconds = static_cast<int64_t>(std::llround(value));
-      AppendDate(FloorDiv(milliseconds, kMillisecondsPerDay), out);
-      out->push_back(' ');
-      AppendTime(milliseconds - FloorDiv(milliseconds, kMillisecondsPerDay) * kMillisecondsPerDay,
-                 out);
+      const int64_t day = FloorDiv(milliseconds, kMillisecondsPerDay);
+      char buffer[96];
+      char* end = PutDate(buffer, day);
+      *end++ = ' ';
+      end = PutTime(end, milliseconds - day * kMillisecondsPerDay);
+      out->append(buffer, end);
       break;
     }
     case FieldType::kBcd:
