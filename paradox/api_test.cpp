@@ -109,6 +109,27 @@ TEST_F(ApiTest, PasswordsAddRemoveAndRemoveAll) {
   EXPECT_EQ(Open(dir, "encrypted35", &cursor), PDX_ERR_PASSWORD_REQUIRED);
 }
 
+TEST_F(ApiTest, NewRecordsTakeTheDefaultsOfTheValidityChecks) {
+  pdx_cursor* cursor;
+  ASSERT_EQ(Open(PDX_TESTDATA_DIR, "logical", &cursor), PDX_OK) << LastErrorText();
+  uint8_t record[1] = {0x55};
+  ASSERT_EQ(pdx_init_record(cursor, record), PDX_OK);
+  char text[8];
+  ASSERT_EQ(pdx_get_text(cursor, record, 1, text, sizeof text, nullptr), PDX_OK);
+  EXPECT_STREQ(text, "T");
+  int count = 0;
+  ASSERT_EQ(pdx_check_count(cursor, &count), PDX_OK);
+  ASSERT_EQ(count, 1);
+  pdx_check_desc check;
+  ASSERT_EQ(pdx_check_desc_get(cursor, 0, &check), PDX_OK);
+  EXPECT_EQ(check.field_number, 1);
+  EXPECT_EQ(check.required, 1);
+  EXPECT_EQ(check.has_default, 1);
+  EXPECT_STREQ(check.default_value, "T");
+  EXPECT_EQ(check.has_minimum, 0);
+  pdx_cursor_close(cursor);
+}
+
 TEST_F(ApiTest, ValuesPutIntoABufferReadBack) {
   TempDir dir;
   ASSERT_TRUE(WritePxlibTable(dir.File("t.db"), kFields, 0, 1, Fill));

@@ -197,7 +197,21 @@ pdx_code pdx_init_record(pdx_cursor* cursor, void* record) {
   Begin();
   if (!ValidCursor(cursor)) return Finish(PDX_ERR_INVALID_HANDLE);
   if (record == nullptr) return Finish(PDX_ERR_INVALID_PARAMETER);
-  std::memset(record, 0, cursor->cursor->record_size());
+  auto* bytes = static_cast<uint8_t*>(record);
+  std::memset(bytes, 0, cursor->cursor->record_size());
+  // Defaults from the validity checks; a damaged .VAL leaves the row blank
+  // here and shows its error where the checks are asked for.
+  const std::vector<FieldCheck>* checks;
+  if (cursor->table->Checks(&checks) != PDX_OK) {
+    ClearErrorContext();
+    return PDX_OK;
+  }
+  for (const FieldCheck& check : *checks) {
+    const Field* field = FieldOf(cursor, check.field_number);
+    if (field != nullptr && check.default_value &&
+        check.default_value->size() >= static_cast<size_t>(field->length))
+      std::memcpy(bytes + field->offset, check.default_value->data(), field->length);
+  }
   return PDX_OK;
 }
 
