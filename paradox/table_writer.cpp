@@ -20,6 +20,13 @@ constexpr uint32_t kMaxBlocks = 65535;
 // rows than that under one entry).
 constexpr int64_t kMaxIndexCount = 32767;
 
+// Index entries hold block numbers as short integers do (big-endian, top
+// bit flipped) but unsigned: blocks past 32767 exist in large tables.
+void StoreIndexBlockNumber(uint8_t* at, uint16_t block) {
+  at[0] = static_cast<uint8_t>((block >> 8) ^ 0x80);
+  at[1] = static_cast<uint8_t>(block);
+}
+
 std::string Stem(const std::string& path) {
   size_t dot = path.rfind('.');
   size_t slash = path.rfind('/');
@@ -704,7 +711,7 @@ pdx_code TableWriter::WriteIndex() {
     for (size_t e = 0; e < n; ++e) {
       uint8_t* out = data + kBlockHeader + e * entry;
       std::memcpy(out, entries[e].key, key_length_);
-      EncodeInteger(entries[e].block, out + key_length_, 2);
+      StoreIndexBlockNumber(out + key_length_, entries[e].block);
       EncodeInteger(std::min(entries[e].count, kMaxIndexCount), out + key_length_ + 2, 2);
       EncodeInteger(0, out + key_length_ + 4, 2);
     }

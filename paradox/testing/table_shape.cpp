@@ -50,7 +50,8 @@ void Descend(const std::string& px, unsigned header, unsigned block_size, unsign
   int n = last < 0 ? 0 : last / static_cast<int>(entry) + 1;
   for (int e = 0; e < n; ++e) {
     size_t p = at + 6 + e * entry;
-    Entry item{px.substr(p, key_length), Short(px, p + key_length), Short(px, p + key_length + 2)};
+    Entry item{px.substr(p, key_length), Short(px, p + key_length) & 0xFFFF,
+               Short(px, p + key_length + 2)};
     if (level == 1) {
       out->push_back(item);
     } else {
