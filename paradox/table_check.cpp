@@ -346,7 +346,8 @@ class Checker {
     std::vector<uint8_t> entries(view.Record(0), view.Record(view.count));
     for (int i = 0; i < view.count; ++i) {
       const uint8_t* entry = entries.data() + static_cast<size_t>(i) * ih.record_size;
-      const int64_t child = DecodeInteger(entry + key_length, 2);
+      // Block numbers are unsigned: tables past 32767 blocks exist.
+      const int64_t child = DecodeInteger(entry + key_length, 2) & 0xFFFF;
       const int64_t count = DecodeInteger(entry + key_length + 2, 2);
       if (i == 0) subtree->first_key.assign(entry, entry + key_length);
       if (i > 0 &&
