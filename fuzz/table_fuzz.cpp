@@ -31,14 +31,16 @@ constexpr size_t kMaxText = 1 << 20;
 
 void RemoveDirectory();
 
+// Never destroyed: the exit handler that removes the directory runs after
+// static objects are gone.
 const std::string& Directory() {
-  static const std::string directory = [] {
+  static const std::string* directory = [] {
     std::string pattern = (std::filesystem::temp_directory_path() / "pdx-fuzz-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) std::abort();
     std::atexit(RemoveDirectory);
-    return pattern;
+    return new std::string(pattern);
   }();
-  return directory;
+  return *directory;
 }
 
 void RemoveDirectory() {
