@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 #include "byte_order.h"
 #include "cipher.h"
@@ -134,8 +135,7 @@ pdx_code TableWriter::Load() {
   transaction_->Abandon();
   chain_.clear();
   changed_ = false;
-  index_touched_.clear();
-  index_shift_from_ = 0;  // every index entry is made again and compared with the file
+  leaves_.clear();  // the index is laid out afresh and compared with the file
   std::string why;
   if (pdx_code code = ReadHeader(db_.get(), &header_, &why); code != PDX_OK) {
     error_ = db_path_ + ": " + why;
@@ -212,7 +212,6 @@ pdx_code TableWriter::Load() {
       for (size_t at = 0; at < index_image_.size(); at += index_block)
         DecryptBlock(key, static_cast<uint32_t>(at / index_block + 1), index_image_.data() + at,
                      index_block);
-    leaf_summaries_.clear();
   }
   seen_header_.assign(kExtendedHeaderSize, 0);
   size_t got = 0;
@@ -402,7 +401,7 @@ pdx_code TableWriter::InsertAt(size_t i, int slot, const uint8_t* record, int64_
     SetCount(data, count + 1);
     ++chain_[i].count;
     if (slot == 0) chain_[i].first_key.assign(reinterpret_cast<const char*>(record), key_length_);
-    index_touched_.push_back(i);
+    IndexTouched(i);
     ++header_.record_count;
     if (number != nullptr) *number = NumberOf(i, slot);
     return PDX_OK;
@@ -415,7 +414,7 @@ pdx_code TableWriter::InsertAt(size_t i, int slot, const uint8_t* record, int64_
     uint16_t block = 0;
     if (pdx_code code = NewBlock(&block); code != PDX_OK) return code;
     chain_.insert(chain_.begin() + i + 1, BlockInfo{block, 0, {}});
-    Shifted(i + 1);
+    IndexInserted(i + 1);
     if (pdx_code code = Relink(i + 1); code != PDX_OK) return code;
     return InsertAt(i + 1, 0, record, number);
   }
@@ -429,11 +428,11 @@ pdx_code TableWriter::InsertAt(size_t i, int slot, const uint8_t* record, int64_
   SetCount(new_data, count - half);
   SetCount(old_data, half);
   chain_[i].count = static_cast<uint16_t>(half);
-  index_touched_.push_back(i);
-  Shifted(i + 1);
+  IndexTouched(i);
   chain_.insert(chain_.begin() + i + 1,
                 BlockInfo{block, static_cast<uint16_t>(count - half),
                           std::string(reinterpret_cast<char*>(Row(new_data, 0)), key_length_)});
+  IndexInserted(i + 1);
   if (pdx_code code = Relink(i + 1); code != PDX_OK) return code;
   return slot <= half ? InsertAt(i, slot, record, number)
                       : InsertAt(i + 1, slot - half, record, number);
@@ -448,7 +447,7 @@ pdx_code TableWriter::RemoveAt(size_t i, int slot) {
   --count;
   SetCount(data, count);
   chain_[i].count = static_cast<uint16_t>(count);
-  index_touched_.push_back(i);
+  IndexTouched(i);
   if (slot == 0 && count > 0)
     chain_[i].first_key.assign(reinterpret_cast<char*>(Row(data, 0)), key_length_);
   --header_.record_count;
@@ -458,13 +457,13 @@ pdx_code TableWriter::RemoveAt(size_t i, int slot) {
   if (count == 0 && chain_.size() == 1) {
     FreeBlock(chain_[0].block);
     chain_.clear();
-    Shifted(0);
+    leaves_.clear();
     return Relink(0);
   }
   if (count == 0 && i > 0) {
     FreeBlock(chain_[i].block);
+    IndexErased(i);
     chain_.erase(chain_.begin() + i);
-    Shifted(i);
     return Relink(i - 1);
   }
   // The head block of a chain is never freed: the next block's rows move
@@ -482,8 +481,9 @@ pdx_code TableWriter::RemoveAt(size_t i, int slot) {
   if (count == 0) chain_[i].first_key = chain_[absorbed].first_key;
   chain_[i].count = static_cast<uint16_t>(count + moving);
   FreeBlock(chain_[absorbed].block);
+  IndexTouched(i);
+  IndexErased(absorbed);
   chain_.erase(chain_.begin() + absorbed);
-  Shifted(absorbed);
   return Relink(i);
 }
 
@@ -502,7 +502,7 @@ pdx_code TableWriter::Insert(uint8_t* record, int64_t* number) {
     pdx_code code = NewBlock(&block);
     if (code != PDX_OK) return Finish(code);
     chain_.push_back({block, 0, {}});
-    Shifted(0);
+    IndexInserted(0);
     if (code = Relink(0); code != PDX_OK) return Finish(code);
   } else if (keyed) {
     bool found = false;
@@ -558,7 +558,7 @@ pdx_code TableWriter::Modify(int64_t number, const uint8_t* record, int64_t* new
     uint16_t block = 0;
     if (code = NewBlock(&block); code != PDX_OK) return Finish(code);
     chain_.push_back({block, 0, {}});
-    Shifted(0);
+    IndexInserted(0);
     if (code = Relink(0); code != PDX_OK) return Finish(code);
   }
   if (code = FindSlot(record, &at_block, &at_slot, &found); code != PDX_OK) return Finish(code);
@@ -664,34 +664,78 @@ pdx_code TableWriter::Flush() {
   return code;
 }
 
-void TableWriter::Shifted(size_t chain_index) {
-  index_shift_from_ = std::min(index_shift_from_, chain_index);
+size_t TableWriter::LeafOf(size_t chain_index) const {
+  size_t start = 0;
+  for (size_t k = 0; k < leaves_.size(); ++k) {
+    if (chain_index < start + leaves_[k].size || k + 1 == leaves_.size()) return k;
+    start += leaves_[k].size;
+  }
+  return 0;
+}
+
+void TableWriter::IndexTouched(size_t chain_index) {
+  if (!leaves_.empty()) leaves_[LeafOf(chain_index)].dirty = true;
+}
+
+void TableWriter::IndexInserted(size_t chain_index) {
+  if (leaves_.empty()) return;  // laid out afresh when written
+  const size_t k = LeafOf(chain_index);
+  Leaf& leaf = leaves_[k];
+  leaf.dirty = true;
+  if (++leaf.size <= IndexEntriesPerBlock()) return;
+  // A full index block splits; the new half goes into a new block of the
+  // file, so no other block's place changes.
+  Leaf upper;
+  upper.block = ++index_file_blocks_;
+  upper.size = leaf.size - leaf.size / 2;
+  upper.dirty = true;
+  leaf.size /= 2;
+  leaves_.insert(leaves_.begin() + k + 1, upper);
+  if (k + 2 < leaves_.size()) leaves_[k + 2].dirty = true;  // its back link
+}
+
+void TableWriter::IndexErased(size_t chain_index) {
+  if (leaves_.empty()) return;
+  const size_t k = LeafOf(chain_index);
+  if (--leaves_[k].size > 0) {
+    leaves_[k].dirty = true;
+    return;
+  }
+  // An emptied index block drops out of its level; its neighbours' links change.
+  leaves_.erase(leaves_.begin() + k);
+  if (k > 0) leaves_[k - 1].dirty = true;
+  if (k < leaves_.size()) leaves_[k].dirty = true;
+}
+
+size_t TableWriter::IndexEntriesPerBlock() const {
+  return (index_header_.BlockSize() - kBlockHeader) / (static_cast<size_t>(key_length_) + 6);
 }
 
 // The index is one entry per data block (its first key, its number, its row
-// count) packed into level-1 blocks, and above them levels of one entry per
-// block of the level below, up to a single root. Only the level-1 blocks
-// whose entries changed, and those after a block was added or removed, are
-// made again; the upper levels are small and always made again. Blocks are
-// written only where they differ from the file.
+// count) in level-1 blocks, and above them levels of one entry per block of
+// the level below, up to a single root. Level-1 blocks keep their place in
+// the file: one that fills up splits into a new block at the end of the
+// file, so a change rewrites only the level-1 blocks whose entries changed.
+// The upper levels are small and made again each time, in blocks of their
+// own. Blocks are written only where they differ from the file.
 pdx_code TableWriter::WriteIndex() {
   if (header_.key_fields == 0 || !px_) return PDX_OK;
   const size_t block_size = index_header_.BlockSize();
   const size_t entry = static_cast<size_t>(key_length_) + 6;
-  const size_t per_block = (block_size - kBlockHeader) / entry;
-  const size_t leaves = (chain_.size() + per_block - 1) / per_block;
-
-  std::vector<bool> remake(leaves, false);
-  for (size_t i : index_touched_)
-    if (i < chain_.size()) remake[i / per_block] = true;
-  for (size_t b = std::min(index_shift_from_, chain_.size()) / per_block; b < leaves; ++b)
-    remake[b] = true;
-  // When the number of level-1 blocks changes, so does the last one's link.
-  if (leaves != leaf_summaries_.size() && leaves > 0)
-    remake[std::min(leaves, std::max<size_t>(leaf_summaries_.size(), 1)) - 1] = true;
-  index_touched_.clear();
-  index_shift_from_ = SIZE_MAX;
-  leaf_summaries_.resize(leaves);
+  const size_t per_block = IndexEntriesPerBlock();
+  if (leaves_.empty() && !chain_.empty()) {
+    // Afresh: level-1 blocks full, numbered from 1, upper levels after them.
+    upper_blocks_.clear();
+    for (size_t first = 0; first < chain_.size(); first += per_block) {
+      Leaf leaf;
+      leaf.block = static_cast<uint16_t>(leaves_.size() + 1);
+      leaf.size = std::min(per_block, chain_.size() - first);
+      leaf.dirty = true;
+      leaves_.push_back(leaf);
+    }
+    index_file_blocks_ = static_cast<uint16_t>(leaves_.size());
+  }
+  if (leaves_.empty()) index_file_blocks_ = 0, upper_blocks_.clear();
 
   const uint32_t key = index_header_.EncryptionKey();
   std::vector<uint8_t> block(block_size), cipher;
@@ -701,12 +745,12 @@ pdx_code TableWriter::WriteIndex() {
     int64_t count;
   };
   // Makes one index block and writes it where it differs from the file.
-  auto put_block = [&](uint16_t number, const Entry* entries, size_t n, bool last_of_level,
-                       bool first_of_level) {
+  auto put_block = [&](uint16_t number, const Entry* entries, size_t n, uint16_t next,
+                       uint16_t prev) {
     uint8_t* data = block.data();
     std::memset(data, 0, block_size);
-    StoreLe16(data, last_of_level ? 0 : number + 1);
-    StoreLe16(data + 2, first_of_level ? 0 : number - 1);
+    StoreLe16(data, next);
+    StoreLe16(data + 2, prev);
     StoreLe16(data + 4, static_cast<uint16_t>((n - 1) * entry));
     for (size_t e = 0; e < n; ++e) {
       uint8_t* out = data + kBlockHeader + e * entry;
@@ -726,60 +770,76 @@ pdx_code TableWriter::WriteIndex() {
     }
     transaction_->Write(kPx, index_header_.header_size + at, data, block_size);
   };
+
   std::vector<Entry> entries;
-  for (size_t b = 0; b < leaves; ++b) {
-    if (!remake[b]) continue;
-    const size_t first = b * per_block, n = std::min(per_block, chain_.size() - first);
-    entries.clear();
-    int64_t sum = 0;
-    for (size_t i = first; i < first + n; ++i) {
-      entries.push_back({chain_[i].first_key.data(), chain_[i].block, chain_[i].count});
-      sum += chain_[i].count;
+  size_t start = 0;
+  for (size_t k = 0; k < leaves_.size(); ++k) {
+    Leaf& leaf = leaves_[k];
+    if (leaf.dirty) {
+      entries.clear();
+      leaf.sum = 0;
+      for (size_t i = start; i < start + leaf.size; ++i) {
+        entries.push_back({chain_[i].first_key.data(), chain_[i].block, chain_[i].count});
+        leaf.sum += chain_[i].count;
+      }
+      leaf.first_key = chain_[start].first_key;
+      put_block(leaf.block, entries.data(), leaf.size,
+                k + 1 < leaves_.size() ? leaves_[k + 1].block : 0,
+                k > 0 ? leaves_[k - 1].block : 0);
+      leaf.dirty = false;
     }
-    put_block(static_cast<uint16_t>(b + 1), entries.data(), n, b + 1 == leaves, b == 0);
-    leaf_summaries_[b] = {chain_[first].first_key, sum};
+    start += leaf.size;
   }
+
   uint32_t total_entries = static_cast<uint32_t>(chain_.size());
-  uint16_t blocks = static_cast<uint16_t>(leaves);
-  uint8_t levels = leaves > 0 ? 1 : 0;
-  std::vector<std::pair<std::string, int64_t>> level(leaf_summaries_);
-  uint16_t level_first = 1;
+  uint8_t levels = leaves_.empty() ? 0 : 1;
+  uint16_t root = leaves_.empty() ? 0 : leaves_.front().block;
+  std::vector<std::tuple<std::string, uint16_t, int64_t>> level;
+  for (const Leaf& leaf : leaves_) level.emplace_back(leaf.first_key, leaf.block, leaf.sum);
+  size_t used_upper = 0;
   while (level.size() > 1) {
     ++levels;
     const size_t count = (level.size() + per_block - 1) / per_block;
-    if (blocks + count > kMaxBlocks) {
-      error_ = "the primary index has reached 65535 blocks";
-      return PDX_ERR_TABLE_FULL;
+    while (upper_blocks_.size() < used_upper + count) {
+      if (index_file_blocks_ >= kMaxBlocks) {
+        error_ = "the primary index has reached 65535 blocks";
+        return PDX_ERR_TABLE_FULL;
+      }
+      upper_blocks_.push_back(++index_file_blocks_);
     }
-    std::vector<std::pair<std::string, int64_t>> above;
+    std::vector<std::tuple<std::string, uint16_t, int64_t>> above;
     for (size_t b = 0; b < count; ++b) {
       const size_t first = b * per_block, n = std::min(per_block, level.size() - first);
       entries.clear();
       int64_t sum = 0;
       for (size_t i = first; i < first + n; ++i) {
         entries.push_back(
-            {level[i].first.data(), static_cast<uint16_t>(level_first + i), level[i].second});
-        sum += level[i].second;
+            {std::get<0>(level[i]).data(), std::get<1>(level[i]), std::get<2>(level[i])});
+        sum += std::get<2>(level[i]);
       }
-      const uint16_t number = static_cast<uint16_t>(blocks + 1 + b);
-      put_block(number, entries.data(), n, b + 1 == count, b == 0);
-      above.push_back({level[first].first, sum});
+      const uint16_t number = upper_blocks_[used_upper + b];
+      put_block(number, entries.data(), n, b + 1 < count ? upper_blocks_[used_upper + b + 1] : 0,
+                b > 0 ? upper_blocks_[used_upper + b - 1] : 0);
+      above.emplace_back(std::get<0>(level[first]), number, sum);
+      root = number;
     }
+    used_upper += count;
     total_entries += static_cast<uint32_t>(level.size());
-    level_first = static_cast<uint16_t>(blocks + 1);
-    blocks = static_cast<uint16_t>(blocks + count);
     level = std::move(above);
   }
-  const size_t size = static_cast<size_t>(blocks) * block_size;
-  if (size < index_image_.size()) {
+  const size_t size = static_cast<size_t>(index_file_blocks_) * block_size;
+  if (size != index_image_.size()) {
+    // Blocks past the last one in use (after a fresh layout) are cut off;
+    // blocks that fell out of use stay, unreferenced, until then.
     transaction_->SetSize(kPx, index_header_.header_size + size);
     index_image_.resize(size);
   }
   index_header_.record_count = total_entries;
-  index_header_.used_blocks = index_header_.file_blocks = blocks;
-  index_header_.first_block = blocks ? 1 : 0;
-  index_header_.last_block = blocks;
-  index_header_.index_root = blocks;
+  index_header_.file_blocks = index_file_blocks_;
+  index_header_.used_blocks = static_cast<uint16_t>(leaves_.size() + used_upper);
+  index_header_.first_block = leaves_.empty() ? 0 : leaves_.front().block;
+  index_header_.last_block = leaves_.empty() ? 0 : leaves_.back().block;
+  index_header_.index_root = root;
   index_header_.index_levels = levels;
   index_header_.parent_change_count = header_.change_count;
   ++index_header_.change_count;

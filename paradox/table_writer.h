@@ -109,7 +109,13 @@ class TableWriter {
   pdx_code RemoveAt(size_t chain_index, int slot);
   void AssignAutoIncrement(uint8_t* record);
 
-  void Shifted(size_t chain_index);
+  // Keep leaves_ in step with chain_: an entry changed, was inserted at,
+  // or is about to be erased from chain_index.
+  size_t LeafOf(size_t chain_index) const;
+  void IndexTouched(size_t chain_index);
+  void IndexInserted(size_t chain_index);
+  void IndexErased(size_t chain_index);
+  size_t IndexEntriesPerBlock() const;
   pdx_code WriteIndex();
   pdx_code Flush();
 
@@ -122,12 +128,18 @@ class TableWriter {
   TableHeader index_header_;
   std::vector<uint8_t> seen_header_;  // the header bytes as last read or written
   std::vector<uint8_t> index_image_;  // the index blocks as last written, unscrambled
-  // What changed in chain_ since the index was last written: entries, and
-  // the first place where blocks were added or removed.
-  std::vector<size_t> index_touched_;
-  size_t index_shift_from_ = 0;
-  // Per level-1 index block: its first key and the rows under it.
-  std::vector<std::pair<std::string, int64_t>> leaf_summaries_;
+  // The level-1 index blocks in order: where each is in the file, how many
+  // of chain_'s entries it holds, and what the level above says of it.
+  struct Leaf {
+    uint16_t block = 0;
+    size_t size = 0;
+    bool dirty = false;
+    std::string first_key;
+    int64_t sum = 0;
+  };
+  std::vector<Leaf> leaves_;            // empty: lay the index out afresh
+  std::vector<uint16_t> upper_blocks_;  // blocks the upper levels use, in order
+  uint16_t index_file_blocks_ = 0;
   std::vector<BlockInfo> chain_;
   struct Buffered {
     std::vector<uint8_t> data;

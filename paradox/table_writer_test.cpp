@@ -279,3 +279,49 @@ TEST(RowLocks, AreHeldPerHandleAndReleasedOnUnlockOrClose) {
 
 }  // namespace
 }  // namespace pdx
+
+namespace pdx {
+namespace {
+
+// A long key leaves room for few entries per index block, so the index
+// grows several levels and its level-1 blocks split and empty often.
+TEST(TableWriterIndex, SplitsAndEmptiesIndexBlocksUnderRandomWork) {
+  testing::MemoryFileSystem fs;
+  TableSchema schema;
+  std::string error;
+  ASSERT_EQ(ParseSchema("Key\tA150*\nPad\tA200\nblocksize 1024\n", &schema, &error), PDX_OK);
+  ASSERT_EQ(CreateTable(&fs, "/d", "K", schema, &error), PDX_OK) << error;
+  std::unique_ptr<TableWriter> writer;
+  ASSERT_EQ(TableWriter::Open(&fs, "/d/K.DB", &writer, &error), PDX_OK) << error;
+  std::mt19937 random(3);
+  std::map<std::string, std::string> model;
+  for (int step = 0; step < 1500; ++step) {
+    std::string row(350, '\0');
+    std::string key = "k" + std::to_string(random() % 5000);
+    std::memcpy(row.data(), key.data(), key.size());
+    if (step < 900 || random() % 3) {
+      if (writer->Insert(reinterpret_cast<uint8_t*>(row.data()), nullptr) == PDX_OK)
+        model[row.substr(0, 150)] = row;
+    } else if (!model.empty()) {
+      int64_t number = 1 + random() % model.size();
+      ASSERT_EQ(writer->Delete(number), PDX_OK);
+      model.erase(std::next(model.begin(), number - 1));
+    }
+    if (step % 100 == 99) {
+      testing::TableShape shape = testing::ReadTableShape(&fs, "/d/K.DB");
+      for (const std::string& problem : shape.problems) ADD_FAILURE() << step << ": " << problem;
+      ASSERT_EQ(shape.rows.size(), model.size());
+      if (HasFailure()) return;
+    }
+  }
+  // A second writer lays the index out afresh and agrees with the file.
+  std::unique_ptr<TableWriter> other;
+  ASSERT_EQ(TableWriter::Open(&fs, "/d/K.DB", &other, &error), PDX_OK);
+  while (other->RecordCount() > 3) ASSERT_EQ(other->Delete(1 + other->RecordCount() / 2), PDX_OK);
+  testing::TableShape shape = testing::ReadTableShape(&fs, "/d/K.DB");
+  for (const std::string& problem : shape.problems) ADD_FAILURE() << problem;
+  EXPECT_EQ(shape.rows.size(), 3u);
+}
+
+}  // namespace
+}  // namespace pdx
