@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include "app/engine/engine.h"
 #include "app/engine/engine_error.h"
 #include "data/data_link.h"
 #include "data/data_source.h"
@@ -150,4 +151,12 @@ BENCHMARK_CAPTURE(Last, Memory, false)->Apply(Sizes);
 BENCHMARK_CAPTURE(PageBy30, Memory, false)->Apply(Sizes);
 BENCHMARK_CAPTURE(PostEditedRow, Memory, false)->Apply(Sizes);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  // Stopped here, before the exit handlers take the store library's own
+  // objects away.
+  engine::Engine::instance().shutdown();
+  return 0;
+}

@@ -20,6 +20,15 @@ using testing::CreateNumberedTable;
 using testing::RecordingLink;
 using testing::TemporaryDirectory;
 
+// The engine is stopped before the process's exit handlers run: once they
+// have destroyed the store library's own objects it can no longer be called.
+class StopEngineAtEnd : public ::testing::Environment {
+ public:
+  void TearDown() override { engine::Engine::instance().shutdown(); }
+};
+const ::testing::Environment* const kStopEngineAtEnd =
+    ::testing::AddGlobalTestEnvironment(new StopEngineAtEnd);
+
 #define SKIP_WHILE_UNSUPPORTED(statement)                               \
   try {                                                                 \
     statement;                                                          \
