@@ -1,5 +1,7 @@
 #include "table_writer.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cstring>
 #include <tuple>
@@ -46,6 +48,21 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// NAME.Xnn / NAME.XGn files beside the table.
+bool HasSecondaryIndex(FileSystem* fs, const std::string& db_path) {
+  std::vector<std::string> names;
+  if (fs->ListDirectory(DirectoryOf(db_path), &names) != PDX_OK) return false;
+  const std::string stem = BaseName(Stem(db_path));
+  for (const std::string& name : names) {
+    if (name.size() < stem.size() + 3 || name[stem.size()] != '.' ||
+        strncasecmp(name.c_str(), stem.c_str(), stem.size()) != 0)
+      continue;
+    const char* extension = name.c_str() + stem.size() + 1;
+    if ((extension[0] == 'X' || extension[0] == 'x') && std::strlen(extension) == 3) return true;
+  }
+  return false;
+}
+
 pdx_code OpenCompanion(FileSystem* fs, const std::string& db_path, const char* extension,
                        std::unique_ptr<File>* file) {
   std::string path = FindFileNoCase(fs, DirectoryOf(db_path), BaseName(Stem(db_path)) + extension);
@@ -90,7 +107,7 @@ pdx_code TableWriter::RecoverInterruptedChange(FileSystem* fs, const std::string
 TableWriter::~TableWriter() {
   // Tidy up the journal file unless another writer is at work. A batch
   // still open holds the lock; its changes were never committed.
-  if (db_ && (batch_ || TryWriteLock(db_.get()) == PDX_OK)) {
+  if (db_ && journal_ && (batch_ || TryWriteLock(db_.get()) == PDX_OK)) {
     journal_->RemoveIfEmpty();
     ReleaseWriteLock(db_.get());
   }
@@ -107,6 +124,11 @@ pdx_code TableWriter::Open(FileSystem* fs, const std::string& db_path,
   }
   OpenCompanion(fs, db_path, ".PX", &w->px_);
   OpenCompanion(fs, db_path, ".MB", &w->mb_);
+  if (HasSecondaryIndex(fs, db_path)) {
+    // They would go stale: the writer keeps only the primary index.
+    *error = "writing a table with secondary indexes is not supported: " + db_path;
+    return PDX_ERR_NOT_SUPPORTED;
+  }
   w->journal_ = std::make_unique<Journal>(fs, Stem(db_path) + ".JNL");
   if (pdx_code code = AcquireWriteLock(w->db_.get()); code != PDX_OK) {
     *error = "another program keeps writing " + db_path;

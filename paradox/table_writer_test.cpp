@@ -325,3 +325,21 @@ TEST(TableWriterIndex, SplitsAndEmptiesIndexBlocksUnderRandomWork) {
 
 }  // namespace
 }  // namespace pdx
+
+namespace pdx {
+namespace {
+
+TEST(TableWriterRefusals, TablesWithSecondaryIndexesAreNotWritten) {
+  testing::MemoryFileSystem fs;
+  TableSchema schema;
+  std::string error;
+  ASSERT_EQ(ParseSchema("Id\tI*\nName\tA10\n", &schema, &error), PDX_OK);
+  ASSERT_EQ(CreateTable(&fs, "/d", "S", schema, &error), PDX_OK) << error;
+  fs.SetContents("/d/S.X02", "an index the writer would leave stale");
+  std::unique_ptr<TableWriter> writer;
+  EXPECT_EQ(TableWriter::Open(&fs, "/d/S.DB", &writer, &error), PDX_ERR_NOT_SUPPORTED);
+  EXPECT_NE(error.find("secondary"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace pdx
