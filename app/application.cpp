@@ -14,7 +14,17 @@ Application::Application(int& argc, char** argv)
       title_(applicationTitle(QCoreApplication::applicationFilePath().toStdString())) {}
 
 Application* Application::instance() {
-  return static_cast<Application*>(QCoreApplication::instance());
+  return dynamic_cast<Application*>(QCoreApplication::instance());
+}
+
+void Application::RunHandler(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (...) {
+    Application* application = instance();
+    if (!application) throw;
+    application->HandleException(std::current_exception());
+  }
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <exception>
+#include <functional>
 #include <string>
 
 namespace app {
@@ -23,6 +24,12 @@ class Application : public QApplication {
   void HandleException(std::exception_ptr error);
 
   static Application* instance();
+
+  // Runs a handler and gives what it throws to the top-level handler of the
+  // running Application (or lets it go on when there is none). For handlers
+  // reached from mouse input: an exception unwinding through Qt's mouse
+  // dispatch leaks the event copies Qt makes there.
+  static void RunHandler(const std::function<void()>& handler);
 
  private:
   std::string title_;

@@ -104,7 +104,7 @@ void TKorvelfrm::build(const FormDescription& form) {
   TabControl1->setTabs(captions);
   TabControl1->setTabIndex(tabs["TabIndex"].toInt());
   connect(TabControl1, &toolkit::TabControl::changed, this,
-          [this] { TabControl1Change(TabControl1); });
+          [this] { Application::RunHandler([this] { TabControl1Change(TabControl1); }); });
 
   QJsonObject label = form.component("Label1");
   Label1 = new QLabel(label["Caption"].toString(), Panel1);
@@ -137,13 +137,7 @@ void TKorvelfrm::build(const FormDescription& form) {
 // As the form is created, not from an event: its failures still belong to
 // the application's handler, and the window is built and shown regardless.
 void TKorvelfrm::runCreateHandler() {
-  try {
-    FormCreate(this);
-  } catch (...) {
-    auto* application = dynamic_cast<Application*>(QCoreApplication::instance());
-    if (!application) throw;
-    application->HandleException(std::current_exception());
-  }
+  Application::RunHandler([this] { FormCreate(this); });
 }
 
 void TKorvelfrm::BitBtn2Click(QObject*) {

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "application.h"
+
 namespace app {
 
 PasswordDialog::PasswordDialog(engine::PasswordKeeper& session, QWidget* parent)
@@ -39,10 +41,14 @@ PasswordDialog::PasswordDialog(engine::PasswordKeeper& session, QWidget* parent)
   layout->addLayout(sessionButtons);
   layout->addLayout(closeButtons);
 
-  connect(add, &QPushButton::clicked, this, &PasswordDialog::add);
-  connect(remove, &QPushButton::clicked, this, &PasswordDialog::remove);
-  connect(removeAll, &QPushButton::clicked, this, &PasswordDialog::removeAll);
-  connect(ok_, &QPushButton::clicked, this, &PasswordDialog::ok);
+  // The session may refuse a password; its error goes to the top-level handler.
+  connect(add, &QPushButton::clicked, this,
+          [this] { Application::RunHandler([this] { this->add(); }); });
+  connect(remove, &QPushButton::clicked, this,
+          [this] { Application::RunHandler([this] { this->remove(); }); });
+  connect(removeAll, &QPushButton::clicked, this,
+          [this] { Application::RunHandler([this] { this->removeAll(); }); });
+  connect(ok_, &QPushButton::clicked, this, [this] { Application::RunHandler([this] { ok(); }); });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(edit_, &QLineEdit::textChanged, this, &PasswordDialog::updateOk);
   updateOk();

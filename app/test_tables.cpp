@@ -19,8 +19,11 @@ constexpr int kNameLength = 20;
 TestDatabase::TestDatabase()
     : tables_(dir_.sub("tables")),
       config_(dir_.path() / "engine.cfg"),
-      configVariable_("PDX_CONFIG", config_.string()) {
+      registry_(dir_.path() / "registry.ini"),
+      configVariable_("PDX_CONFIG", config_.string()),
+      registryVariable_("VINDRAL_REGISTRY", registry_.string()) {
   dir_.write(config_, "[Aliases]\nFOLIODB=" + tables_.string() + "\n");
+  dir_.write(registry_, "[Software\\Borland\\Database Engine]\nDLLPATH=" ENGINE_LIBRARY_DIR "\n");
 }
 
 TestDatabase::~TestDatabase() = default;

@@ -13,7 +13,9 @@ namespace app::testing {
 
 class TestDatabase {
  public:
-  // An empty directory and an engine configuration pointing FOLIODB at it.
+  // An empty directory, an engine configuration pointing FOLIODB at it, and
+  // a registry whose DLLPATH names the build's engine library, so the tests
+  // do not depend on the platform's search finding it.
   TestDatabase();
   ~TestDatabase();
 
@@ -29,7 +31,9 @@ class TestDatabase {
   engine::testing::TestDirectory dir_;
   std::filesystem::path tables_;
   std::filesystem::path config_;
+  std::filesystem::path registry_;
   engine::testing::ScopedEnvironment configVariable_;
+  engine::testing::ScopedEnvironment registryVariable_;
 };
 
 // Each of the six tables of the window, with a row or two.
