@@ -25,10 +25,10 @@ constexpr const char* kTableOfTab[] = {"Portf",   "PortfDet", "Sectrans",
 constexpr int kTabTables = sizeof kTableOfTab / sizeof kTableOfTab[0];
 
 QFont storedFont(const QJsonObject& font) {
-  toolkit::FontSpec spec;
-  spec.name = font["Name"].toString().toStdString();
-  spec.height = font["Height"].toInt(spec.height);
-  return toolkit::qtFont(spec);
+  toolkit::FontSpec fontSpec;
+  fontSpec.name = font["Name"].toString().toStdString();
+  fontSpec.height = font["Height"].toInt(fontSpec.height);
+  return toolkit::qtFont(fontSpec);
 }
 
 toolkit::BevelPanel* raisedPanel(const QJsonObject& settings, QWidget* parent) {
