@@ -23,7 +23,6 @@ inline constexpr char kRecordNotFound[] = "Record not found";
 inline constexpr char kFieldReadOnly[] = "Field '%s' cannot be modified";
 inline constexpr char kFieldNotFound[] = "Field '%s' not found";
 inline constexpr char kInvalidValue[] = "'%s' is not a valid %s value";
-inline constexpr char kPictureValidateError[] = "Invalid characters. Field : ";
 inline constexpr char kFailToSetFilter[] = "Fail to set filter";
 inline constexpr char kQueryNotSupported[] =
     "Running a query is not supported; clear Query to open a table";

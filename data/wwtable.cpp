@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "data_set_error.h"
+#include "intl/international_strings.h"
 #include "picture_validator.h"
 #include "toolkit/ui_services.h"
 
@@ -273,7 +274,10 @@ void TwwTable::ValidateBeforePost() {
       continue;
     field->FocusControl();
     if (OnInvalidValue) OnInvalidValue(*this, *field);
-    throw EDatabaseError(messages::kPictureValidateError + field->DisplayName());
+    // The message is the international strings' one, so a translated or
+    // connected set of strings shows here too.
+    throw EDatabaseError(intl::GlobalIntl().UserMessages().PictureValidateError +
+                         field->DisplayName());
   }
 }
 

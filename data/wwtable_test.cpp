@@ -2,6 +2,8 @@
 // before post, filters, the query rules and the reads by property name.
 #include "wwtable.h"
 
+#include "intl/international_strings.h"
+
 #include <gtest/gtest.h>
 
 #include "data_set_error.h"
@@ -119,6 +121,16 @@ TEST_F(WwTableTest, FailingPictureStopsThePost) {
   EXPECT_EQ("1x", table.FieldByName("CODE")->AsString());
   EXPECT_NE(std::string::npos, link.Joined().find("focus(CODE)"));
   EXPECT_EQ("12", std::get<std::string>(opener->tables["Digits"]->rows[0].second.values[1]));
+}
+
+TEST_F(WwTableTest, PictureErrorSpeaksTheInternationalStrings) {
+  intl::GlobalIntl().UserMessages().PictureValidateError = "Wrong characters in ";
+  table.Open();
+  table.Edit();
+  table.FieldByName("CODE")->SetAsString("1x");
+  const std::string error = ErrorOfPost();
+  intl::FreeGlobalIntl();
+  EXPECT_EQ("Wrong characters in CODE", error);
 }
 
 TEST_F(WwTableTest, BlankReadOnlyAndSwitchedOffChecksPass) {
