@@ -204,12 +204,12 @@ TEST_F(WwTableTest, OnFilterDecidesRowByRow) {
   options.ofoEnabled = false;
   table.SetOnFilterOptions(options);
   EXPECT_EQ("1 2 3", [&] {
-    std::string ids;
+    std::string shown;
     for (int i = 0; i < table.RecordCount(); ++i) {
       table.SetActiveRecord(i);
-      ids += (i ? " " : "") + table.FieldByName("ID")->AsString();
+      shown += (i ? " " : "") + table.FieldByName("ID")->AsString();
     }
-    return ids;
+    return shown;
   }());
 }
 
