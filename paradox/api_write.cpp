@@ -68,6 +68,16 @@ pdx_code CheckValues(pdx_cursor* cursor, const uint8_t* record) {
   return PDX_OK;
 }
 
+// The writer and a checked copy of the caller's row, shared by insert and modify.
+pdx_code PrepareRow(pdx_cursor* cursor, const void* record, TableWriter** writer,
+                    std::vector<uint8_t>* row) {
+  if (record == nullptr) return PDX_ERR_INVALID_PARAMETER;
+  if (pdx_code rc = Writer(cursor, writer); rc != PDX_OK) return rc;
+  const auto* bytes = static_cast<const uint8_t*>(record);
+  row->assign(bytes, bytes + cursor->cursor->record_size());
+  return CheckValues(cursor, row->data());
+}
+
 // The current row and its record number for the writer.
 pdx_code CurrentRow(pdx_cursor* cursor, TableWriter* writer, std::vector<uint8_t>* row,
                     int64_t* number) {
@@ -192,12 +202,9 @@ pdx_code pdx_unlock_record(pdx_cursor* cursor) {
 pdx_code pdx_insert_record(pdx_cursor* cursor, const void* record) {
   Begin();
   if (!ValidCursor(cursor)) return Finish(PDX_ERR_INVALID_HANDLE);
-  if (record == nullptr) return Finish(PDX_ERR_INVALID_PARAMETER);
   TableWriter* writer = nullptr;
-  if (pdx_code rc = Writer(cursor, &writer); rc != PDX_OK) return Finish(rc);
-  const auto* bytes = static_cast<const uint8_t*>(record);
-  std::vector<uint8_t> row(bytes, bytes + cursor->cursor->record_size());
-  if (pdx_code rc = CheckValues(cursor, row.data()); rc != PDX_OK) return Finish(rc);
+  std::vector<uint8_t> row;
+  if (pdx_code rc = PrepareRow(cursor, record, &writer, &row); rc != PDX_OK) return Finish(rc);
   int64_t number = 0;
   const bool keyed = cursor->table->header().key_fields > 0;
   if (pdx_code rc = writer->Insert(row.data(), keyed ? nullptr : &number); rc != PDX_OK)
@@ -208,12 +215,9 @@ pdx_code pdx_insert_record(pdx_cursor* cursor, const void* record) {
 pdx_code pdx_modify_record(pdx_cursor* cursor, const void* record) {
   Begin();
   if (!ValidCursor(cursor)) return Finish(PDX_ERR_INVALID_HANDLE);
-  if (record == nullptr) return Finish(PDX_ERR_INVALID_PARAMETER);
   TableWriter* writer = nullptr;
-  if (pdx_code rc = Writer(cursor, &writer); rc != PDX_OK) return Finish(rc);
-  const auto* bytes = static_cast<const uint8_t*>(record);
-  std::vector<uint8_t> row(bytes, bytes + cursor->cursor->record_size());
-  if (pdx_code rc = CheckValues(cursor, row.data()); rc != PDX_OK) return Finish(rc);
+  std::vector<uint8_t> row;
+  if (pdx_code rc = PrepareRow(cursor, record, &writer, &row); rc != PDX_OK) return Finish(rc);
   std::vector<uint8_t> old;
   int64_t number = 0;
   if (pdx_code rc = CurrentRow(cursor, writer, &old, &number); rc != PDX_OK) return Finish(rc);
