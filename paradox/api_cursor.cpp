@@ -39,8 +39,13 @@ pdx_code pdx_cursor_info_get(pdx_cursor* cursor, pdx_cursor_info* info) {
   if (!ValidCursor(cursor)) return Finish(PDX_ERR_INVALID_HANDLE);
   if (info == nullptr) return Finish(PDX_ERR_INVALID_PARAMETER);
   const TableHeader& h = cursor->table->header();
-  int64_t count = 0;
-  if (pdx_code rc = cursor->cursor->GetRecordCount(&count); rc != PDX_OK) return Finish(rc);
+  // Without a range the header's count serves: counting a range, or rows by
+  // number, needs the per-block row index, which costs a pass over the
+  // primary index on a large table, and opening must not pay for that.
+  int64_t count = h.record_count;
+  if (cursor->cursor->has_range()) {
+    if (pdx_code rc = cursor->cursor->GetRecordCount(&count); rc != PDX_OK) return Finish(rc);
+  }
   *info = pdx_cursor_info{};
   info->level = h.Level();
   info->file_type = h.file_type;

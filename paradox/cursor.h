@@ -42,6 +42,7 @@ class Cursor {
   };
   pdx_code SetRange(const Bound& low, const Bound& high);
   pdx_code ResetRange();
+  bool has_range() const { return has_range_; }
 
   int BookmarkSize() const;
   pdx_code GetBookmark(uint8_t* bookmark);
