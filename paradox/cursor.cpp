@@ -348,9 +348,10 @@ int Cursor::BookmarkSize() const {
 pdx_code Cursor::GetBookmark(uint8_t* bookmark) {
   const BlockView* view;
   if (pdx_code rc = View(&view); rc != PDX_OK) return rc;
-  int64_t row;
-  if (pdx_code rc = CurrentRow(&row); rc != PDX_OK) return rc;
-  if (pdx_code rc = View(&view); rc != PDX_OK) return rc;  // CurrentRow may have read blocks
+  // The row number is stored only when known: finding it may cost building
+  // the per-block row index, and keyed tables find and order bookmarks by
+  // their key; an unkeyed table's comparison works it out when asked.
+  const int64_t row = row_;
   std::memset(bookmark, 0, kBookmarkFixedLength);
   StoreLe16(bookmark, block_);
   StoreLe16(bookmark + 2, static_cast<uint16_t>(slot_));
@@ -392,6 +393,8 @@ pdx_code Cursor::SetToBookmark(const uint8_t* bookmark) {
         return PDX_ERR_RECORD_NOT_FOUND;
       }
     }
+  } else if (state_ == State::kOnRow && block_ == block && slot_ == slot && !has_range_) {
+    return PDX_OK;  // already there, as when a window reads on from its last row
   } else {
     const ChainIndex* chain;
     if (pdx_code rc = table_->Chain(&chain); rc != PDX_OK) return rc;
@@ -408,6 +411,17 @@ pdx_code Cursor::SetToBookmark(const uint8_t* bookmark) {
   return PDX_OK;
 }
 
+pdx_code Cursor::BookmarkRow(const uint8_t* bookmark, int64_t* row) {
+  *row = static_cast<int64_t>(LoadLe64(bookmark + 8));
+  if (*row >= 0) return PDX_OK;
+  const ChainIndex* chain;
+  if (pdx_code rc = table_->Chain(&chain); rc != PDX_OK) return rc;
+  const uint32_t position = chain->PositionOfBlock(LoadLe16(bookmark));
+  if (position == ChainIndex::kNotInChain) return PDX_ERR_RECORD_NOT_FOUND;
+  *row = chain->first_row(position) + LoadLe16(bookmark + 2);
+  return PDX_OK;
+}
+
 pdx_code Cursor::CompareBookmarks(const uint8_t* a, const uint8_t* b, int* order) {
   const TableHeader& h = table_->header();
   int c;
@@ -415,7 +429,9 @@ pdx_code Cursor::CompareBookmarks(const uint8_t* a, const uint8_t* b, int* order
     c = table_->key_compare().Compare(a + kBookmarkFixedLength, b + kBookmarkFixedLength,
                                       h.key_fields, 0);
   } else {
-    const int64_t ra = LoadLe64(a + 8), rb = LoadLe64(b + 8);
+    int64_t ra, rb;
+    if (pdx_code rc = BookmarkRow(a, &ra); rc != PDX_OK) return rc;
+    if (pdx_code rc = BookmarkRow(b, &rb); rc != PDX_OK) return rc;
     c = ra < rb ? -1 : ra > rb ? 1 : 0;
   }
   *order = c < 0 ? -1 : c > 0 ? 1 : 0;

@@ -48,6 +48,8 @@ class Cursor {
   pdx_code GetBookmark(uint8_t* bookmark);
   pdx_code SetToBookmark(const uint8_t* bookmark);
   pdx_code CompareBookmarks(const uint8_t* a, const uint8_t* b, int* order);
+  // The row number a bookmark names (stored, or worked out from its block).
+  pdx_code BookmarkRow(const uint8_t* bookmark, int64_t* row);
 
   // Re-reads the table and finds the current row again (by its key, or by
   // its number in an unkeyed table).

@@ -201,5 +201,39 @@ TEST_F(UnkeyedCursorTest, NumbersBookmarksAndBackwardMoves) {
   pdx_cursor_close(cursor);
 }
 
+TEST_F(UnkeyedCursorTest, BookmarksTakenWhileWalkingCompareInTableOrder) {
+  TempDir dir;
+  ASSERT_TRUE(WritePxlibTable(dir.File("plain.db"), kFields, 0, 5000, Fill));
+  pdx_cursor* cursor;
+  ASSERT_EQ(Open(dir.path(), "PLAIN.DB", &cursor), PDX_OK) << LastErrorText();
+  int size;
+  ASSERT_EQ(pdx_bookmark_size(cursor, &size), PDX_OK);
+  // Bookmarks taken by walking, before any row number was asked for, in
+  // different blocks and within one block.
+  std::vector<std::vector<uint8_t>> marks;
+  for (int row = 1; row <= 3000; ++row) {
+    ASSERT_EQ(pdx_next(cursor, nullptr), PDX_OK);
+    if (row == 2 || row == 3 || row == 2999) {
+      marks.emplace_back(size);
+      ASSERT_EQ(pdx_get_bookmark(cursor, marks.back().data()), PDX_OK);
+    }
+  }
+  int order = 0;
+  ASSERT_EQ(pdx_compare_bookmarks(cursor, marks[0].data(), marks[1].data(), &order), PDX_OK);
+  EXPECT_EQ(order, -1);
+  ASSERT_EQ(pdx_compare_bookmarks(cursor, marks[2].data(), marks[1].data(), &order), PDX_OK);
+  EXPECT_EQ(order, 1);
+  ASSERT_EQ(pdx_compare_bookmarks(cursor, marks[2].data(), marks[2].data(), &order), PDX_OK);
+  EXPECT_EQ(order, 0);
+  int64_t number;
+  ASSERT_EQ(pdx_set_to_bookmark(cursor, marks[1].data()), PDX_OK);
+  ASSERT_EQ(pdx_get_record_number(cursor, &number), PDX_OK);
+  EXPECT_EQ(number, 3);
+  ASSERT_EQ(pdx_set_to_bookmark(cursor, marks[1].data()), PDX_OK);  // already there
+  ASSERT_EQ(pdx_get_record_number(cursor, &number), PDX_OK);
+  EXPECT_EQ(number, 3);
+  pdx_cursor_close(cursor);
+}
+
 }  // namespace
 }  // namespace pdx::testing
