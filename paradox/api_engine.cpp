@@ -208,6 +208,7 @@ pdx_code pdx_table_open(pdx_session* session, const char* database, const char* 
   if (pdx_code rc = DatabaseDirectory(database, &directory); rc != PDX_OK) return Finish(rc);
   Table::Options options;
   options.write = (mode & PDX_OPEN_READ_WRITE) != 0;
+  options.exclusive = (mode & PDX_OPEN_EXCLUSIVE) != 0;
   options.passwords = session->passwords;
   std::unique_ptr<Table> opened;
   if (pdx_code rc = Table::Open(FileSystem::Default(), directory, table, options, &opened);

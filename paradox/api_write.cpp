@@ -143,8 +143,16 @@ pdx_code CreateTableFromSchema(const std::string& directory, const std::string& 
 pdx_code DeleteTableFiles(const std::string& directory, const std::string& table) {
   FileSystem* fs = FileSystem::Default();
   const std::string stem = WithoutDbExtension(table);
-  if (FindFileNoCase(fs, directory, stem + ".DB").empty())
+  const std::string path = FindFileNoCase(fs, directory, stem + ".DB");
+  if (path.empty())
     return Fail(PDX_ERR_TABLE_NOT_FOUND, "Table: " + directory + "/" + stem + ".DB");
+  // A program that has the table open would go on reading, and writing, files
+  // that no longer have a name: its changes would be lost without a word.
+  std::unique_ptr<File> in_use;
+  if (pdx_code rc = fs->Open(path, OpenMode::kReadWrite, &in_use); rc != PDX_OK)
+    return Fail(rc, "Table: " + path);
+  if (pdx_code rc = LockTableOpen(in_use.get(), true); rc != PDX_OK)
+    return Fail(rc, "Table: " + path);
   std::vector<std::string> names;
   if (pdx_code rc = fs->ListDirectory(directory, &names); rc != PDX_OK) return rc;
   // The data file goes last, so an interrupted delete leaves a table whose

@@ -180,4 +180,27 @@ TEST_F(ApiWriteTest, DeleteTableRemovesEveryFile) {
   EXPECT_EQ(pdx_table_delete(session_, directory_.c_str(), "Account"), PDX_ERR_TABLE_NOT_FOUND);
 }
 
+TEST_F(ApiWriteTest, ExclusiveUseShutsOutEveryOtherOpening) {
+  pdx_cursor* only = Open(PDX_OPEN_READ_WRITE | PDX_OPEN_EXCLUSIVE);
+  ASSERT_NE(only, nullptr);
+  pdx_cursor* other = nullptr;
+  EXPECT_EQ(pdx_table_open(session_, directory_.c_str(), "Account", PDX_OPEN_READ_ONLY, &other),
+            PDX_ERR_TABLE_BUSY);
+  EXPECT_EQ(pdx_table_delete(session_, directory_.c_str(), "Account"), PDX_ERR_NO_EXCLUSIVE);
+  ASSERT_EQ(Insert(only, "100-0001", "Ann", 1), PDX_OK) << LastError();
+  pdx_cursor_close(only);
+
+  pdx_cursor* reader = Open(PDX_OPEN_READ_ONLY);
+  EXPECT_EQ(pdx_table_open(session_, directory_.c_str(), "Account",
+                           PDX_OPEN_READ_WRITE | PDX_OPEN_EXCLUSIVE, &other),
+            PDX_ERR_NO_EXCLUSIVE);
+  EXPECT_EQ(pdx_table_delete(session_, directory_.c_str(), "Account"), PDX_ERR_NO_EXCLUSIVE)
+      << "nor is an open table deleted under its reader";
+  pdx_cursor* writer = Open();
+  EXPECT_EQ(Numbers(writer), (std::vector<std::string>{"100-0001"}));
+  pdx_cursor_close(writer);
+  pdx_cursor_close(reader);
+  EXPECT_EQ(pdx_table_delete(session_, directory_.c_str(), "Account"), PDX_OK) << LastError();
+}
+
 }  // namespace

@@ -10,6 +10,7 @@ namespace {
 
 // Past the largest table file (65535 blocks of 32 KB plus a header).
 constexpr uint64_t kWriteLockOffset = uint64_t{1} << 40;
+constexpr uint64_t kOpenLockOffset = kWriteLockOffset + 1;
 constexpr uint64_t kRowLockBase = kWriteLockOffset + 4096;
 constexpr uint64_t kRowLockSpan = uint64_t{1} << 32;
 constexpr auto kWriteLockWait = std::chrono::seconds(5);
@@ -34,6 +35,13 @@ pdx_code TryWriteLock(File* data_file) {
 
 void ReleaseWriteLock(File* data_file) {
   data_file->Unlock(kWriteLockOffset, 1);
+}
+
+pdx_code LockTableOpen(File* data_file, bool exclusive) {
+  pdx_code code =
+      data_file->TryLock(kOpenLockOffset, 1, exclusive ? LockKind::kExclusive : LockKind::kShared);
+  if (code != PDX_ERR_FILE_LOCKED) return code;
+  return exclusive ? PDX_ERR_NO_EXCLUSIVE : PDX_ERR_TABLE_BUSY;
 }
 
 uint64_t RowLockOffset(const uint8_t* identity, size_t length) {

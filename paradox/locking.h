@@ -8,6 +8,9 @@
 //   - The write lock (exclusive) serialises writers: it is held from before
 //     a writer re-reads the table's state until its change is committed, and
 //     while a journal left by a dead writer is rolled back.
+//   - The open lock is held by every open table for as long as it is open:
+//     shared normally, exclusive for a table opened for exclusive use, so
+//     that such a table and any other opening of it exclude each other.
 //   - A row lock (exclusive, one byte per row) is held while a row is in
 //     edit. The byte is chosen by a hash of the row's key (of the whole row
 //     in an unkeyed table), so every program picks the same byte for a row.
@@ -26,6 +29,10 @@ pdx_code AcquireWriteLock(File* data_file);
 // Without waiting: PDX_ERR_FILE_LOCKED while another writer holds it.
 pdx_code TryWriteLock(File* data_file);
 void ReleaseWriteLock(File* data_file);
+
+// PDX_ERR_NO_EXCLUSIVE when exclusive use is asked for a table open
+// elsewhere; PDX_ERR_TABLE_BUSY when another holder has it for exclusive use.
+pdx_code LockTableOpen(File* data_file, bool exclusive);
 
 uint64_t RowLockOffset(const uint8_t* identity, size_t length);
 // PDX_ERR_RECORD_LOCKED when another holder has the row.

@@ -4,6 +4,7 @@
 
 #include "cipher.h"
 #include "error_context.h"
+#include "locking.h"
 #include "pdx_codes.h"
 #include "table_writer.h"
 
@@ -50,6 +51,10 @@ pdx_code Table::Open(FileSystem* fs, const std::string& directory, const std::st
     rc = BlockFile::Open(fs, path, OpenMode::kRead, table->cache_.get(), &table->data_);
   }
   if (rc != PDX_OK) return rc;
+  if (options.exclusive && table->read_only_)
+    return AddErrorContext(PDX_ERR_NO_EXCLUSIVE, "Table: " + path);
+  if (pdx_code lock = LockTableOpen(table->data_->file(), options.exclusive); lock != PDX_OK)
+    return AddErrorContext(lock, "Table: " + path);
 
   const TableHeader& h = table->header();
   if (h.kind() != FileKind::kKeyedData && h.kind() != FileKind::kUnkeyedData) {

@@ -22,6 +22,8 @@ class Table {
  public:
   struct Options {
     bool write = false;
+    // No other opening of the table, in this program or another, while open.
+    bool exclusive = false;
     std::vector<std::string> passwords;
     size_t cache_budget = BlockCache::kDefaultBudget;
   };
