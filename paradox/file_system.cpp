@@ -14,7 +14,7 @@ namespace pdx {
 namespace {
 
 pdx_code WriteErrorCode(int error) {
-  return (error == ENOSPC || error == EDQUOT) ? PDX_ERR_DISK_FULL : PDX_ERR_WRITE;
+  return (error == ENOSPC || error == EDQUOT || error == EFBIG) ? PDX_ERR_DISK_FULL : PDX_ERR_WRITE;
 }
 
 class PosixFile final : public File {
