@@ -63,6 +63,13 @@ bool HasSecondaryIndex(FileSystem* fs, const std::string& db_path) {
   return false;
 }
 
+// Engines of the original kind announce a table in use by a lock file of
+// their own format beside it, which our locks cannot see into; writing under
+// such an engine could tear the table for both.
+bool ForeignEngineHoldsTable(FileSystem* fs, const std::string& db_path) {
+  return !FindFileNoCase(fs, DirectoryOf(db_path), BaseName(Stem(db_path)) + ".LCK").empty();
+}
+
 pdx_code OpenCompanion(FileSystem* fs, const std::string& db_path, const char* extension,
                        std::unique_ptr<File>* file) {
   std::string path = FindFileNoCase(fs, DirectoryOf(db_path), BaseName(Stem(db_path)) + extension);
@@ -128,6 +135,11 @@ pdx_code TableWriter::Open(FileSystem* fs, const std::string& db_path,
     // They would go stale: the writer keeps only the primary index.
     *error = "writing a table with secondary indexes is not supported: " + db_path;
     return PDX_ERR_NOT_SUPPORTED;
+  }
+  if (ForeignEngineHoldsTable(fs, db_path)) {
+    *error = "another engine has the table open (its lock file " + BaseName(Stem(db_path)) +
+             ".LCK is present): " + db_path;
+    return PDX_ERR_TABLE_BUSY;
   }
   w->journal_ = std::make_unique<Journal>(fs, Stem(db_path) + ".JNL");
   if (pdx_code code = AcquireWriteLock(w->db_.get()); code != PDX_OK) {

@@ -341,5 +341,19 @@ TEST(TableWriterRefusals, TablesWithSecondaryIndexesAreNotWritten) {
   EXPECT_NE(error.find("secondary"), std::string::npos) << error;
 }
 
+TEST(TableWriterRefusals, TablesAnotherEngineHoldsOpenAreNotWritten) {
+  testing::MemoryFileSystem fs;
+  TableSchema schema;
+  std::string error;
+  ASSERT_EQ(ParseSchema("Id\tI*\nName\tA10\n", &schema, &error), PDX_OK);
+  ASSERT_EQ(CreateTable(&fs, "/d", "S", schema, &error), PDX_OK) << error;
+  fs.SetContents("/d/s.lck", "");
+  std::unique_ptr<TableWriter> writer;
+  EXPECT_EQ(TableWriter::Open(&fs, "/d/S.DB", &writer, &error), PDX_ERR_TABLE_BUSY);
+  EXPECT_NE(error.find("S.LCK"), std::string::npos) << error;
+  ASSERT_EQ(fs.Remove("/d/s.lck"), PDX_OK);
+  EXPECT_EQ(TableWriter::Open(&fs, "/d/S.DB", &writer, &error), PDX_OK) << error;
+}
+
 }  // namespace
 }  // namespace pdx
