@@ -145,7 +145,7 @@ pdx_code DeleteTableFiles(const std::string& directory, const std::string& table
   const std::string stem = WithoutDbExtension(table);
   const std::string path = FindFileNoCase(fs, directory, stem + ".DB");
   if (path.empty())
-    return Fail(PDX_ERR_TABLE_NOT_FOUND, "Table: " + directory + "/" + stem + ".DB");
+    return Fail(PDX_ERR_TABLE_NOT_FOUND, "Table: " + JoinPath(directory, stem + ".DB"));
   // A program that has the table open would go on reading, and writing, files
   // that no longer have a name: its changes would be lost without a word.
   std::unique_ptr<File> in_use;
@@ -167,11 +167,11 @@ pdx_code DeleteTableFiles(const std::string& directory, const std::string& table
       data_file = name;
       continue;
     }
-    if (pdx_code rc = fs->Remove(directory + "/" + name); rc != PDX_OK)
-      return Fail(rc, "File: " + directory + "/" + name);
+    if (pdx_code rc = fs->Remove(JoinPath(directory, name)); rc != PDX_OK)
+      return Fail(rc, "File: " + JoinPath(directory, name));
   }
-  if (pdx_code rc = fs->Remove(directory + "/" + data_file); rc != PDX_OK)
-    return Fail(rc, "File: " + directory + "/" + data_file);
+  if (pdx_code rc = fs->Remove(JoinPath(directory, data_file)); rc != PDX_OK)
+    return Fail(rc, "File: " + JoinPath(directory, data_file));
   return fs->SyncDirectory(directory);
 }
 

@@ -275,7 +275,7 @@ pdx_code CreateTable(FileSystem* fs, const std::string& directory, const std::st
     for (const std::string& path : written) fs->Remove(path);
   };
   for (const Part& part : parts) {
-    std::string path = directory + "/" + table + part.extension;
+    std::string path = JoinPath(directory, table + part.extension);
     std::string temporary = path + ".new";
     std::unique_ptr<File> file;
     fs->Remove(temporary);

@@ -27,6 +27,18 @@ const std::vector<std::string>& ErrorContext() {
   return context_lines;
 }
 
+std::string OneLine(const std::string& text, const std::vector<std::string>& context) {
+  std::string line = text;
+  const char* separator = " (";
+  for (const std::string& item : context) {
+    if (item.empty() || item == text) continue;
+    line += separator + item;
+    separator = "; ";
+  }
+  if (line.size() > text.size()) line += ')';
+  return line;
+}
+
 void TruncateErrorContext(size_t mark) {
   if (mark < context_lines.size()) context_lines.resize(mark);
 }

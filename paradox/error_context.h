@@ -19,6 +19,10 @@ const std::vector<std::string>& ErrorContext();
 // Drops the lines added since size() was mark, after a failure was recovered from.
 void TruncateErrorContext(size_t mark);
 
+// A message and its context on one line, for programs that report an error
+// in one line: "Field value required. (Field: Owner; Table: /data/A.DB)".
+std::string OneLine(const std::string& text, const std::vector<std::string>& context);
+
 // The engine's English text for code; empty for an unknown code.
 const char* CodeText(pdx_code code);
 

@@ -188,9 +188,14 @@ FileSystem* FileSystem::Default() {
   return &instance;
 }
 
+std::string JoinPath(const std::string& directory, const std::string& name) {
+  const std::string dir = directory.empty() ? "." : directory;
+  return dir.back() == '/' ? dir + name : dir + "/" + name;
+}
+
 std::string FindFileNoCase(FileSystem* fs, const std::string& directory, const std::string& name) {
   const std::string dir = directory.empty() ? "." : directory;
-  const std::string prefix = dir.back() == '/' ? dir : dir + "/";
+  const std::string prefix = JoinPath(dir, "");
   if (fs->Exists(prefix + name)) return prefix + name;
   std::vector<std::string> names;
   if (fs->ListDirectory(dir, &names) != PDX_OK) return {};

@@ -53,6 +53,9 @@ class FileSystem {
   static FileSystem* Default();
 };
 
+// directory/name, with one slash between them whatever directory ends with.
+std::string JoinPath(const std::string& directory, const std::string& name);
+
 // Finds name in directory without regard to case ("portf.db" finds
 // "PORTF.DB"); an exact match wins. Answers the full path, or empty.
 std::string FindFileNoCase(FileSystem* fs, const std::string& directory, const std::string& name);

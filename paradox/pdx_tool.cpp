@@ -11,9 +11,11 @@
 // standard error, when the table cannot be read.
 #include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "error_context.h"
 #include "file_system.h"
 #include "pdx.h"
 #include "pdx_codes.h"
@@ -29,13 +31,11 @@ int Failure(const std::string& table) {
   pdx_code code = 0;
   char text[2048];
   pdx_last_error(&code, text, sizeof text);
-  std::string message;
-  for (const char* c = text; *c != '\0'; ++c) {
-    if (*c == '\n')
-      message += "; ";
-    else
-      message += *c;
-  }
+  std::vector<std::string> lines;
+  std::istringstream all(text);
+  for (std::string line; std::getline(all, line);) lines.push_back(line);
+  const std::string message =
+      lines.empty() ? "" : pdx::OneLine(lines[0], {lines.begin() + 1, lines.end()});
   std::fprintf(stderr, "pdx: %s: %s (engine code %u)\n", table.c_str(), message.c_str(), code);
   return kExitFailure;
 }
@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
   const std::string& table = words[1];
   const size_t slash = table.rfind('/');
   const std::string directory =
-      slash == std::string::npos ? "./" : (slash == 0 ? "/" : table.substr(0, slash) + "/");
+      slash == std::string::npos ? "./" : (slash == 0 ? "/" : table.substr(0, slash));
   const std::string name = slash == std::string::npos ? table : table.substr(slash + 1);
   if (words[0] == "check") {
     std::string out, error;

@@ -26,8 +26,7 @@ constexpr int kFailed = 2;
 std::string CodeLine(pdx_code code, const std::string& detail) {
   std::string line = CodeText(code);
   if (line.empty()) line = "engine error " + std::to_string(code);
-  if (!detail.empty() && detail != line) line += "; " + detail;
-  return line;
+  return OneLine(line, {detail});
 }
 
 int Fail(const std::string& table, const std::string& message) {
@@ -158,8 +157,8 @@ class Session {
   }
 
   int Abort(pdx_code code) {
-    return Fail(name_, CodeLine(code, writer_->last_error()) + "; the rows of the last " +
-                           "group were not written");
+    return Fail(name_, CodeLine(code, writer_->last_error()) +
+                           " The rows of the last group were not written.");
   }
 
  private:
@@ -237,9 +236,7 @@ int CreateCommand(const std::string& schema_file, const std::string& directory,
   text << in.rdbuf();
   ClearErrorContext();
   if (pdx_code code = api::CreateTableFromSchema(directory, name, text.str()); code != PDX_OK) {
-    std::string detail;
-    for (const std::string& line : ErrorContext()) detail += (detail.empty() ? "" : "; ") + line;
-    return Fail(name, CodeLine(code, detail));
+    return Fail(name, OneLine(CodeText(code), ErrorContext()));
   }
   return 0;
 }

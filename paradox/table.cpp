@@ -30,7 +30,7 @@ pdx_code Table::Open(FileSystem* fs, const std::string& directory, const std::st
   const std::string file_name = EndsWithNoCase(name, ".db") ? name : name + ".DB";
   const std::string path = FindFileNoCase(fs, directory, file_name);
   if (path.empty())
-    return AddErrorContext(PDX_ERR_TABLE_NOT_FOUND, "Table: " + directory + "/" + file_name);
+    return AddErrorContext(PDX_ERR_TABLE_NOT_FOUND, "Table: " + JoinPath(directory, file_name));
 
   std::unique_ptr<Table> table(new Table());
   table->fs_ = fs;

@@ -479,8 +479,7 @@ int CheckCommand(FileSystem* fs, const std::string& directory, const std::string
   pdx_code rc = Table::Open(fs, directory, name, options, &table);
   if (rc == PDX_OK) rc = CheckTable(fs, table.get(), &problems, &total);
   if (rc != PDX_OK) {
-    *error = name + ": " + CodeText(rc);
-    for (const std::string& line : ErrorContext()) *error += "; " + line;
+    *error = name + ": " + OneLine(CodeText(rc), ErrorContext());
     *error += " (engine code " + std::to_string(rc) + ")";
     ClearErrorContext();
     return 2;
