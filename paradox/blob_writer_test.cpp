@@ -40,6 +40,7 @@ class BlobTable : public ::testing::TestWithParam<Layout> {
   void SetUp() override { Create(GetParam()); }
 
   void Create(const Layout& layout) {
+    layout_ = layout;
     std::string text = std::string("Id\tS") + (layout.keyed ? "*" : "") +
                        "\nNote\tM10\nBin\tB20\nPic\tG10\nOle\tO12\nlevel " +
                        std::to_string(layout.level / 10) + "." + std::to_string(layout.level % 10) +
@@ -74,7 +75,7 @@ class BlobTable : public ::testing::TestWithParam<Layout> {
   }
 
   int64_t NumberOf(int id) {
-    if (!GetParam().keyed) {
+    if (!layout_.keyed) {
       std::vector<uint8_t> row(record_size());
       for (int64_t n = 1; n <= writer_->RecordCount(); ++n) {
         EXPECT_EQ(writer_->Read(n, row.data()), PDX_OK);
@@ -134,21 +135,25 @@ class BlobTable : public ::testing::TestWithParam<Layout> {
 
   uint64_t BlobFileSize() { return fs_.Contents("/d/T.MB").size(); }
 
-  std::vector<std::string> Problems() {
+  std::vector<std::string> Problems(BlobSpace* space) {
     Table::Options options;
     options.passwords = {"secret"};
     std::unique_ptr<Table> table;
     EXPECT_EQ(Table::Open(&fs_, "/d", "T", options, &table), PDX_OK);
     std::vector<std::string> problems;
-    if (table) EXPECT_EQ(CheckTable(&fs_, table.get(), &problems), PDX_OK);
+    if (table) EXPECT_EQ(CheckTable(&fs_, table.get(), &problems, nullptr, space), PDX_OK);
     ClearErrorContext();
     return problems;
   }
 
+  // The check finds nothing wrong, and no value is left that no row names.
   void ExpectSound() {
-    for (const std::string& problem : Problems()) ADD_FAILURE() << problem;
+    BlobSpace space;
+    for (const std::string& problem : Problems(&space)) ADD_FAILURE() << problem;
+    EXPECT_EQ(space.unnamed_values, 0) << "space lost in the blob file";
   }
 
+  Layout layout_;
   MemoryFileSystem fs_;
   std::unique_ptr<TableWriter> writer_;
   PendingBlobs pending_;
@@ -357,6 +362,44 @@ INSTANTIATE_TEST_SUITE_P(Levels, BlobTableFaults,
                                   (test_case.param.keyed ? "_keyed" : "_unkeyed") +
                                   (test_case.param.password ? "_protected" : "");
                          });
+
+class BlobCheck : public BlobTable {
+ protected:
+  void SetUp() override { Create({70, true, false}); }
+};
+
+// The check's witness of the blob file: a value whose row forgot it is
+// counted, slots whose data overlap are a problem.
+TEST_F(BlobCheck, ValuesNoRowNamesAndOverlappingSlotsAreFound) {
+  ASSERT_EQ(Insert(1, {Bytes(100, 1)}), PDX_OK);
+  ASSERT_EQ(Insert(2, {Bytes(200, 2), "", "", Bytes(9000, 3)}), PDX_OK);
+  ExpectSound();
+  std::string mb = fs_.Contents("/d/T.MB");
+  const uint8_t* unit = reinterpret_cast<const uint8_t*>(mb.data()) + kBlobUnit;
+  const BlobSlot first = ParseBlobSlot(unit, 63), second = ParseBlobSlot(unit, 62);
+  ASSERT_EQ(second.chunk, first.chunk + first.chunks) << "the second value follows the first";
+  mb[kBlobUnit + kSlotTableOffset + kSlotLength * 62] = static_cast<char>(first.chunk + 1);
+  fs_.SetContents("/d/T.MB", mb);
+  BlobSpace space;
+  std::vector<std::string> problems = Problems(&space);
+  ASSERT_EQ(problems.size(), 2u) << "the overlap, and the second row's leader";
+  EXPECT_NE(problems[1].find("slots 63 and 62: their data overlap"), std::string::npos)
+      << problems[1];
+
+  // Row 1 forgets its value: the blob file is sound, with one value no row names.
+  std::string db = fs_.Contents("/d/T.DB");
+  const std::vector<uint8_t> row = Stored(1);
+  const std::string pointer(reinterpret_cast<const char*>(row.data()) + field(1).offset + 10, 10);
+  const size_t at = db.find(pointer);
+  ASSERT_NE(at, std::string::npos);
+  db.replace(at, 10, std::string(10, '\0'));
+  fs_.SetContents("/d/T.DB", db);
+  mb[kBlobUnit + kSlotTableOffset + kSlotLength * 62] = static_cast<char>(second.chunk);
+  fs_.SetContents("/d/T.MB", mb);
+  EXPECT_TRUE(Problems(&space).empty());
+  EXPECT_EQ(space.unnamed_values, 1);
+  EXPECT_EQ(space.unnamed_bytes, 7u * kBlobChunk);
+}
 
 TEST(BlobFileMissing, LongValuesAreRefusedAndTheFileIsNotMadeAfresh) {
   MemoryFileSystem fs;
