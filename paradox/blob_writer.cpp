@@ -62,8 +62,34 @@ BlobWriter::BlobWriter(Transaction* transaction, int file, uint32_t key)
 void BlobWriter::Reset() {
   scanned_ = false;
   free_blocks_.clear();
+  free_by_size_.clear();
   sub_blocks_.clear();
+  room_.clear();
   units_.clear();
+}
+
+void BlobWriter::AddFree(uint64_t offset, uint32_t units) {
+  free_blocks_[offset] = units;
+  free_by_size_.emplace(units, offset);
+}
+
+void BlobWriter::RemoveFree(uint64_t offset) {
+  auto it = free_blocks_.find(offset);
+  free_by_size_.erase({it->second, offset});
+  free_blocks_.erase(it);
+}
+
+void BlobWriter::SetSubBlock(uint64_t offset, const SubBlock& block) {
+  DropSubBlock(offset);
+  sub_blocks_[offset] = block;
+  if (block.free_slots > 0) room_.emplace(block.free_chunks, offset);
+}
+
+void BlobWriter::DropSubBlock(uint64_t offset) {
+  auto it = sub_blocks_.find(offset);
+  if (it == sub_blocks_.end()) return;
+  room_.erase({it->second.free_chunks, offset});
+  sub_blocks_.erase(it);
 }
 
 pdx_code BlobWriter::ReadPlain(uint64_t offset, uint8_t* data, size_t n) {
@@ -117,9 +143,7 @@ pdx_code BlobWriter::PutUnit(uint64_t offset) {
 
 pdx_code BlobWriter::Scan() {
   if (scanned_) return PDX_OK;
-  free_blocks_.clear();
-  sub_blocks_.clear();
-  units_.clear();
+  Reset();
   uint64_t size = 0;
   if (pdx_code code = transaction_->Size(file_, &size); code != PDX_OK) return code;
   // A file that does not end on a unit has lost its tail: writing there
@@ -150,7 +174,7 @@ pdx_code BlobWriter::ScanBlock(uint64_t offset, uint64_t size, uint32_t* units) 
     case BlobBlockType::kSingle:
       return PDX_OK;
     case BlobBlockType::kFree:
-      free_blocks_[offset] = *units;
+      AddFree(offset, *units);
       return PDX_OK;
     case BlobBlockType::kSuballocated:
       break;
@@ -171,7 +195,7 @@ pdx_code BlobWriter::ScanBlock(uint64_t offset, uint64_t size, uint32_t* units) 
     --block.free_slots;
     block.free_chunks -= static_cast<int>(slot.chunks);
   }
-  sub_blocks_[offset] = block;
+  SetSubBlock(offset, block);
   return PDX_OK;
 }
 
@@ -194,13 +218,11 @@ pdx_code BlobWriter::Store(std::string_view bytes, BlobPointer* pointer) {
 
 pdx_code BlobWriter::StoreSmall(std::string_view bytes, BlobPointer* pointer) {
   const uint32_t chunks = static_cast<uint32_t>((bytes.size() + kBlobChunk - 1) / kBlobChunk);
+  // The block with the least room that is enough, so that roomy blocks
+  // stay for larger values.
   uint64_t offset = 0;
-  for (const auto& [at, block] : sub_blocks_) {
-    if (block.free_slots > 0 && block.free_chunks >= static_cast<int>(chunks)) {
-      offset = at;
-      break;
-    }
-  }
+  if (auto fit = room_.lower_bound({static_cast<int>(chunks), 0}); fit != room_.end())
+    offset = fit->second;
   if (offset == 0) {
     if (pdx_code code = TakeBlocks(1, &offset); code != PDX_OK) return code;
     std::vector<uint8_t>* unit = nullptr;
@@ -208,7 +230,7 @@ pdx_code BlobWriter::StoreSmall(std::string_view bytes, BlobPointer* pointer) {
     std::fill(unit->begin(), unit->end(), 0);
     (*unit)[0] = Type(BlobBlockType::kSuballocated);
     StoreLe16(unit->data() + 1, 1);
-    sub_blocks_[offset] = SubBlock{kBlobSlots, static_cast<int>(kDataChunks)};
+    SetSubBlock(offset, SubBlock{kBlobSlots, static_cast<int>(kDataChunks)});
   }
   uint16_t modification = 0;
   if (pdx_code code = NextModification(&modification); code != PDX_OK) return code;
@@ -228,9 +250,10 @@ pdx_code BlobWriter::StoreSmall(std::string_view bytes, BlobPointer* pointer) {
   const uint32_t last = bytes.size() % kBlobChunk;
   entry[4] = static_cast<uint8_t>(last == 0 ? kBlobChunk : last);
   if (pdx_code code = PutUnit(offset); code != PDX_OK) return code;
-  SubBlock& block = sub_blocks_[offset];
+  SubBlock block = sub_blocks_.at(offset);
   --block.free_slots;
   block.free_chunks -= static_cast<int>(chunks);
+  SetSubBlock(offset, block);
   *pointer = BlobPointer{static_cast<uint32_t>(offset), static_cast<uint8_t>(slot),
                          static_cast<uint32_t>(bytes.size()), modification};
   return PDX_OK;
@@ -276,12 +299,10 @@ pdx_code BlobWriter::StoreLarge(std::string_view bytes, BlobPointer* pointer) {
 }
 
 pdx_code BlobWriter::TakeBlocks(uint32_t units, uint64_t* offset) {
-  auto best = free_blocks_.end();
-  for (auto it = free_blocks_.begin(); it != free_blocks_.end(); ++it)
-    if (it->second >= units && (best == free_blocks_.end() || it->second < best->second)) best = it;
-  if (best != free_blocks_.end()) {
-    const auto [at, length] = *best;
-    free_blocks_.erase(best);
+  // The smallest free run that is long enough.
+  if (auto best = free_by_size_.lower_bound({units, 0}); best != free_by_size_.end()) {
+    const auto [length, at] = *best;
+    RemoveFree(at);
     *offset = at;
     if (length > units) return MarkFree(at + uint64_t{units} * kBlobUnit, length - units);
     return PDX_OK;
@@ -296,7 +317,7 @@ pdx_code BlobWriter::ReleaseBlocks(uint64_t offset, uint32_t units) {
   auto next = free_blocks_.find(offset + uint64_t{units} * kBlobUnit);
   if (next != free_blocks_.end() && units + next->second <= kMaxUnits) {
     units += next->second;
-    free_blocks_.erase(next);
+    RemoveFree(next->first);
   }
   auto after = free_blocks_.lower_bound(offset);
   if (after != free_blocks_.begin()) {
@@ -305,7 +326,7 @@ pdx_code BlobWriter::ReleaseBlocks(uint64_t offset, uint32_t units) {
         before->second + units <= kMaxUnits) {
       offset = before->first;
       units += before->second;
-      free_blocks_.erase(before);
+      RemoveFree(before->first);
     }
   }
   if (offset + uint64_t{units} * kBlobUnit == end_) {
@@ -324,7 +345,7 @@ pdx_code BlobWriter::MarkFree(uint64_t offset, uint32_t units) {
   std::fill(unit->begin(), unit->end(), 0);
   (*unit)[0] = Type(BlobBlockType::kFree);
   StoreLe16(unit->data() + 1, static_cast<uint16_t>(units));
-  free_blocks_[offset] = units;
+  AddFree(offset, units);
   return PutUnit(offset);
 }
 
@@ -372,11 +393,14 @@ pdx_code BlobWriter::Free(const BlobPointer& pointer) {
   std::memset(unit->data() + (data_offset - pointer.block_offset), 0, chunks * kBlobChunk);
   std::memset(entry, 0, kSlotLength);
   if (code = PutUnit(pointer.block_offset); code != PDX_OK) return code;
-  SubBlock& block = sub_blocks_[pointer.block_offset];
+  SubBlock block = sub_blocks_.at(pointer.block_offset);
   ++block.free_slots;
   block.free_chunks += static_cast<int>(chunks);
-  if (block.free_slots < kBlobSlots) return PDX_OK;
-  sub_blocks_.erase(pointer.block_offset);
+  if (block.free_slots < kBlobSlots) {
+    SetSubBlock(pointer.block_offset, block);
+    return PDX_OK;
+  }
+  DropSubBlock(pointer.block_offset);
   return ReleaseBlocks(pointer.block_offset, 1);
 }
 

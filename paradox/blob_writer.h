@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +55,10 @@ class BlobWriter {
     int free_chunks = 0;
   };
 
+  void AddFree(uint64_t offset, uint32_t units);
+  void RemoveFree(uint64_t offset);
+  void SetSubBlock(uint64_t offset, const SubBlock& block);
+  void DropSubBlock(uint64_t offset);
   pdx_code Scan();
   pdx_code ScanBlock(uint64_t offset, uint64_t size, uint32_t* units);
   pdx_code ReadPlain(uint64_t offset, uint8_t* data, size_t n);
@@ -81,8 +86,10 @@ class BlobWriter {
   bool scanned_ = false;
   uint64_t end_ = 0;
   uint32_t threshold_ = 0;
-  std::map<uint64_t, uint32_t> free_blocks_;  // offset -> units
-  std::map<uint64_t, SubBlock> sub_blocks_;   // with room, or full
+  std::map<uint64_t, uint32_t> free_blocks_;              // offset -> units
+  std::set<std::pair<uint32_t, uint64_t>> free_by_size_;  // units, offset
+  std::map<uint64_t, SubBlock> sub_blocks_;
+  std::set<std::pair<int, uint64_t>> room_;  // free chunks, offset: blocks with a free slot
   std::map<uint64_t, std::vector<uint8_t>> units_;
 };
 
