@@ -218,24 +218,24 @@ pdx_code BlobWriter::Store(std::string_view bytes, BlobPointer* pointer) {
 
 pdx_code BlobWriter::StoreSmall(std::string_view bytes, BlobPointer* pointer) {
   const uint32_t chunks = static_cast<uint32_t>((bytes.size() + kBlobChunk - 1) / kBlobChunk);
+  uint16_t modification = 0;
+  if (pdx_code code = NextModification(&modification); code != PDX_OK) return code;
   // The block with the least room that is enough, so that roomy blocks
   // stay for larger values.
   uint64_t offset = 0;
   if (auto fit = room_.lower_bound({static_cast<int>(chunks), 0}); fit != room_.end())
     offset = fit->second;
+  std::vector<uint8_t>* unit = nullptr;
   if (offset == 0) {
     if (pdx_code code = TakeBlocks(1, &offset); code != PDX_OK) return code;
-    std::vector<uint8_t>* unit = nullptr;
     if (pdx_code code = Unit(offset, &unit); code != PDX_OK) return code;
     std::fill(unit->begin(), unit->end(), 0);
     (*unit)[0] = Type(BlobBlockType::kSuballocated);
     StoreLe16(unit->data() + 1, 1);
     SetSubBlock(offset, SubBlock{kBlobSlots, static_cast<int>(kDataChunks)});
+  } else if (pdx_code code = Unit(offset, &unit); code != PDX_OK) {
+    return code;
   }
-  uint16_t modification = 0;
-  if (pdx_code code = NextModification(&modification); code != PDX_OK) return code;
-  std::vector<uint8_t>* unit = nullptr;
-  if (pdx_code code = Unit(offset, &unit); code != PDX_OK) return code;
   // Slots are handed out from the top, as the format's own writer does.
   int slot = kBlobSlots - 1;
   while (IsLive(ParseBlobSlot(unit->data(), slot))) --slot;

@@ -15,7 +15,8 @@
 // to date; Reset forgets it (after a rollback, or when another program has
 // written). Changed units go to the transaction at once (scrambled under the
 // table's key for a protected table), so reads through it are always
-// current; the writer keeps a small cache of units in the clear.
+// current; the writer keeps a small cache of units in the clear. A unit
+// taken from the cache is changed and put back before the next is taken.
 #pragma once
 
 #include <cstdint>
