@@ -420,30 +420,5 @@ TEST(BlobFileMissing, LongValuesAreRefusedAndTheFileIsNotMadeAfresh) {
   EXPECT_EQ(writer->Insert(row.data(), nullptr, &pending), PDX_OK) << "the leader needs no file";
 }
 
-TEST(PendingBlobsTest, ValuesFollowCopiesOfTheBufferUntilDropped) {
-  Field memo;
-  memo.type = FieldType::kMemo;
-  memo.offset = 2;
-  memo.length = 15;  // a leader of 5
-  PendingBlobs pending;
-  std::vector<uint8_t> buffer(20, 0);
-  ASSERT_EQ(pending.Put(memo, buffer.data(), "a long value"), PDX_OK);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer.data()) + 2, 5), "a lon");
-  std::vector<uint8_t> copy = buffer;
-  ASSERT_NE(pending.Find(memo, copy.data()), nullptr);
-  EXPECT_EQ(*pending.Find(memo, copy.data()), "a long value");
-  pending.DropStored({memo}, copy.data());
-  EXPECT_EQ(pending.Find(memo, buffer.data()), nullptr) << "stored once, held no more";
-  EXPECT_TRUE(PendingBlobs::IsToken(memo, buffer.data()));
-
-  ASSERT_EQ(pending.Put(memo, buffer.data(), "another long one"), PDX_OK);
-  ASSERT_EQ(pending.Put(memo, buffer.data(), "fits"), PDX_OK);
-  EXPECT_TRUE(pending.empty()) << "a value put over a held one replaces it";
-  EXPECT_FALSE(PendingBlobs::IsToken(memo, buffer.data()));
-  ASSERT_EQ(pending.Put(memo, buffer.data(), "held until refilled"), PDX_OK);
-  pending.DropBuffer(buffer.data());
-  EXPECT_TRUE(pending.empty());
-}
-
 }  // namespace
 }  // namespace pdx
