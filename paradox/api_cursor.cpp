@@ -93,18 +93,21 @@ pdx_code pdx_set_to_end(pdx_cursor* cursor) {
 pdx_code pdx_next(pdx_cursor* cursor, void* record) {
   Begin();
   if (!ValidCursor(cursor)) return Finish(PDX_ERR_INVALID_HANDLE);
+  if (record != nullptr) cursor->pending_blobs.DropBuffer(record);
   return Finish(cursor->cursor->Next(static_cast<uint8_t*>(record)));
 }
 
 pdx_code pdx_prior(pdx_cursor* cursor, void* record) {
   Begin();
   if (!ValidCursor(cursor)) return Finish(PDX_ERR_INVALID_HANDLE);
+  if (record != nullptr) cursor->pending_blobs.DropBuffer(record);
   return Finish(cursor->cursor->Prior(static_cast<uint8_t*>(record)));
 }
 
 pdx_code pdx_get_record(pdx_cursor* cursor, void* record) {
   Begin();
   if (!ValidCursor(cursor)) return Finish(PDX_ERR_INVALID_HANDLE);
+  if (record != nullptr) cursor->pending_blobs.DropBuffer(record);
   return Finish(cursor->cursor->GetRecord(static_cast<uint8_t*>(record)));
 }
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "cursor.h"
+#include "pending_blobs.h"
 #include "table.h"
 #include "table_writer.h"
 
@@ -30,9 +31,11 @@ struct pdx_cursor {
   pdx_session* session = nullptr;
   std::unique_ptr<pdx::Table> table;
   std::unique_ptr<pdx::Cursor> cursor;
-  std::string text;  // scratch space for values turned into text
+  std::string text;                          // scratch space for values turned into text
   std::unique_ptr<pdx::TableWriter> writer;  // made by the first write
   uint64_t row_lock = 0;                     // the row lock held, 0 for none
+  // Long values put into record buffers, until an insert or modify stores them.
+  pdx::PendingBlobs pending_blobs;
 };
 
 namespace pdx::api {

@@ -1,4 +1,5 @@
 // Entry points that read and write field values in a caller's record buffer.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -7,6 +8,7 @@
 #include "error_context.h"
 #include "field_codec.h"
 #include "pdx_codes.h"
+#include "record_text.h"
 
 using namespace pdx;
 using namespace pdx::api;
@@ -53,21 +55,39 @@ pdx_code FieldText(pdx_cursor* cursor, const Field& field, const uint8_t* record
     AppendFieldText(field, record, &text);
     return PDX_OK;
   }
-  BlobFile* blobs;
-  BlobValue value;
-  if (pdx_code rc = LocateBlob(cursor, field, record, &blobs, &value); rc != PDX_OK) return rc;
-  if (value.length == 0) return PDX_OK;
-  std::string bytes(value.length, '\0');
-  size_t got = 0;
-  if (pdx_code rc = ReadBlobValue(blobs, field, record, value, 0, bytes.data(), bytes.size(), &got);
-      rc != PDX_OK)
-    return FieldContext(rc, field);
+  std::string bytes;
+  if (const std::string* held = cursor->pending_blobs.Find(field, record)) {
+    bytes = *held;
+  } else {
+    BlobFile* blobs;
+    BlobValue value;
+    if (pdx_code rc = LocateBlob(cursor, field, record, &blobs, &value); rc != PDX_OK) return rc;
+    bytes.resize(value.length);
+    size_t got = 0;
+    if (pdx_code rc =
+            ReadBlobValue(blobs, field, record, value, 0, bytes.data(), bytes.size(), &got);
+        rc != PDX_OK)
+      return FieldContext(rc, field);
+    bytes.resize(got);
+  }
+  const size_t got = bytes.size();
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
   if (field.type == FieldType::kMemo || field.type == FieldType::kFormattedMemo)
     AppendEscaped(data, got, &text);
   else
     AppendHex(data, got, &text);
   return PDX_OK;
+}
+
+// A blob field's whole value into the buffer (held until the row is stored
+// when it is longer than the leader).
+pdx_code PutBlob(pdx_cursor* cursor, void* record, const Field& field, const void* data,
+                 size_t length) {
+  if (data == nullptr && length > 0) return PDX_ERR_INVALID_PARAMETER;
+  const char* bytes = length > 0 ? static_cast<const char*>(data) : "";
+  pdx_code rc = cursor->pending_blobs.Put(field, static_cast<uint8_t*>(record),
+                                          std::string_view(bytes, length));
+  return rc == PDX_OK ? rc : FieldContext(rc, field);
 }
 
 }  // namespace
@@ -164,10 +184,14 @@ pdx_code pdx_blob_size(pdx_cursor* cursor, const void* record, int field_number,
   if (pdx_code rc = Prepare(cursor, record, field_number, &field); rc != PDX_OK) return Finish(rc);
   if (size == nullptr) return Finish(PDX_ERR_INVALID_PARAMETER);
   if (!IsBlobType(field->type)) return Finish(FieldContext(PDX_ERR_INVALID_FIELD_TYPE, *field));
+  const auto* bytes = static_cast<const uint8_t*>(record);
+  if (const std::string* held = cursor->pending_blobs.Find(*field, bytes)) {
+    *size = held->size();
+    return PDX_OK;
+  }
   BlobFile* blobs;
   BlobValue value;
-  if (pdx_code rc = LocateBlob(cursor, *field, static_cast<const uint8_t*>(record), &blobs, &value);
-      rc != PDX_OK)
+  if (pdx_code rc = LocateBlob(cursor, *field, bytes, &blobs, &value); rc != PDX_OK)
     return Finish(rc);
   *size = value.length;
   return PDX_OK;
@@ -181,6 +205,12 @@ pdx_code pdx_blob_read(pdx_cursor* cursor, const void* record, int field_number,
   if (data == nullptr && size > 0) return Finish(PDX_ERR_INVALID_PARAMETER);
   if (!IsBlobType(field->type)) return Finish(FieldContext(PDX_ERR_INVALID_FIELD_TYPE, *field));
   const auto* bytes = static_cast<const uint8_t*>(record);
+  if (const std::string* held = cursor->pending_blobs.Find(*field, bytes)) {
+    const size_t got = offset < held->size() ? std::min(size, held->size() - offset) : 0;
+    if (got > 0) std::memcpy(data, held->data() + offset, got);
+    if (read != nullptr) *read = got;
+    return PDX_OK;
+  }
   BlobFile* blobs;
   BlobValue value;
   if (pdx_code rc = LocateBlob(cursor, *field, bytes, &blobs, &value); rc != PDX_OK)
@@ -198,6 +228,7 @@ pdx_code pdx_init_record(pdx_cursor* cursor, void* record) {
   if (!ValidCursor(cursor)) return Finish(PDX_ERR_INVALID_HANDLE);
   if (record == nullptr) return Finish(PDX_ERR_INVALID_PARAMETER);
   auto* bytes = static_cast<uint8_t*>(record);
+  cursor->pending_blobs.DropBuffer(record);
   std::memset(bytes, 0, cursor->cursor->record_size());
   // Defaults from the validity checks; a damaged .VAL leaves the row blank
   // here and shows its error where the checks are asked for.
@@ -219,6 +250,7 @@ pdx_code pdx_put_blank(pdx_cursor* cursor, void* record, int field_number) {
   Begin();
   const Field* field;
   if (pdx_code rc = Prepare(cursor, record, field_number, &field); rc != PDX_OK) return Finish(rc);
+  cursor->pending_blobs.DropField(record, *field);
   std::memset(static_cast<uint8_t*>(record) + field->offset, 0, field->length);
   return PDX_OK;
 }
@@ -229,11 +261,9 @@ pdx_code pdx_put_text(pdx_cursor* cursor, void* record, int field_number, const 
   const Field* field;
   if (pdx_code rc = Prepare(cursor, record, field_number, &field); rc != PDX_OK) return Finish(rc);
   if (text == nullptr && length > 0) return Finish(PDX_ERR_INVALID_PARAMETER);
-  if (IsBlobType(field->type))
-    return Finish(FieldContext(
-        Fail(PDX_ERR_NOT_SUPPORTED, "This build of the store only reads tables."), *field));
-  pdx_code rc = ParseFieldText(*field, std::string_view(text ? text : "", length),
-                               static_cast<uint8_t*>(record));
+  std::string detail;
+  pdx_code rc = PutFieldText(*field, std::string_view(text ? text : "", length),
+                             static_cast<uint8_t*>(record), &detail, &cursor->pending_blobs);
   return Finish(rc == PDX_OK ? rc : FieldContext(rc, *field));
 }
 
@@ -306,6 +336,7 @@ pdx_code pdx_put_bytes(pdx_cursor* cursor, void* record, int field_number, const
   Begin();
   const Field* field;
   if (pdx_code rc = Prepare(cursor, record, field_number, &field); rc != PDX_OK) return Finish(rc);
+  if (IsBlobType(field->type)) return Finish(PutBlob(cursor, record, *field, data, length));
   if (field->type != FieldType::kAlpha && field->type != FieldType::kBytes)
     return Finish(FieldContext(PDX_ERR_INVALID_FIELD_TYPE, *field));
   if (length > static_cast<size_t>(field->length) || (data == nullptr && length > 0))
@@ -319,10 +350,10 @@ pdx_code pdx_put_bytes(pdx_cursor* cursor, void* record, int field_number, const
 pdx_code pdx_blob_write(pdx_cursor* cursor, void* record, int field_number, const void* data,
                         size_t length) {
   Begin();
-  (void)data, (void)length;
   const Field* field;
   if (pdx_code rc = Prepare(cursor, record, field_number, &field); rc != PDX_OK) return Finish(rc);
-  return Finish(Fail(PDX_ERR_NOT_SUPPORTED, "This build of the store only reads tables."));
+  if (!IsBlobType(field->type)) return Finish(FieldContext(PDX_ERR_INVALID_FIELD_TYPE, *field));
+  return Finish(PutBlob(cursor, record, *field, data, length));
 }
 
 }  // extern "C"

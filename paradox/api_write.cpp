@@ -194,7 +194,10 @@ pdx_code pdx_lock_record(pdx_cursor* cursor, void* record) {
   if (pdx_code rc = LockRow(writer->data_file(), lock); rc != PDX_OK)
     return Finish(Fail(rc, "Table: " + cursor->table->path()));
   cursor->row_lock = lock;
-  if (record != nullptr) std::memcpy(record, row.data(), row.size());
+  if (record != nullptr) {
+    cursor->pending_blobs.DropBuffer(record);
+    std::memcpy(record, row.data(), row.size());
+  }
   return PDX_OK;
 }
 
@@ -215,8 +218,10 @@ pdx_code pdx_insert_record(pdx_cursor* cursor, const void* record) {
   if (pdx_code rc = PrepareRow(cursor, record, &writer, &row); rc != PDX_OK) return Finish(rc);
   int64_t number = 0;
   const bool keyed = cursor->table->header().key_fields > 0;
-  if (pdx_code rc = writer->Insert(row.data(), keyed ? nullptr : &number); rc != PDX_OK)
+  if (pdx_code rc = writer->Insert(row.data(), keyed ? nullptr : &number, &cursor->pending_blobs);
+      rc != PDX_OK)
     return Finish(WriterFailure(cursor, rc));
+  cursor->pending_blobs.DropStored(cursor->table->fields(), static_cast<const uint8_t*>(record));
   return Finish(Follow(cursor, row.data(), number));
 }
 
@@ -234,13 +239,15 @@ pdx_code pdx_modify_record(pdx_cursor* cursor, const void* record) {
   if (pdx_code rc = HoldRowForChange(cursor, writer, lock, &taken); rc != PDX_OK) return Finish(rc);
   int64_t moved_to = number;
   const bool keyed = cursor->table->header().key_fields > 0;
-  pdx_code rc = writer->Modify(number, row.data(), keyed ? nullptr : &moved_to);
+  pdx_code rc =
+      writer->Modify(number, row.data(), keyed ? nullptr : &moved_to, &cursor->pending_blobs);
   if (rc != PDX_OK) {
     // A refused post keeps the edit, and with it the row lock.
     if (taken) UnlockRow(writer->data_file(), lock);
     return Finish(WriterFailure(cursor, rc));
   }
   ReleaseRow(cursor, writer, lock);
+  cursor->pending_blobs.DropStored(cursor->table->fields(), static_cast<const uint8_t*>(record));
   return Finish(Follow(cursor, row.data(), moved_to));
 }
 

@@ -31,6 +31,22 @@ BlobPointer ParseBlobPointer(const uint8_t* field, size_t field_length) {
   return pointer;
 }
 
+void StoreBlobPointer(const BlobPointer& pointer, uint8_t* field, size_t field_length) {
+  uint8_t* p = field + field_length - kBlobPointerLength;
+  StoreLe32(p, pointer.block_offset | pointer.index);
+  StoreLe32(p + 4, pointer.length);
+  StoreLe16(p + 8, pointer.modification);
+}
+
+bool HasTypePrefix(FieldType type) {
+  return type == FieldType::kGraphic || type == FieldType::kOle;
+}
+
+void MakeTypePrefix(FieldType type, uint32_t length, uint8_t* prefix) {
+  std::memcpy(prefix, type == FieldType::kGraphic ? kGraphicPrefix : kOlePrefix, 4);
+  StoreLe32(prefix + 4, length);
+}
+
 BlobSlot ParseBlobSlot(const uint8_t* unit, int slot) {
   const uint8_t* p = unit + kSlotTableOffset + kSlotLength * slot;
   return BlobSlot{p[0], p[1], LoadLe16(p + 2), p[4]};
@@ -187,8 +203,7 @@ pdx_code BlobFile::Locate(FieldType type, const BlobPointer& pointer, BlobExtent
   pdx_code code = pointer.index == kSingleBlobIndex ? LocateSingle(pointer, &found)
                                                     : LocateInSlot(pointer, &found);
   if (code != PDX_OK) return code;
-  if ((type == FieldType::kGraphic || type == FieldType::kOle) &&
-      found.length >= kTypePrefixLength) {
+  if (HasTypePrefix(type) && found.length >= kTypePrefixLength) {
     uint8_t prefix[kTypePrefixLength];
     if (pdx_code read = ReadRange(found.offset, prefix, sizeof prefix)) return read;
     const uint8_t* expected = type == FieldType::kGraphic ? kGraphicPrefix : kOlePrefix;

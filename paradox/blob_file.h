@@ -44,6 +44,8 @@ inline constexpr uint32_t kChunksPerUnit = kBlobUnit / kBlobChunk;
 // or 01 00 00 02, then the length of what follows) that the leader and the
 // value seen by callers leave out.
 inline constexpr uint32_t kTypePrefixLength = 8;
+// A single-blob block is at most 65535 units long.
+inline constexpr uint32_t kMaxBlobLength = 65535u * kBlobUnit - kSingleBlobHeader;
 
 enum class BlobBlockType : uint8_t { kHeader = 0, kSingle = 2, kSuballocated = 3, kFree = 4 };
 
@@ -57,6 +59,12 @@ struct BlobPointer {
 
 // field points at the whole field (leader and pointer), field_length >= 10.
 BlobPointer ParseBlobPointer(const uint8_t* field, size_t field_length);
+void StoreBlobPointer(const BlobPointer& pointer, uint8_t* field, size_t field_length);
+
+// Graphic and OLE values: whether the type stores a prefix, and the prefix
+// of a value of length bytes (the prefix not counted).
+bool HasTypePrefix(FieldType type);
+void MakeTypePrefix(FieldType type, uint32_t length, uint8_t* prefix);
 
 struct BlobBlockHeader {
   uint8_t type = 0;

@@ -203,8 +203,10 @@ pdx_code pdx_blob_read(pdx_cursor* cursor, const void* record, int field_number,
 
 /* Writes into a record buffer only; nothing reaches the table before
  * pdx_insert_record or pdx_modify_record. pdx_put_text parses the dump
- * format; an unparsable or out-of-range value answers PDX_ERR_OUT_OF_RANGE
- * (or the date/time codes) and leaves the buffer as it was. */
+ * format (memo text of any length, blobs as hex); an unparsable or
+ * out-of-range value answers PDX_ERR_OUT_OF_RANGE (or the date/time codes)
+ * and leaves the buffer as it was. pdx_put_bytes takes alpha and bytes
+ * fields, and blob fields (M B F O G) as pdx_blob_write does. */
 pdx_code pdx_init_record(pdx_cursor* cursor, void* record); /* blank, with defaults */
 pdx_code pdx_put_blank(pdx_cursor* cursor, void* record, int field_number);
 pdx_code pdx_put_text(pdx_cursor* cursor, void* record, int field_number, const char* text,
@@ -214,7 +216,11 @@ pdx_code pdx_put_double(pdx_cursor* cursor, void* record, int field_number, doub
 pdx_code pdx_put_bytes(pdx_cursor* cursor, void* record, int field_number, const void* data,
                        size_t length);
 /* Sets a blob's whole value; it is stored by the next insert or modify of
- * this buffer and dropped when the buffer is reused without one. */
+ * this buffer and dropped when the buffer is reused without one (filled by
+ * pdx_next, pdx_prior, pdx_get_record, pdx_lock_record or pdx_init_record).
+ * Until then the pdx_get_text / pdx_blob_* calls read it from the buffer. A
+ * value stored by an insert or modify is no longer held by the buffer: read
+ * the row again before changing it once more. */
 pdx_code pdx_blob_write(pdx_cursor* cursor, void* record, int field_number, const void* data,
                         size_t length);
 

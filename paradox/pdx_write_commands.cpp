@@ -84,6 +84,9 @@ class Session {
   int key_fields() const { return writer_->header().key_fields; }
   int record_size() const { return writer_->header().record_size; }
   TableWriter* writer() { return writer_.get(); }
+  // Long memo and blob values of the row being filled.
+  const PendingBlobs* pending() const { return &long_values_; }
+  void ForgetRow(const uint8_t* record) { long_values_.DropBuffer(record); }
 
   // Maps the input's first line to field indexes.
   bool Columns(const std::string& line, std::vector<int>* columns, std::string* error) {
@@ -109,7 +112,8 @@ class Session {
       return PDX_ERR_INVALID_PARAMETER;
     }
     for (size_t i = 0; i < columns.size(); ++i)
-      if (pdx_code code = PutFieldText(fields()[columns[i]], values[i], record, detail);
+      if (pdx_code code =
+              PutFieldText(fields()[columns[i]], values[i], record, detail, &long_values_);
           code != PDX_OK)
         return code;
     return PDX_OK;
@@ -165,6 +169,7 @@ class Session {
   std::string name_;
   std::unique_ptr<Table> table_;
   std::unique_ptr<TableWriter> writer_;
+  PendingBlobs long_values_;
   std::vector<FieldCheck> checks_;
   int group_ = 1000;
   bool progress_ = false;
@@ -209,12 +214,15 @@ int LoadRows(const std::string& directory, const std::string& name, const WriteO
       if (code == PDX_OK) code = session.writer()->Read(at, record.data());
       if (code == PDX_OK) code = session.Fill(columns, line, record.data(), &detail);
       if (code == PDX_OK) code = session.Check(record.data(), &detail);
-      if (code == PDX_OK) code = session.writer()->Modify(at, record.data(), nullptr);
+      if (code == PDX_OK)
+        code = session.writer()->Modify(at, record.data(), nullptr, session.pending());
     } else {
       code = session.Fill(columns, line, record.data(), &detail);
       if (code == PDX_OK) code = session.Check(record.data(), &detail);
-      if (code == PDX_OK) code = session.writer()->Insert(record.data(), nullptr);
+      if (code == PDX_OK)
+        code = session.writer()->Insert(record.data(), nullptr, session.pending());
     }
+    session.ForgetRow(record.data());
     if (code == PDX_OK) {
       if (code = session.Written(); code != PDX_OK) return session.Abort(code);
     } else if (IsRefusal(code) || detail.size() > 0) {

@@ -9,7 +9,7 @@
 namespace pdx {
 
 pdx_code PutFieldText(const Field& field, std::string_view text, uint8_t* record,
-                      std::string* detail) {
+                      std::string* detail, PendingBlobs* pending) {
   if (!IsBlobType(field.type)) {
     pdx_code code = ParseFieldText(field, text, record);
     if (code != PDX_OK) *detail = "Field: " + field.name;
@@ -21,10 +21,12 @@ pdx_code PutFieldText(const Field& field, std::string_view text, uint8_t* record
     *detail = "Field: " + field.name;
     return PDX_ERR_OUT_OF_RANGE;
   }
-  // Graphic and OLE values carry a prefix in the blob file, so even short
-  // ones live there.
-  if (bytes.size() > static_cast<size_t>(field.LeaderLength()) ||
-      (!bytes.empty() && (field.type == FieldType::kGraphic || field.type == FieldType::kOle))) {
+  if (pending != nullptr) {
+    pdx_code code = pending->Put(field, record, bytes);
+    if (code != PDX_OK) *detail = "Field: " + field.name;
+    return code;
+  }
+  if (bytes.size() > static_cast<size_t>(field.LeaderLength())) {
     *detail = "Field: " + field.name + "; values longer than the leader need the blob file";
     return PDX_ERR_NOT_SUPPORTED;
   }

@@ -249,6 +249,14 @@ TEST(CheckCommandTest, ExitStatusTellsSoundDamagedAndUnreadable) {
   EXPECT_EQ(CheckCommand(&fs, "/t", "bad", {}, &out, &error), 2);
   EXPECT_NE(error.find("Corrupt table/index header"), std::string::npos) << error;
 
+  // The original engine left values behind that no row names: counted, not damage.
+  out.clear();
+  const std::string mushrooms = std::string(VINDRAL_SAMPLES_DIR) + "/celebithil__Rparadox";
+  EXPECT_EQ(CheckCommand(FileSystem::Default(), mushrooms, "mushrooms", {}, &out, &error), 0);
+  EXPECT_NE(out.find("mushrooms: 10 values in the blob file (1168944 bytes) belong to no row\n"),
+            std::string::npos)
+      << out;
+
   out.clear();
   const std::string pyparadox = std::string(VINDRAL_SAMPLES_DIR) + "/grigoryvp__pyparadox";
   EXPECT_EQ(CheckCommand(FileSystem::Default(), pyparadox, "test", {}, &out, &error), 1);

@@ -188,6 +188,7 @@ pdx_code TableWriter::Load() {
   }
   key_ = header_.EncryptionKey();
   key_length_ = header_.KeyLength();
+  blob_writer_ = mb_ ? std::make_unique<BlobWriter>(transaction_.get(), kMb, key_) : nullptr;
   auto_increment_field_ = -1;
   for (size_t i = 0; i < header_.fields.size(); ++i)
     if (header_.fields[i].type == FieldType::kAutoIncrement) auto_increment_field_ = int(i);
@@ -521,7 +522,7 @@ pdx_code TableWriter::RemoveAt(size_t i, int slot) {
   return Relink(i);
 }
 
-pdx_code TableWriter::Insert(uint8_t* record, int64_t* number) {
+pdx_code TableWriter::Insert(uint8_t* record, int64_t* number, const PendingBlobs* pending) {
   if (pdx_code code = Begin(); code != PDX_OK) return code;
   const bool keyed = header_.key_fields > 0;
   const uint32_t auto_increment = header_.auto_increment;
@@ -552,6 +553,7 @@ pdx_code TableWriter::Insert(uint8_t* record, int64_t* number) {
     i = chain_.size() - 1;
     slot = chain_[i].count;
   }
+  if (pdx_code code = StoreRowBlobs(nullptr, record, pending); code != PDX_OK) return Finish(code);
   return Finish(InsertAt(i, slot, record, number));
 }
 
@@ -562,29 +564,38 @@ pdx_code TableWriter::Delete(int64_t number) {
   if (pdx_code code = Place(number, &i, &slot); code != PDX_OK) return Finish(code);
   std::vector<uint8_t>* data = nullptr;
   if (pdx_code code = ReadBlock(chain_[i].block, &data); code != PDX_OK) return Finish(code);
+  if (pdx_code code = FreeRowBlobs(Row(*data, slot)); code != PDX_OK) return Finish(code);
   return Finish(RemoveAt(i, slot));
 }
 
-pdx_code TableWriter::Modify(int64_t number, const uint8_t* record, int64_t* new_number) {
+pdx_code TableWriter::Modify(int64_t number, const uint8_t* record, int64_t* new_number,
+                             const PendingBlobs* pending) {
   if (pdx_code code = Begin(); code != PDX_OK) return code;
   size_t i = 0;
   int slot = 0;
   if (pdx_code code = Place(number, &i, &slot); code != PDX_OK) return Finish(code);
   std::vector<uint8_t>* data = nullptr;
   if (pdx_code code = ReadBlock(chain_[i].block, &data); code != PDX_OK) return Finish(code);
-  if (header_.key_fields == 0 || CompareKey(Row(*data, slot), record) == 0) {
-    std::memcpy(Row(DirtyBlock(chain_[i].block), slot), record, header_.record_size);
-    if (new_number != nullptr) *new_number = number;
-    return Finish(PDX_OK);
-  }
+  const std::vector<uint8_t> old(Row(*data, slot), Row(*data, slot) + header_.record_size);
+  std::vector<uint8_t> row(record, record + header_.record_size);
+  const bool same_key = header_.key_fields == 0 || CompareKey(old.data(), record) == 0;
   size_t at_block = 0;
   int at_slot = 0;
   bool found = false;
-  if (pdx_code code = FindSlot(record, &at_block, &at_slot, &found); code != PDX_OK)
+  if (!same_key) {
+    if (pdx_code code = FindSlot(record, &at_block, &at_slot, &found); code != PDX_OK)
+      return Finish(code);
+    if (found) {
+      error_ = "Key violation.";
+      return Finish(PDX_ERR_KEY_VIOLATION);
+    }
+  }
+  if (pdx_code code = StoreRowBlobs(old.data(), row.data(), pending); code != PDX_OK)
     return Finish(code);
-  if (found) {
-    error_ = "Key violation.";
-    return Finish(PDX_ERR_KEY_VIOLATION);
+  if (same_key) {
+    std::memcpy(Row(DirtyBlock(chain_[i].block), slot), row.data(), header_.record_size);
+    if (new_number != nullptr) *new_number = number;
+    return Finish(PDX_OK);
   }
   pdx_code code = RemoveAt(i, slot);
   if (code != PDX_OK) return Finish(code);
@@ -595,8 +606,8 @@ pdx_code TableWriter::Modify(int64_t number, const uint8_t* record, int64_t* new
     IndexInserted(0);
     if (code = Relink(0); code != PDX_OK) return Finish(code);
   }
-  if (code = FindSlot(record, &at_block, &at_slot, &found); code != PDX_OK) return Finish(code);
-  return Finish(InsertAt(at_block, at_slot, record, new_number));
+  if (code = FindSlot(row.data(), &at_block, &at_slot, &found); code != PDX_OK) return Finish(code);
+  return Finish(InsertAt(at_block, at_slot, row.data(), new_number));
 }
 
 pdx_code TableWriter::Read(int64_t number, uint8_t* record) {

@@ -14,6 +14,12 @@
 // caller holds the table's write lock (locking.h) across each operation.
 //
 // Rows are addressed by record number: the 1-based position in table order.
+//
+// Memo and blob values longer than their leader live in the blob file
+// (blob_writer.h), written in the same transaction as the row: a row brings
+// them as values held in a PendingBlobs, or as pointers to values already
+// stored. Every row owns its stored values; a modify or delete frees what
+// the row drops.
 #pragma once
 
 #include <cstdint>
@@ -22,8 +28,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "blob_writer.h"
 #include "file_system.h"
 #include "journal.h"
+#include "pending_blobs.h"
 #include "table_header.h"
 
 namespace pdx {
@@ -46,10 +54,16 @@ class TableWriter {
   // Inserts record (record_size bytes); a blank auto-increment field gets the
   // next value, written back into record. *number (when number is not
   // null): where the row now is; finding it costs a walk over the blocks.
-  pdx_code Insert(uint8_t* record, int64_t* number);
+  // Long values the record's tokens name in pending are stored; a pointer
+  // to a value already stored gets a copy of its own. On success record
+  // holds the new blob pointers.
+  pdx_code Insert(uint8_t* record, int64_t* number, const PendingBlobs* pending = nullptr);
   pdx_code Delete(int64_t number);
   // Replaces the row; a changed key moves it (*new_number, when not null).
-  pdx_code Modify(int64_t number, const uint8_t* record, int64_t* new_number);
+  // A blob pointer left as the row has it keeps its value; any other value
+  // is stored anew (as in Insert) and the replaced one freed.
+  pdx_code Modify(int64_t number, const uint8_t* record, int64_t* new_number,
+                  const PendingBlobs* pending = nullptr);
   // Reads a row as the writer sees it (pending batch changes included).
   pdx_code Read(int64_t number, uint8_t* record);
   // Keyed tables: the record number of the row with record's key, or of the
@@ -119,11 +133,21 @@ class TableWriter {
   pdx_code WriteIndex();
   pdx_code Flush();
 
+  // Blob hooks (table_writer_blobs.cpp): the values of row that are not in
+  // old_row (null for a new row) are stored and old_row's replaced ones
+  // freed; row's pointers are set to the stored values.
+  pdx_code StoreRowBlobs(const uint8_t* old_row, uint8_t* row, const PendingBlobs* pending);
+  pdx_code StoreFieldBlob(const Field& field, const uint8_t* old_row, uint8_t* row,
+                          const PendingBlobs* pending);
+  pdx_code FreeRowBlobs(const uint8_t* row);
+  pdx_code BlobFileFor(const Field& field, BlobWriter** blobs);
+
   FileSystem* fs_ = nullptr;
   std::string db_path_;
   std::unique_ptr<File> db_, px_, mb_;
   std::unique_ptr<Journal> journal_;
   std::unique_ptr<Transaction> transaction_;
+  std::unique_ptr<BlobWriter> blob_writer_;  // null when the table has no blob file
   TableHeader header_;
   TableHeader index_header_;
   std::vector<uint8_t> seen_header_;  // the header bytes as last read or written
