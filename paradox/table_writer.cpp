@@ -243,13 +243,57 @@ pdx_code TableWriter::Load() {
 pdx_code TableWriter::Begin() {
   operation_changed_ = false;
   if (batch_) return PDX_OK;  // the batch holds the lock and the state
+  change_published_ = false;
   if (pdx_code code = AcquireWriteLock(db_.get()); code != PDX_OK) {
     error_ = "another program keeps writing " + db_path_;
     return code;
   }
   pdx_code code = ReadHeaderIfChanged();
-  if (code != PDX_OK) ReleaseWriteLock(db_.get());
-  return code;
+  if (code != PDX_OK) {
+    ReleaseWriteLock(db_.get());
+    return code;
+  }
+  tracking_ = true;
+  change_.header_before = seen_header_;
+  change_.blocks_before = chain_.size();
+  change_.edits.clear();
+  change_.entries.clear();
+  touched_.clear();
+  return PDX_OK;
+}
+
+void TableWriter::NoteChainEdit(ChainEdit edit, size_t chain_index) {
+  if (!tracking_) return;
+  const auto position = static_cast<uint32_t>(chain_index);
+  switch (edit) {
+    case ChainEdit::kTouched:
+      if (std::find(touched_.begin(), touched_.end(), chain_index) == touched_.end())
+        touched_.push_back(chain_index);
+      return;
+    case ChainEdit::kInserted:
+      for (size_t& t : touched_)
+        if (t >= chain_index) ++t;
+      touched_.push_back(chain_index);
+      change_.edits.push_back({true, position});
+      return;
+    case ChainEdit::kErased:
+      touched_.erase(std::remove(touched_.begin(), touched_.end(), chain_index), touched_.end());
+      for (size_t& t : touched_)
+        if (t > chain_index) --t;
+      change_.edits.push_back({false, position});
+      return;
+  }
+}
+
+void TableWriter::PublishChange() {
+  tracking_ = false;
+  for (size_t t : touched_) {
+    if (t >= chain_.size()) return;  // not published: the notes went wrong
+    const BlockInfo& info = chain_[t];
+    change_.entries.push_back({static_cast<uint32_t>(t), info.block, info.count, info.first_key});
+  }
+  change_.header_after = seen_header_;
+  change_published_ = true;
 }
 
 pdx_code TableWriter::End(pdx_code code) {
@@ -478,6 +522,7 @@ pdx_code TableWriter::RemoveAt(size_t i, int slot) {
   size_t absorbed = 0;  // chain index of a block whose rows moved into block i
   if (count == 0 && chain_.size() == 1) {
     FreeBlock(chain_[0].block);
+    NoteChainEdit(ChainEdit::kErased, 0);
     chain_.clear();
     leaves_.clear();
     return Relink(0);
@@ -632,6 +677,7 @@ pdx_code TableWriter::Locate(const uint8_t* record, int64_t* number, bool* found
 pdx_code TableWriter::BeginBatch() {
   if (pdx_code code = Begin(); code != PDX_OK) return code;
   batch_ = true;
+  tracking_ = false;  // a batch's changes are too many to pass on one by one
   return PDX_OK;
 }
 
@@ -644,6 +690,7 @@ pdx_code TableWriter::Finish(pdx_code code) {
   if (code != PDX_OK) {
     // A refusal found before this operation changed anything keeps a batch
     // going; anything else puts the model back as the files have it.
+    tracking_ = false;
     if (!operation_changed_) return End(code);
     std::string error = error_;
     batch_ = false;
@@ -652,11 +699,12 @@ pdx_code TableWriter::Finish(pdx_code code) {
     return End(code);
   }
   if (batch_) return PDX_OK;
-  if (!changed_) return End(PDX_OK);
-  code = Flush();
+  if (changed_) code = Flush();
   if (code != PDX_OK) {
     error_ = "the change could not be written; the table is as it was";
     Load();
+  } else if (tracking_) {
+    PublishChange();
   }
   return End(code);
 }
@@ -664,8 +712,14 @@ pdx_code TableWriter::Finish(pdx_code code) {
 pdx_code TableWriter::Flush() {
   const size_t block_size = header_.BlockSize();
   std::vector<uint8_t> cipher;
-  for (auto& [block, buffered] : blocks_) {
-    if (!buffered.dirty) continue;
+  // In file order, so that neighbouring blocks extend one pending range
+  // instead of merging ranges over and over (a bulk load dirties thousands).
+  std::vector<uint16_t> dirty;
+  for (const auto& [block, buffered] : blocks_)
+    if (buffered.dirty) dirty.push_back(block);
+  std::sort(dirty.begin(), dirty.end());
+  for (uint16_t block : dirty) {
+    const Buffered& buffered = blocks_[block];
     const uint8_t* bytes = buffered.data.data();
     if (key_) {
       cipher = buffered.data;
@@ -696,10 +750,12 @@ size_t TableWriter::LeafOf(size_t chain_index) const {
 }
 
 void TableWriter::IndexTouched(size_t chain_index) {
+  NoteChainEdit(ChainEdit::kTouched, chain_index);
   if (!leaves_.empty()) leaves_[LeafOf(chain_index)].dirty = true;
 }
 
 void TableWriter::IndexInserted(size_t chain_index) {
+  NoteChainEdit(ChainEdit::kInserted, chain_index);
   if (leaves_.empty()) return;  // laid out afresh when written
   const size_t k = LeafOf(chain_index);
   Leaf& leaf = leaves_[k];
@@ -717,6 +773,7 @@ void TableWriter::IndexInserted(size_t chain_index) {
 }
 
 void TableWriter::IndexErased(size_t chain_index) {
+  NoteChainEdit(ChainEdit::kErased, chain_index);
   if (leaves_.empty()) return;
   const size_t k = LeafOf(chain_index);
   if (--leaves_[k].size > 0) {

@@ -22,6 +22,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "chain_change.h"
 #include "file_system.h"
 #include "journal.h"
 #include "table_header.h"
@@ -68,6 +69,10 @@ class TableWriter {
   void set_sync(bool sync) { journal_->set_sync(sync); }
 
   std::string last_error() const { return error_; }
+
+  // What the last operation, when it committed on its own (not in a batch),
+  // did to the block chain; null otherwise.
+  const ChainChange* last_change() const { return change_published_ ? &change_ : nullptr; }
 
  private:
   struct BlockInfo {
@@ -116,6 +121,10 @@ class TableWriter {
   void IndexInserted(size_t chain_index);
   void IndexErased(size_t chain_index);
   size_t IndexEntriesPerBlock() const;
+  // Notes the chain's edits of an operation for last_change().
+  enum class ChainEdit { kTouched, kInserted, kErased };
+  void NoteChainEdit(ChainEdit edit, size_t chain_index);
+  void PublishChange();
   pdx_code WriteIndex();
   pdx_code Flush();
 
@@ -152,6 +161,10 @@ class TableWriter {
   bool batch_ = false;
   bool changed_ = false;            // the model differs from the files
   bool operation_changed_ = false;  // ... because of the operation under way
+  ChainChange change_;
+  std::vector<size_t> touched_;  // chain indexes of change_'s entries, kept current
+  bool tracking_ = false;        // change_ is being noted for this operation
+  bool change_published_ = false;
   std::string error_;
 };
 
