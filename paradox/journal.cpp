@@ -173,21 +173,23 @@ void Transaction::Write(int file, uint64_t offset, const void* data, size_t n) {
   auto& ranges = pending_[file];
   uint64_t start = offset, end = offset + n;
   auto it = ranges.upper_bound(offset);
-  if (it != ranges.begin() && std::prev(it)->first + std::prev(it)->second.size() >= offset) --it;
-  // The usual cases, a rewrite inside a pending range or an append to its
-  // end, change that range in place.
+  if (it != ranges.begin() && std::prev(it)->first + std::prev(it)->second.size() > offset) --it;
+  // Ranges that merely touch stay apart: a commit of thousands of
+  // neighbouring blocks then keeps each in a buffer of its own instead of
+  // growing (and copying) one large one. The usual overlap, a rewrite
+  // inside a pending range, changes that range in place.
   if (it != ranges.end() && it->first <= offset) {
     auto next = std::next(it);
-    if (next == ranges.end() || next->first > end) {
+    if (next == ranges.end() || next->first >= end) {
       std::string& bytes = it->second;
       if (bytes.size() < end - it->first) bytes.resize(end - it->first);
       std::memcpy(bytes.data() + (offset - it->first), data, n);
       return;
     }
   }
-  // Otherwise merge with every range that overlaps or touches the new one.
+  // Otherwise merge with every range that overlaps the new one.
   std::vector<std::pair<uint64_t, std::string>> merged;
-  while (it != ranges.end() && it->first <= end) {
+  while (it != ranges.end() && it->first < end) {
     start = std::min(start, it->first);
     end = std::max<uint64_t>(end, it->first + it->second.size());
     merged.emplace_back(it->first, std::move(it->second));

@@ -416,31 +416,19 @@ pdx_code TableWriter::Relink(size_t chain_index) {
 
 size_t TableWriter::BlockForKey(const uint8_t* record) const {
   // The last block whose first key is at or before the key.
-  auto it = std::upper_bound(
-      chain_.begin(), chain_.end(), record, [this](const uint8_t* key, const BlockInfo& info) {
-        return CompareKey(key, reinterpret_cast<const uint8_t*>(info.first_key.data())) < 0;
-      });
-  return it == chain_.begin() ? 0 : static_cast<size_t>(it - chain_.begin()) - 1;
+  const size_t after = chain_.PartitionPoint([this, record](const BlockInfo& info) {
+    return CompareKey(reinterpret_cast<const uint8_t*>(info.first_key.data()), record) <= 0;
+  });
+  return after == 0 ? 0 : after - 1;
 }
 
 pdx_code TableWriter::Place(int64_t number, size_t* chain_index, int* slot) const {
   if (number < 1 || number > header_.record_count) return PDX_ERR_RECORD_NOT_FOUND;
-  int64_t before = 0;
-  for (size_t i = 0; i < chain_.size(); ++i) {
-    if (number <= before + chain_[i].count) {
-      *chain_index = i;
-      *slot = static_cast<int>(number - before - 1);
-      return PDX_OK;
-    }
-    before += chain_[i].count;
-  }
-  return PDX_ERR_RECORD_NOT_FOUND;
+  return chain_.Place(number, chain_index, slot) ? pdx_code{PDX_OK} : PDX_ERR_RECORD_NOT_FOUND;
 }
 
 int64_t TableWriter::NumberOf(size_t chain_index, int slot) const {
-  int64_t before = 0;
-  for (size_t i = 0; i < chain_index; ++i) before += chain_[i].count;
-  return before + slot + 1;
+  return chain_.RowsBefore(chain_index) + slot + 1;
 }
 
 void TableWriter::AssignAutoIncrement(uint8_t* record) {
@@ -479,7 +467,7 @@ pdx_code TableWriter::InsertAt(size_t i, int slot, const uint8_t* record, int64_
       return InsertAt(i + 1, 0, record, number);
     uint16_t block = 0;
     if (pdx_code code = NewBlock(&block); code != PDX_OK) return code;
-    chain_.insert(chain_.begin() + i + 1, BlockInfo{block, 0, {}});
+    chain_.insert(i + 1, BlockInfo{block, 0, {}});
     IndexInserted(i + 1);
     if (pdx_code code = Relink(i + 1); code != PDX_OK) return code;
     return InsertAt(i + 1, 0, record, number);
@@ -495,7 +483,7 @@ pdx_code TableWriter::InsertAt(size_t i, int slot, const uint8_t* record, int64_
   SetCount(old_data, half);
   chain_[i].count = static_cast<uint16_t>(half);
   IndexTouched(i);
-  chain_.insert(chain_.begin() + i + 1,
+  chain_.insert(i + 1,
                 BlockInfo{block, static_cast<uint16_t>(count - half),
                           std::string(reinterpret_cast<char*>(Row(new_data, 0)), key_length_)});
   IndexInserted(i + 1);
@@ -530,7 +518,7 @@ pdx_code TableWriter::RemoveAt(size_t i, int slot) {
   if (count == 0 && i > 0) {
     FreeBlock(chain_[i].block);
     IndexErased(i);
-    chain_.erase(chain_.begin() + i);
+    chain_.erase(i);
     return Relink(i - 1);
   }
   // The head block of a chain is never freed: the next block's rows move
@@ -550,7 +538,7 @@ pdx_code TableWriter::RemoveAt(size_t i, int slot) {
   FreeBlock(chain_[absorbed].block);
   IndexTouched(i);
   IndexErased(absorbed);
-  chain_.erase(chain_.begin() + absorbed);
+  chain_.erase(absorbed);
   return Relink(i);
 }
 
@@ -712,21 +700,22 @@ pdx_code TableWriter::Finish(pdx_code code) {
 pdx_code TableWriter::Flush() {
   const size_t block_size = header_.BlockSize();
   std::vector<uint8_t> cipher;
-  // In file order, so that neighbouring blocks extend one pending range
-  // instead of merging ranges over and over (a bulk load dirties thousands).
+  // In file order, which is how the journal saves them and the files take them.
   std::vector<uint16_t> dirty;
   for (const auto& [block, buffered] : blocks_)
     if (buffered.dirty) dirty.push_back(block);
   std::sort(dirty.begin(), dirty.end());
   for (uint16_t block : dirty) {
-    const Buffered& buffered = blocks_[block];
-    const uint8_t* bytes = buffered.data.data();
+    auto it = blocks_.find(block);
+    const uint8_t* bytes = it->second.data.data();
     if (key_) {
-      cipher = buffered.data;
+      cipher = it->second.data;
       EncryptBlock(key_, block, cipher.data(), block_size);
       bytes = cipher.data();
     }
     transaction_->Write(kDb, header_.BlockOffset(block), bytes, block_size);
+    // The transaction holds its own copy: a large batch is not held twice.
+    blocks_.erase(it);
   }
   ++header_.change_count;
   if (pdx_code code = WriteIndex(); code != PDX_OK) return code;

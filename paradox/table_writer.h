@@ -22,6 +22,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "block_list.h"
 #include "chain_change.h"
 #include "file_system.h"
 #include "journal.h"
@@ -66,6 +67,9 @@ class TableWriter {
   // Holds the write lock until CommitBatch.
   pdx_code BeginBatch();
   pdx_code CommitBatch();
+  // The bytes of the blocks the batch has read or changed so far, which
+  // its commit holds about three times over (blocks, journal, writes).
+  size_t BatchBytes() const { return blocks_.size() * header_.BlockSize(); }
   void set_sync(bool sync) { journal_->set_sync(sync); }
 
   std::string last_error() const { return error_; }
@@ -75,11 +79,7 @@ class TableWriter {
   const ChainChange* last_change() const { return change_published_ ? &change_ : nullptr; }
 
  private:
-  struct BlockInfo {
-    uint16_t block;
-    uint16_t count;
-    std::string first_key;
-  };
+  using BlockInfo = BlockList::Entry;
   enum FileIndex { kDb = 0, kPx = 1, kMb = 2 };
 
   TableWriter() = default;
@@ -149,7 +149,7 @@ class TableWriter {
   std::vector<Leaf> leaves_;            // empty: lay the index out afresh
   std::vector<uint16_t> upper_blocks_;  // blocks the upper levels use, in order
   uint16_t index_file_blocks_ = 0;
-  std::vector<BlockInfo> chain_;
+  BlockList chain_;
   struct Buffered {
     std::vector<uint8_t> data;
     bool dirty = false;
