@@ -65,7 +65,8 @@ bool ChainIndex::Apply(const ChainChange& change) {
       return false;
     blocks_[at] = entry.block;
     counts_[at] = entry.count;
-    std::memcpy(keys_.data() + at * key_length, entry.first_key.data(), key_length);
+    if (key_length > 0)
+      std::memcpy(keys_.data() + at * key_length, entry.first_key.data(), key_length);
     lowest = std::min(lowest, at);
   }
   starts_.resize(blocks_.size() + 1);
