@@ -9,16 +9,35 @@
 namespace pdx {
 namespace {
 
-constexpr char kMagic[8] = {'P', 'D', 'X', 'J', 'R', 'N', 'L', '1'};
+constexpr char kMagic[8] = {'P', 'D', 'X', 'J', 'R', 'N', 'L', '2'};
+// Journals of the first layout differ only in their checksum; one that a
+// writer of that kind left behind is still rolled back.
+constexpr char kMagicBytewise[8] = {'P', 'D', 'X', 'J', 'R', 'N', 'L', '1'};
 constexpr size_t kHeaderSize = 8 + 4 + 4 + 8 + 8;
 constexpr uint64_t kUntouched = std::numeric_limits<uint64_t>::max();
 
-uint64_t Checksum(const char* data, size_t n) {
+uint64_t ChecksumBytewise(const char* data, size_t n) {
   uint64_t hash = 14695981039346656037ull;  // FNV-1a
   for (size_t i = 0; i < n; ++i) {
     hash ^= static_cast<unsigned char>(data[i]);
     hash *= 1099511628211ull;
   }
+  return hash;
+}
+
+// Eight bytes a step, each folded in and mixed: a bulk load's commit
+// journals tens of megabytes, which a byte at a time took most of a second
+// to sum.
+uint64_t Checksum(const char* data, size_t n) {
+  uint64_t hash = 14695981039346656037ull;
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, data + i, 8);
+    hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
+    hash ^= hash >> 29;
+  }
+  for (; i < n; ++i) hash = (hash ^ static_cast<unsigned char>(data[i])) * 1099511628211ull;
   return hash;
 }
 
@@ -46,11 +65,12 @@ pdx_code UndoFromJournal(const std::string& bytes, const std::vector<File*>& fil
   size_t at = 8;
   uint32_t file_count = 0, entry_count = 0;
   uint64_t body_length = 0, checksum = 0;
-  if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kMagic, 8) != 0 ||
-      !Take(bytes, &at, &file_count) || !Take(bytes, &at, &entry_count) ||
-      !Take(bytes, &at, &body_length) || !Take(bytes, &at, &checksum) ||
-      body_length > bytes.size() - kHeaderSize ||
-      Checksum(bytes.data() + kHeaderSize, body_length) != checksum)
+  if (bytes.size() < kHeaderSize) return PDX_ERR_CORRUPT_FILE;
+  const bool bytewise = std::memcmp(bytes.data(), kMagicBytewise, 8) == 0;
+  if ((!bytewise && std::memcmp(bytes.data(), kMagic, 8) != 0) || !Take(bytes, &at, &file_count) ||
+      !Take(bytes, &at, &entry_count) || !Take(bytes, &at, &body_length) ||
+      !Take(bytes, &at, &checksum) || body_length > bytes.size() - kHeaderSize ||
+      (bytewise ? ChecksumBytewise : Checksum)(bytes.data() + kHeaderSize, body_length) != checksum)
     return PDX_ERR_CORRUPT_FILE;
   if (file_count != files.size()) return PDX_ERR_CORRUPT_FILE;
   std::string body = bytes.substr(kHeaderSize, body_length);

@@ -153,7 +153,7 @@ pdx_code TableWriter::Open(FileSystem* fs, const std::string& db_path,
 }
 
 pdx_code TableWriter::Load() {
-  blocks_.clear();
+  blocks_.Clear();
   transaction_->Abandon();
   chain_.clear();
   changed_ = false;
@@ -200,10 +200,10 @@ pdx_code TableWriter::Load() {
                       std::string(reinterpret_cast<char*>(Row(*data, 0)), key_length_)});
     rows += count;
     uint16_t next = LoadLe16(data->data());
-    blocks_.erase(b);  // memory stays one block, whatever the table's size
+    blocks_.Release(b);  // memory stays one block, whatever the table's size
     b = next;
   }
-  blocks_.clear();
+  blocks_.Clear();
   header_.record_count = static_cast<uint32_t>(rows);
   header_.used_blocks = static_cast<uint16_t>(chain_.size());
 
@@ -298,7 +298,7 @@ void TableWriter::PublishChange() {
 
 pdx_code TableWriter::End(pdx_code code) {
   if (!batch_) {
-    blocks_.clear();
+    blocks_.Clear();
     ReleaseWriteLock(db_.get());
   }
   return code;
@@ -337,27 +337,28 @@ int TableWriter::CompareKey(const uint8_t* a, const uint8_t* b) const {
 }
 
 pdx_code TableWriter::ReadBlock(uint16_t block, std::vector<uint8_t>** data) {
-  auto it = blocks_.find(block);
-  if (it == blocks_.end()) {
-    Buffered buffered;
-    buffered.data.resize(header_.BlockSize());
-    if (pdx_code code = transaction_->Read(kDb, header_.BlockOffset(block), buffered.data.data(),
-                                           buffered.data.size());
-        code != PDX_OK)
+  BlockBuffers::Buffer* buffer = blocks_.Find(block);
+  if (buffer == nullptr) {
+    buffer = &blocks_.Hold(block);
+    buffer->data.resize(header_.BlockSize());
+    if (pdx_code code = transaction_->Read(kDb, header_.BlockOffset(block), buffer->data.data(),
+                                           buffer->data.size());
+        code != PDX_OK) {
+      blocks_.Release(block);
       return code;
-    if (key_) DecryptBlock(key_, block, buffered.data.data(), buffered.data.size());
-    it = blocks_.emplace(block, std::move(buffered)).first;
+    }
+    if (key_) DecryptBlock(key_, block, buffer->data.data(), buffer->data.size());
   }
-  *data = &it->second.data;
+  *data = &buffer->data;
   return PDX_OK;
 }
 
 std::vector<uint8_t>& TableWriter::DirtyBlock(uint16_t block) {
   // Callers have read the block first; a new block is made by NewBlock.
-  Buffered& buffered = blocks_[block];
-  buffered.dirty = true;
+  BlockBuffers::Buffer& buffer = blocks_.Hold(block);
+  buffer.dirty = true;
   changed_ = operation_changed_ = true;
-  return buffered.data;
+  return buffer.data;
 }
 
 pdx_code TableWriter::NewBlock(uint16_t* block) {
@@ -377,7 +378,7 @@ pdx_code TableWriter::NewBlock(uint16_t* block) {
       return PDX_ERR_TABLE_FULL;
     }
     *block = ++header_.file_blocks;
-    blocks_[*block].data.assign(header_.BlockSize(), 0);
+    blocks_.Hold(*block).data.assign(header_.BlockSize(), 0);
   }
   std::vector<uint8_t>& data = DirtyBlock(*block);
   std::fill(data.begin(), data.end(), 0);
@@ -701,21 +702,17 @@ pdx_code TableWriter::Flush() {
   const size_t block_size = header_.BlockSize();
   std::vector<uint8_t> cipher;
   // In file order, which is how the journal saves them and the files take them.
-  std::vector<uint16_t> dirty;
-  for (const auto& [block, buffered] : blocks_)
-    if (buffered.dirty) dirty.push_back(block);
-  std::sort(dirty.begin(), dirty.end());
-  for (uint16_t block : dirty) {
-    auto it = blocks_.find(block);
-    const uint8_t* bytes = it->second.data.data();
+  for (uint16_t block : blocks_.Dirty()) {
+    const std::vector<uint8_t>& data = blocks_.Find(block)->data;
+    const uint8_t* bytes = data.data();
     if (key_) {
-      cipher = it->second.data;
+      cipher = data;
       EncryptBlock(key_, block, cipher.data(), block_size);
       bytes = cipher.data();
     }
     transaction_->Write(kDb, header_.BlockOffset(block), bytes, block_size);
     // The transaction holds its own copy: a large batch is not held twice.
-    blocks_.erase(it);
+    blocks_.Release(block);
   }
   ++header_.change_count;
   if (pdx_code code = WriteIndex(); code != PDX_OK) return code;
@@ -723,7 +720,7 @@ pdx_code TableWriter::Flush() {
   image.resize(kExtendedHeaderSize);
   transaction_->Write(kDb, 0, image.data(), image.size());
   pdx_code code = transaction_->Commit();
-  blocks_.clear();
+  blocks_.Clear();
   changed_ = false;
   if (code == PDX_OK) seen_header_ = image;
   return code;

@@ -19,9 +19,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "block_buffers.h"
 #include "block_list.h"
 #include "chain_change.h"
 #include "file_system.h"
@@ -150,12 +150,8 @@ class TableWriter {
   std::vector<uint16_t> upper_blocks_;  // blocks the upper levels use, in order
   uint16_t index_file_blocks_ = 0;
   BlockList chain_;
-  struct Buffered {
-    std::vector<uint8_t> data;
-    bool dirty = false;
-  };
-  std::unordered_map<uint16_t, Buffered> blocks_;  // this transaction's blocks, plain
-  uint32_t key_ = 0;                               // the cipher key, 0 for a table without password
+  BlockBuffers blocks_;  // this transaction's blocks, plain
+  uint32_t key_ = 0;     // the cipher key, 0 for a table without password
   int key_length_ = 0;
   int auto_increment_field_ = -1;
   bool batch_ = false;
