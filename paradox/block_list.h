@@ -23,6 +23,7 @@ class BlockList {
 
   size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
+  // An entry to change (its count may change through it).
   Entry& operator[](size_t position);
   const Entry& operator[](size_t position) const;
   Entry& front() { return (*this)[0]; }
@@ -48,8 +49,13 @@ class BlockList {
   std::pair<size_t, size_t> Find(size_t position) const;
   void RenumberFrom(size_t chunk);
 
+  // The rows of a chunk, summed again when an entry of it was handed out
+  // for change since.
+  int64_t ChunkRows(size_t chunk) const;
+
   std::vector<std::vector<Entry>> chunks_;
-  std::vector<size_t> starts_;  // the position of each chunk's first entry
+  std::vector<size_t> starts_;         // the position of each chunk's first entry
+  mutable std::vector<int64_t> rows_;  // per chunk: its rows, or -1 when unknown
   size_t size_ = 0;
 };
 

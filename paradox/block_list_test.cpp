@@ -39,6 +39,16 @@ TEST(BlockList, AgreesWithAVectorUnderRandomInsertsAndErases) {
       BlockList::Entry entry{next_block++, static_cast<uint16_t>(1 + random() % 30), {}};
       list.insert(at, entry);
       model.insert(model.begin() + static_cast<std::ptrdiff_t>(at), entry);
+      if (step % 5 == 0) {
+        // Counts change through the entries, as a writer's inserts do,
+        // also once the rows of every chunk have been summed.
+        if (step % 50 == 0) check();
+        const size_t changed = random() % model.size();
+        const auto count = static_cast<uint16_t>(1 + random() % 30);
+        list[changed].count = count;
+        model[changed].count = count;
+        if (step % 50 == 0) check();
+      }
       if (step % 3 == 0 && !model.empty()) {
         const size_t gone = random() % model.size();
         list.erase(gone);
