@@ -158,6 +158,9 @@ pdx_code Table::Checks(const std::vector<FieldCheck>** checks) {
 }
 
 pdx_code Table::Refresh(const ChainChange* own_write) {
+  // Validity checks may change without the data file's header: read again
+  // unless this follows a change of this process's own.
+  if (own_write == nullptr) checks_.reset();
   const std::vector<uint8_t> before = data_->header_image();
   if (primary_) cache_->DropFile(primary_->cache_id());
   primary_.reset();
