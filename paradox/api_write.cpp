@@ -109,9 +109,10 @@ void ReleaseRow(pdx_cursor* cursor, TableWriter* writer, uint64_t lock) {
   if (cursor->row_lock == lock) cursor->row_lock = 0;
 }
 
-// Puts the cursor on the row with record's key (keyed) or on row number.
+// Puts the cursor on the row with record's key (keyed) or on row number,
+// after the writer's change.
 pdx_code Follow(pdx_cursor* cursor, const uint8_t* record, int64_t number) {
-  if (pdx_code rc = cursor->cursor->Refresh(); rc != PDX_OK) return rc;
+  if (pdx_code rc = cursor->cursor->Refresh(cursor->writer->last_change()); rc != PDX_OK) return rc;
   const TableHeader& h = cursor->table->header();
   if (h.key_fields > 0) {
     // Past the last row is a place too: after deleting the last row.

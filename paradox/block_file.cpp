@@ -58,6 +58,8 @@ pdx_code BlockFile::LoadHeader() {
   std::string why;
   if (ParseTableHeader(image.data(), image.size(), length_, &header_, &why) != PDX_OK)
     return Corrupt(PDX_ERR_CORRUPT_HEADER, why);
+  image.resize(kExtendedHeaderSize, 0);
+  header_image_ = std::move(image);
   return PDX_OK;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "block_cache.h"
 #include "file_system.h"
@@ -39,6 +40,9 @@ class BlockFile {
                        std::unique_ptr<BlockFile>* out);
 
   const TableHeader& header() const { return header_; }
+  // The header's first kExtendedHeaderSize bytes as last read (zeros past a
+  // shorter header): equal images mean no writer has been at the file.
+  const std::vector<uint8_t>& header_image() const { return header_image_; }
   const std::string& path() const { return path_; }
   File* file() { return file_.get(); }
   uint64_t length() const { return length_; }
@@ -72,6 +76,7 @@ class BlockFile {
   uint32_t key_ = 0;
   uint64_t length_ = 0;
   TableHeader header_;
+  std::vector<uint8_t> header_image_;
 };
 
 }  // namespace pdx

@@ -37,6 +37,49 @@ void ChainIndex::Add(uint16_t block, int count, const uint8_t* key) {
   keys_.insert(keys_.end(), key, key + key_length_);
 }
 
+bool ChainIndex::Apply(const ChainChange& change) {
+  if (change.blocks_before != blocks_.size()) return false;
+  const size_t key_length = static_cast<size_t>(key_length_);
+  size_t lowest = blocks_.size();
+  for (const ChainChange::Edit& edit : change.edits) {
+    const size_t at = edit.position;
+    if (edit.inserted) {
+      if (at > blocks_.size()) return false;
+      blocks_.insert(blocks_.begin() + at, 0);
+      counts_.insert(counts_.begin() + at, 0);
+      keys_.insert(keys_.begin() + at * key_length, key_length, 0);
+    } else {
+      if (at >= blocks_.size()) return false;
+      if (blocks_[at] < position_of_block_.size()) position_of_block_[blocks_[at]] = kNotInChain;
+      blocks_.erase(blocks_.begin() + at);
+      counts_.erase(counts_.begin() + at);
+      keys_.erase(keys_.begin() + at * key_length, keys_.begin() + (at + 1) * key_length);
+    }
+    lowest = std::min(lowest, at);
+  }
+  for (const ChainChange::Entry& entry : change.entries) {
+    const size_t at = entry.position;
+    // The index leaves out blocks without records; a writer that keeps one
+    // in its chain counts positions differently.
+    if (at >= blocks_.size() || entry.count == 0 || entry.first_key.size() < key_length)
+      return false;
+    blocks_[at] = entry.block;
+    counts_[at] = entry.count;
+    if (key_length > 0)
+      std::memcpy(keys_.data() + at * key_length, entry.first_key.data(), key_length);
+    lowest = std::min(lowest, at);
+  }
+  starts_.resize(blocks_.size() + 1);
+  for (size_t at = lowest; at < blocks_.size(); ++at) {
+    if (counts_[at] == 0) return false;  // inserted, but never described
+    starts_[at + 1] = starts_[at] + counts_[at];
+    if (blocks_[at] >= position_of_block_.size())
+      position_of_block_.resize(blocks_[at] + 1u, kNotInChain);
+    position_of_block_[blocks_[at]] = static_cast<uint32_t>(at);
+  }
+  return true;
+}
+
 size_t ChainIndex::PositionOfRow(int64_t row) const {
   // starts_ is ascending; the block is the last one starting at or before row.
   auto it = std::upper_bound(starts_.begin(), starts_.end() - 1, row);

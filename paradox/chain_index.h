@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "block_file.h"
+#include "chain_change.h"
 
 namespace pdx {
 
@@ -52,6 +53,11 @@ class ChainIndex {
 
   // Appends a block with count records whose first key is key (key_length bytes).
   void Add(uint16_t block, int count, const uint8_t* key);
+
+  // Brings the index up to date with a writer's change. Answers false, and
+  // leaves the index unusable, when the change does not fit it (the caller
+  // then builds it afresh).
+  bool Apply(const ChainChange& change);
 
  private:
   std::vector<uint16_t> blocks_;

@@ -438,7 +438,7 @@ pdx_code Cursor::CompareBookmarks(const uint8_t* a, const uint8_t* b, int* order
   return PDX_OK;
 }
 
-pdx_code Cursor::Refresh() {
+pdx_code Cursor::Refresh(const ChainChange* own_write) {
   const State state = state_;
   const TableHeader& h = table_->header();
   std::vector<uint8_t> key;
@@ -453,7 +453,7 @@ pdx_code Cursor::Refresh() {
   }
   view_generation_ = UINT64_MAX;
   view_.data = nullptr;
-  if (pdx_code rc = table_->Refresh(); rc != PDX_OK) return SetToBegin(), rc;
+  if (pdx_code rc = table_->Refresh(own_write); rc != PDX_OK) return SetToBegin(), rc;
   if (has_range_) {
     if (pdx_code rc = ApplyRange(); rc != PDX_OK) return rc;
   }

@@ -52,8 +52,8 @@ class Cursor {
   pdx_code BookmarkRow(const uint8_t* bookmark, int64_t* row);
 
   // Re-reads the table and finds the current row again (by its key, or by
-  // its number in an unkeyed table).
-  pdx_code Refresh();
+  // its number in an unkeyed table). own_write: see Table::Refresh.
+  pdx_code Refresh(const ChainChange* own_write = nullptr);
 
  private:
   enum class State { kBegin, kOnRow, kEnd };

@@ -126,6 +126,31 @@ TEST_F(JournalTest, AWholeJournalLeftBehindIsRolledBack) {
   EXPECT_EQ(fs_.Contents("/t/A.JNL"), "");
 }
 
+// A journal of the first layout (summed byte by byte) that a writer of
+// that kind left behind is rolled back all the same.
+TEST_F(JournalTest, AJournalOfTheFirstLayoutIsRolledBack) {
+  fs_.FailWritesAfter(3);
+  Transaction t(journal_.get(), Files());
+  Change(&t);
+  EXPECT_EQ(t.Commit(), PDX_ERR_WRITE);
+  fs_.FailWritesAfter(-1);
+  std::string journal = fs_.Contents("/t/A.JNL");
+  ASSERT_GT(journal.size(), 32u);
+  uint64_t hash = 14695981039346656037ull;
+  for (size_t i = 32; i < journal.size(); ++i) {
+    hash ^= static_cast<unsigned char>(journal[i]);
+    hash *= 1099511628211ull;
+  }
+  journal[7] = '1';
+  for (int i = 0; i < 8; ++i) journal[24 + i] = static_cast<char>(hash >> (8 * i));
+  fs_.SetContents("/t/A.JNL", journal);
+  Reopen();
+  ASSERT_EQ(journal_->Recover(Files()), PDX_OK);
+  EXPECT_EQ(fs_.Contents("/t/A.DB"), std::string(4096, 'a'));
+  EXPECT_EQ(fs_.Contents("/t/A.PX"), std::string(1024, 'p'));
+  EXPECT_EQ(fs_.Contents("/t/A.JNL"), "");
+}
+
 TEST_F(JournalTest, AFullDiskAnswersAnErrorAndLeavesTheFilesAsTheyWere) {
   fs_.SetSizeLimit(5000);  // the appended block does not fit
   Transaction t(journal_.get(), Files());

@@ -22,6 +22,10 @@ namespace {
 
 constexpr int kRefused = 1;
 constexpr int kFailed = 2;
+// A group commits early once the blocks it read and changed take this much
+// memory (its commit holds them about three times over), so a large group
+// in a large table stays within a few hundred megabytes.
+constexpr size_t kGroupMemory = size_t{64} << 20;
 
 std::string CodeLine(pdx_code code, const std::string& detail) {
   std::string line = CodeText(code);
@@ -135,7 +139,7 @@ class Session {
 
   // Counts a written row; commits when the group is full.
   pdx_code Written() {
-    if (++pending_ < group_) return PDX_OK;
+    if (++pending_ < group_ && writer_->BatchBytes() < kGroupMemory) return PDX_OK;
     return Commit();
   }
 
@@ -171,7 +175,7 @@ class Session {
   std::unique_ptr<TableWriter> writer_;
   PendingBlobs long_values_;
   std::vector<FieldCheck> checks_;
-  int group_ = 1000;
+  int group_ = 100000;
   bool progress_ = false;
   bool refused_ = false;
   long pending_ = 0, committed_ = 0;

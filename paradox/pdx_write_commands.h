@@ -10,8 +10,9 @@
 // Input rows are in the dump format, the first line naming the fields. A
 // refused row is reported on standard error with its line number and the
 // engine's text, and the others go on. Options of insert and update:
-// --group N commits every N rows as one transaction (default 1000; each
-// group happens whole or not at all), --progress prints the number of rows
+// --group N commits every N rows as one transaction (default 100000; each
+// group happens whole or not at all; a group commits early once it holds
+// 64 MB of blocks), --progress prints the number of rows
 // committed after each commit, --no-sync skips syncing (for measurements).
 //
 // Exit status: 0 when every row was written, 1 when some were refused, 2
@@ -26,7 +27,7 @@ namespace pdx::tool {
 
 struct WriteOptions {
   std::vector<std::string> passwords;
-  int group = 1000;
+  int group = 100000;
   bool progress = false;
   bool sync = true;
 };

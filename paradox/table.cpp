@@ -162,15 +162,33 @@ pdx_code Table::Checks(const std::vector<FieldCheck>** checks) {
   return PDX_OK;
 }
 
-pdx_code Table::Refresh() {
-  checks_.reset();
-  chain_.reset();
+pdx_code Table::Refresh(const ChainChange* own_write) {
+  // Validity checks may change without the data file's header: read again
+  // unless this follows a change of this process's own.
+  if (own_write == nullptr) checks_.reset();
+  const std::vector<uint8_t> before = data_->header_image();
   if (primary_) cache_->DropFile(primary_->cache_id());
   primary_.reset();
-  if (pdx_code rc = data_->Refresh(); rc != PDX_OK) return rc;
+  if (pdx_code rc = data_->Refresh(); rc != PDX_OK) {
+    chain_.reset();
+    return rc;
+  }
   if (blobs_) {
     if (pdx_code rc = blobs_->Refresh(); rc != PDX_OK) return rc;
   }
+  // Every writer rewrites the header, so an unchanged one means the chain
+  // index still holds (readers check each block against it anyway).
+  const std::vector<uint8_t>& now = data_->header_image();
+  if (now == before) return PDX_OK;
+  const bool only_own_write =
+      own_write != nullptr && own_write->header_before == before && own_write->header_after == now;
+  if (only_own_write) {
+    if (chain_ && !(chain_->Apply(*own_write) && chain_->total_rows() == header().record_count))
+      chain_.reset();
+    return PDX_OK;
+  }
+  chain_.reset();
+  checks_.reset();
   key_compare_ = KeyCompare(header());
   return PDX_OK;
 }

@@ -57,8 +57,11 @@ class Table {
   // the table has no such file. PDX_ERR_CORRUPT_VAL for a damaged one.
   pdx_code Checks(const std::vector<FieldCheck>** checks);
 
-  // Re-reads the files' headers so that changes by other programs show.
-  pdx_code Refresh();
+  // Re-reads the files' headers so that changes by other programs show. The
+  // chain index is built again only when the data file's header changed,
+  // except that own_write, the change this process's writer just committed
+  // to the table, brings it up to date when nothing else wrote before it.
+  pdx_code Refresh(const ChainChange* own_write = nullptr);
 
   // The path of a companion file (".PX", ".MB", ".VAL"), empty when absent.
   std::string CompanionPath(const std::string& extension) const;

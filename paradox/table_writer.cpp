@@ -165,7 +165,7 @@ pdx_code TableWriter::Open(FileSystem* fs, const std::string& db_path,
 }
 
 pdx_code TableWriter::Load() {
-  blocks_.clear();
+  blocks_.Clear();
   transaction_->Abandon();
   chain_.clear();
   changed_ = false;
@@ -213,10 +213,10 @@ pdx_code TableWriter::Load() {
                       std::string(reinterpret_cast<char*>(Row(*data, 0)), key_length_)});
     rows += count;
     uint16_t next = LoadLe16(data->data());
-    blocks_.erase(b);  // memory stays one block, whatever the table's size
+    blocks_.Release(b);  // memory stays one block, whatever the table's size
     b = next;
   }
-  blocks_.clear();
+  blocks_.Clear();
   header_.record_count = static_cast<uint32_t>(rows);
   header_.used_blocks = static_cast<uint16_t>(chain_.size());
 
@@ -256,18 +256,62 @@ pdx_code TableWriter::Load() {
 pdx_code TableWriter::Begin() {
   operation_changed_ = false;
   if (batch_) return PDX_OK;  // the batch holds the lock and the state
+  change_published_ = false;
   if (pdx_code code = AcquireWriteLock(db_.get()); code != PDX_OK) {
     error_ = "another program keeps writing " + db_path_;
     return code;
   }
   pdx_code code = ReadHeaderIfChanged();
-  if (code != PDX_OK) ReleaseWriteLock(db_.get());
-  return code;
+  if (code != PDX_OK) {
+    ReleaseWriteLock(db_.get());
+    return code;
+  }
+  tracking_ = true;
+  change_.header_before = seen_header_;
+  change_.blocks_before = chain_.size();
+  change_.edits.clear();
+  change_.entries.clear();
+  touched_.clear();
+  return PDX_OK;
+}
+
+void TableWriter::NoteChainEdit(ChainEdit edit, size_t chain_index) {
+  if (!tracking_) return;
+  const auto position = static_cast<uint32_t>(chain_index);
+  switch (edit) {
+    case ChainEdit::kTouched:
+      if (std::find(touched_.begin(), touched_.end(), chain_index) == touched_.end())
+        touched_.push_back(chain_index);
+      return;
+    case ChainEdit::kInserted:
+      for (size_t& t : touched_)
+        if (t >= chain_index) ++t;
+      touched_.push_back(chain_index);
+      change_.edits.push_back({true, position});
+      return;
+    case ChainEdit::kErased:
+      touched_.erase(std::remove(touched_.begin(), touched_.end(), chain_index), touched_.end());
+      for (size_t& t : touched_)
+        if (t > chain_index) --t;
+      change_.edits.push_back({false, position});
+      return;
+  }
+}
+
+void TableWriter::PublishChange() {
+  tracking_ = false;
+  for (size_t t : touched_) {
+    if (t >= chain_.size()) return;  // not published: the notes went wrong
+    const BlockInfo& info = chain_[t];
+    change_.entries.push_back({static_cast<uint32_t>(t), info.block, info.count, info.first_key});
+  }
+  change_.header_after = seen_header_;
+  change_published_ = true;
 }
 
 pdx_code TableWriter::End(pdx_code code) {
   if (!batch_) {
-    blocks_.clear();
+    blocks_.Clear();
     ReleaseWriteLock(db_.get());
   }
   return code;
@@ -306,27 +350,28 @@ int TableWriter::CompareKey(const uint8_t* a, const uint8_t* b) const {
 }
 
 pdx_code TableWriter::ReadBlock(uint16_t block, std::vector<uint8_t>** data) {
-  auto it = blocks_.find(block);
-  if (it == blocks_.end()) {
-    Buffered buffered;
-    buffered.data.resize(header_.BlockSize());
-    if (pdx_code code = transaction_->Read(kDb, header_.BlockOffset(block), buffered.data.data(),
-                                           buffered.data.size());
-        code != PDX_OK)
+  BlockBuffers::Buffer* buffer = blocks_.Find(block);
+  if (buffer == nullptr) {
+    buffer = &blocks_.Hold(block);
+    buffer->data.resize(header_.BlockSize());
+    if (pdx_code code = transaction_->Read(kDb, header_.BlockOffset(block), buffer->data.data(),
+                                           buffer->data.size());
+        code != PDX_OK) {
+      blocks_.Release(block);
       return code;
-    if (key_) DecryptBlock(key_, block, buffered.data.data(), buffered.data.size());
-    it = blocks_.emplace(block, std::move(buffered)).first;
+    }
+    if (key_) DecryptBlock(key_, block, buffer->data.data(), buffer->data.size());
   }
-  *data = &it->second.data;
+  *data = &buffer->data;
   return PDX_OK;
 }
 
 std::vector<uint8_t>& TableWriter::DirtyBlock(uint16_t block) {
   // Callers have read the block first; a new block is made by NewBlock.
-  Buffered& buffered = blocks_[block];
-  buffered.dirty = true;
+  BlockBuffers::Buffer& buffer = blocks_.Hold(block);
+  buffer.dirty = true;
   changed_ = operation_changed_ = true;
-  return buffered.data;
+  return buffer.data;
 }
 
 pdx_code TableWriter::NewBlock(uint16_t* block) {
@@ -346,7 +391,7 @@ pdx_code TableWriter::NewBlock(uint16_t* block) {
       return PDX_ERR_TABLE_FULL;
     }
     *block = ++header_.file_blocks;
-    blocks_[*block].data.assign(header_.BlockSize(), 0);
+    blocks_.Hold(*block).data.assign(header_.BlockSize(), 0);
   }
   std::vector<uint8_t>& data = DirtyBlock(*block);
   std::fill(data.begin(), data.end(), 0);
@@ -385,31 +430,19 @@ pdx_code TableWriter::Relink(size_t chain_index) {
 
 size_t TableWriter::BlockForKey(const uint8_t* record) const {
   // The last block whose first key is at or before the key.
-  auto it = std::upper_bound(
-      chain_.begin(), chain_.end(), record, [this](const uint8_t* key, const BlockInfo& info) {
-        return CompareKey(key, reinterpret_cast<const uint8_t*>(info.first_key.data())) < 0;
-      });
-  return it == chain_.begin() ? 0 : static_cast<size_t>(it - chain_.begin()) - 1;
+  const size_t after = chain_.PartitionPoint([this, record](const BlockInfo& info) {
+    return CompareKey(reinterpret_cast<const uint8_t*>(info.first_key.data()), record) <= 0;
+  });
+  return after == 0 ? 0 : after - 1;
 }
 
 pdx_code TableWriter::Place(int64_t number, size_t* chain_index, int* slot) const {
   if (number < 1 || number > header_.record_count) return PDX_ERR_RECORD_NOT_FOUND;
-  int64_t before = 0;
-  for (size_t i = 0; i < chain_.size(); ++i) {
-    if (number <= before + chain_[i].count) {
-      *chain_index = i;
-      *slot = static_cast<int>(number - before - 1);
-      return PDX_OK;
-    }
-    before += chain_[i].count;
-  }
-  return PDX_ERR_RECORD_NOT_FOUND;
+  return chain_.Place(number, chain_index, slot) ? pdx_code{PDX_OK} : PDX_ERR_RECORD_NOT_FOUND;
 }
 
 int64_t TableWriter::NumberOf(size_t chain_index, int slot) const {
-  int64_t before = 0;
-  for (size_t i = 0; i < chain_index; ++i) before += chain_[i].count;
-  return before + slot + 1;
+  return chain_.RowsBefore(chain_index) + slot + 1;
 }
 
 void TableWriter::AssignAutoIncrement(uint8_t* record) {
@@ -448,7 +481,7 @@ pdx_code TableWriter::InsertAt(size_t i, int slot, const uint8_t* record, int64_
       return InsertAt(i + 1, 0, record, number);
     uint16_t block = 0;
     if (pdx_code code = NewBlock(&block); code != PDX_OK) return code;
-    chain_.insert(chain_.begin() + i + 1, BlockInfo{block, 0, {}});
+    chain_.insert(i + 1, BlockInfo{block, 0, {}});
     IndexInserted(i + 1);
     if (pdx_code code = Relink(i + 1); code != PDX_OK) return code;
     return InsertAt(i + 1, 0, record, number);
@@ -464,7 +497,7 @@ pdx_code TableWriter::InsertAt(size_t i, int slot, const uint8_t* record, int64_
   SetCount(old_data, half);
   chain_[i].count = static_cast<uint16_t>(half);
   IndexTouched(i);
-  chain_.insert(chain_.begin() + i + 1,
+  chain_.insert(i + 1,
                 BlockInfo{block, static_cast<uint16_t>(count - half),
                           std::string(reinterpret_cast<char*>(Row(new_data, 0)), key_length_)});
   IndexInserted(i + 1);
@@ -491,6 +524,7 @@ pdx_code TableWriter::RemoveAt(size_t i, int slot) {
   size_t absorbed = 0;  // chain index of a block whose rows moved into block i
   if (count == 0 && chain_.size() == 1) {
     FreeBlock(chain_[0].block);
+    NoteChainEdit(ChainEdit::kErased, 0);
     chain_.clear();
     leaves_.clear();
     return Relink(0);
@@ -498,7 +532,7 @@ pdx_code TableWriter::RemoveAt(size_t i, int slot) {
   if (count == 0 && i > 0) {
     FreeBlock(chain_[i].block);
     IndexErased(i);
-    chain_.erase(chain_.begin() + i);
+    chain_.erase(i);
     return Relink(i - 1);
   }
   // The head block of a chain is never freed: the next block's rows move
@@ -518,7 +552,7 @@ pdx_code TableWriter::RemoveAt(size_t i, int slot) {
   FreeBlock(chain_[absorbed].block);
   IndexTouched(i);
   IndexErased(absorbed);
-  chain_.erase(chain_.begin() + absorbed);
+  chain_.erase(absorbed);
   return Relink(i);
 }
 
@@ -655,6 +689,7 @@ pdx_code TableWriter::Locate(const uint8_t* record, int64_t* number, bool* found
 pdx_code TableWriter::BeginBatch() {
   if (pdx_code code = Begin(); code != PDX_OK) return code;
   batch_ = true;
+  tracking_ = false;  // a batch's changes are too many to pass on one by one
   return PDX_OK;
 }
 
@@ -667,6 +702,7 @@ pdx_code TableWriter::Finish(pdx_code code) {
   if (code != PDX_OK) {
     // A refusal found before this operation changed anything keeps a batch
     // going; anything else puts the model back as the files have it.
+    tracking_ = false;
     if (!operation_changed_) return End(code);
     std::string error = error_;
     batch_ = false;
@@ -675,11 +711,12 @@ pdx_code TableWriter::Finish(pdx_code code) {
     return End(code);
   }
   if (batch_) return PDX_OK;
-  if (!changed_) return End(PDX_OK);
-  code = Flush();
+  if (changed_) code = Flush();
   if (code != PDX_OK) {
     error_ = "the change could not be written; the table is as it was";
     Load();
+  } else if (tracking_) {
+    PublishChange();
   }
   return End(code);
 }
@@ -687,15 +724,18 @@ pdx_code TableWriter::Finish(pdx_code code) {
 pdx_code TableWriter::Flush() {
   const size_t block_size = header_.BlockSize();
   std::vector<uint8_t> cipher;
-  for (auto& [block, buffered] : blocks_) {
-    if (!buffered.dirty) continue;
-    const uint8_t* bytes = buffered.data.data();
+  // In file order, which is how the journal saves them and the files take them.
+  for (uint16_t block : blocks_.Dirty()) {
+    const std::vector<uint8_t>& data = blocks_.Find(block)->data;
+    const uint8_t* bytes = data.data();
     if (key_) {
-      cipher = buffered.data;
+      cipher = data;
       EncryptBlock(key_, block, cipher.data(), block_size);
       bytes = cipher.data();
     }
     transaction_->Write(kDb, header_.BlockOffset(block), bytes, block_size);
+    // The transaction holds its own copy: a large batch is not held twice.
+    blocks_.Release(block);
   }
   ++header_.change_count;
   if (pdx_code code = WriteIndex(); code != PDX_OK) return code;
@@ -703,7 +743,7 @@ pdx_code TableWriter::Flush() {
   image.resize(kExtendedHeaderSize);
   transaction_->Write(kDb, 0, image.data(), image.size());
   pdx_code code = transaction_->Commit();
-  blocks_.clear();
+  blocks_.Clear();
   changed_ = false;
   if (code == PDX_OK) seen_header_ = image;
   return code;
@@ -719,10 +759,12 @@ size_t TableWriter::LeafOf(size_t chain_index) const {
 }
 
 void TableWriter::IndexTouched(size_t chain_index) {
+  NoteChainEdit(ChainEdit::kTouched, chain_index);
   if (!leaves_.empty()) leaves_[LeafOf(chain_index)].dirty = true;
 }
 
 void TableWriter::IndexInserted(size_t chain_index) {
+  NoteChainEdit(ChainEdit::kInserted, chain_index);
   if (leaves_.empty()) return;  // laid out afresh when written
   const size_t k = LeafOf(chain_index);
   Leaf& leaf = leaves_[k];
@@ -740,6 +782,7 @@ void TableWriter::IndexInserted(size_t chain_index) {
 }
 
 void TableWriter::IndexErased(size_t chain_index) {
+  NoteChainEdit(ChainEdit::kErased, chain_index);
   if (leaves_.empty()) return;
   const size_t k = LeafOf(chain_index);
   if (--leaves_[k].size > 0) {

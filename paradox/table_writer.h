@@ -25,10 +25,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "blob_writer.h"
+#include "block_buffers.h"
+#include "block_list.h"
+#include "chain_change.h"
 #include "file_system.h"
 #include "journal.h"
 #include "pending_blobs.h"
@@ -79,16 +81,19 @@ class TableWriter {
   // Holds the write lock until CommitBatch.
   pdx_code BeginBatch();
   pdx_code CommitBatch();
+  // The bytes of the blocks the batch has read or changed so far, which
+  // its commit holds about three times over (blocks, journal, writes).
+  size_t BatchBytes() const { return blocks_.size() * header_.BlockSize(); }
   void set_sync(bool sync) { journal_->set_sync(sync); }
 
   std::string last_error() const { return error_; }
 
+  // What the last operation, when it committed on its own (not in a batch),
+  // did to the block chain; null otherwise.
+  const ChainChange* last_change() const { return change_published_ ? &change_ : nullptr; }
+
  private:
-  struct BlockInfo {
-    uint16_t block;
-    uint16_t count;
-    std::string first_key;
-  };
+  using BlockInfo = BlockList::Entry;
   enum FileIndex { kDb = 0, kPx = 1, kMb = 2 };
 
   TableWriter() = default;
@@ -130,6 +135,10 @@ class TableWriter {
   void IndexInserted(size_t chain_index);
   void IndexErased(size_t chain_index);
   size_t IndexEntriesPerBlock() const;
+  // Notes the chain's edits of an operation for last_change().
+  enum class ChainEdit { kTouched, kInserted, kErased };
+  void NoteChainEdit(ChainEdit edit, size_t chain_index);
+  void PublishChange();
   pdx_code WriteIndex();
   pdx_code Flush();
 
@@ -164,18 +173,18 @@ class TableWriter {
   std::vector<Leaf> leaves_;            // empty: lay the index out afresh
   std::vector<uint16_t> upper_blocks_;  // blocks the upper levels use, in order
   uint16_t index_file_blocks_ = 0;
-  std::vector<BlockInfo> chain_;
-  struct Buffered {
-    std::vector<uint8_t> data;
-    bool dirty = false;
-  };
-  std::unordered_map<uint16_t, Buffered> blocks_;  // this transaction's blocks, plain
-  uint32_t key_ = 0;                               // the cipher key, 0 for a table without password
+  BlockList chain_;
+  BlockBuffers blocks_;  // this transaction's blocks, plain
+  uint32_t key_ = 0;     // the cipher key, 0 for a table without password
   int key_length_ = 0;
   int auto_increment_field_ = -1;
   bool batch_ = false;
   bool changed_ = false;            // the model differs from the files
   bool operation_changed_ = false;  // ... because of the operation under way
+  ChainChange change_;
+  std::vector<size_t> touched_;  // chain indexes of change_'s entries, kept current
+  bool tracking_ = false;        // change_ is being noted for this operation
+  bool change_published_ = false;
   std::string error_;
 };
 
