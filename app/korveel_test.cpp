@@ -11,7 +11,6 @@
 #include "app/engine/engine.h"
 #include "application.h"
 #include "navigator.h"
-#include "paradox/pdx_codes.h"
 #include "show_state.h"
 #include "toolkit/abort.h"
 #include "toolkit/bevel_panel.h"
@@ -207,12 +206,7 @@ TEST_F(WindowOnTablesTest, ATabSwitchDuringAnEditDropsTheEdit) {
   testing::addTheSixTables(database_);
   TKorvelfrm form(FormDescription::korveel());
   form.show();
-  try {
-    form.wwTable1.Edit();
-  } catch (const engine::EngineError& error) {
-    if (error.code() != PDX_ERR_NOT_SUPPORTED) throw;
-    GTEST_SKIP() << "the store does not write tables yet";
-  }
+  form.wwTable1.Edit();
   form.wwTable1.FieldByName("Name")->SetAsString("Changed");
   clickTab(form, 1);
   EXPECT_EQ(form.wwTable1.TableName(), "PortfDet");

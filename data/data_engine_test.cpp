@@ -1,13 +1,10 @@
 // The data set on real tables through the engine, in a temporary directory.
-// Tests that write skip themselves while the store answers "not supported"
-// to writing, and run as soon as it can.
 #include <gtest/gtest.h>
 
 #include "app/engine/engine.h"
 #include "app/engine/engine_error.h"
 #include "data_set_error.h"
 #include "data_source.h"
-#include "paradox/pdx_codes.h"
 #include "paradox_table_test_support.h"
 #include "recording_link_test_support.h"
 #include "toolkit/scripted_ui.h"
@@ -29,18 +26,9 @@ class StopEngineAtEnd : public ::testing::Environment {
 const ::testing::Environment* const kStopEngineAtEnd =
     ::testing::AddGlobalTestEnvironment(new StopEngineAtEnd);
 
-#define SKIP_WHILE_UNSUPPORTED(statement)                               \
-  try {                                                                 \
-    statement;                                                          \
-  } catch (const engine::EngineError& error) {                          \
-    if (error.code() == PDX_ERR_NOT_SUPPORTED)                          \
-      GTEST_SKIP() << "the store does not write yet: " << error.what(); \
-    throw;                                                              \
-  }
-
 class RealTableTest : public ::testing::Test {
  protected:
-  // False (the test skipped) when the table cannot be made here.
+  // False (with the reason) when the table could not be made.
   bool Make(const std::string& name, int rows, const std::string& picture = "") {
     testing::CreatedTable created = CreateNumberedTable(directory.Path(), name, rows, picture);
     if (!created.created) reason = created.reason;
@@ -66,11 +54,10 @@ class RealTableTest : public ::testing::Test {
   std::string reason;
 };
 
-#define MAKE_OR_SKIP(...) \
-  if (!Make(__VA_ARGS__)) GTEST_SKIP() << reason
+#define MAKE(...) ASSERT_TRUE(Make(__VA_ARGS__)) << reason
 
 TEST_F(RealTableTest, WindowMovesThroughTheTable) {
-  MAKE_OR_SKIP("NUMBERS", 50);
+  MAKE("NUMBERS", 50);
   OpenOn("numbers", 5);  // names resolve without regard to case
   EXPECT_EQ(5, table.RecordCount());
   EXPECT_TRUE(table.Bof());
@@ -97,10 +84,10 @@ TEST_F(RealTableTest, WindowMovesThroughTheTable) {
 }
 
 TEST_F(RealTableTest, EditPostAndCancel) {
-  MAKE_OR_SKIP("NUMBERS", 10);
+  MAKE("NUMBERS", 10);
   OpenOn("NUMBERS", 4);
   table.MoveBy(2);
-  SKIP_WHILE_UNSUPPORTED(table.Edit());
+  table.Edit();
   table.FieldByName("NAME")->SetAsString("Third");
   table.Post();
   EXPECT_EQ("Third", table.FieldByName("NAME")->AsString());
@@ -114,12 +101,12 @@ TEST_F(RealTableTest, EditPostAndCancel) {
 }
 
 TEST_F(RealTableTest, InsertAndDelete) {
-  MAKE_OR_SKIP("NUMBERS", 5);
+  MAKE("NUMBERS", 5);
   OpenOn("NUMBERS", 3);
   table.Append();
   table.FieldByName("ID")->SetAsInteger(6);
   table.FieldByName("NAME")->SetAsString("Six");
-  SKIP_WHILE_UNSUPPORTED(table.Post());
+  table.Post();
   EXPECT_EQ(6, CurrentId());
   EXPECT_EQ(6, table.RecordCountTotal());
   table.First();
@@ -129,10 +116,10 @@ TEST_F(RealTableTest, InsertAndDelete) {
 }
 
 TEST_F(RealTableTest, FailingPictureKeepsTheEdit) {
-  MAKE_OR_SKIP("CODES", 3, "&&*&");
+  MAKE("CODES", 3, "&&*&");
   OpenOn("CODES", 3);
   EXPECT_EQ("&&*&", table.FieldMask("NAME", true)->mask);
-  SKIP_WHILE_UNSUPPORTED(table.Edit());
+  table.Edit();
   table.FieldByName("NAME")->SetAsString("1x");
   try {
     table.Post();
@@ -147,8 +134,8 @@ TEST_F(RealTableTest, FailingPictureKeepsTheEdit) {
 }
 
 TEST_F(RealTableTest, PictureOfTheRightTableAfterASwitch) {
-  MAKE_OR_SKIP("DIGITS", 2, "##");
-  MAKE_OR_SKIP("LETTERS", 2, "??");
+  MAKE("DIGITS", 2, "##");
+  MAKE("LETTERS", 2, "??");
   OpenOn("DIGITS", 2);
   EXPECT_EQ("##", table.FieldMask("NAME", true)->mask);
   table.Close();
@@ -159,7 +146,7 @@ TEST_F(RealTableTest, PictureOfTheRightTableAfterASwitch) {
 
 TEST_F(RealTableTest, MemosAreReadWhenAskedAndWrittenWithTheRow) {
   std::string why;
-  if (!testing::StartEngine(&why)) GTEST_SKIP() << why;
+  ASSERT_TRUE(testing::StartEngine(&why)) << why;
   engine::Engine::instance().createTable(directory.Database(), "NOTES", "ID\tI*\nNOTE\tM10\n");
   OpenOn("NOTES", 2);
   EXPECT_TRUE(table.IsEmpty());
@@ -189,7 +176,7 @@ TEST_F(RealTableTest, MemosAreReadWhenAskedAndWrittenWithTheRow) {
 
 TEST_F(RealTableTest, AMissingTableLeavesTheDataSetInactive) {
   std::string why;
-  if (!testing::StartEngine(&why)) GTEST_SKIP() << why;
+  ASSERT_TRUE(testing::StartEngine(&why)) << why;
   table.SetDatabaseName(directory.Database());
   table.SetTableName("NOSUCH");
   EXPECT_THROW(table.Open(), engine::EngineError);

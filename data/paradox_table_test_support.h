@@ -1,6 +1,5 @@
-// Real tables for the tests and the benchmark, written into a directory: by
-// the store itself when it can create tables, otherwise by an independent
-// Paradox writer (without validity checks, which that writer cannot make).
+// Real tables for the tests and the benchmark, written into a directory by
+// the store itself, or in one go by an independent Paradox writer.
 #pragma once
 
 #include <filesystem>
@@ -14,13 +13,12 @@ bool StartEngine(std::string* reason);
 
 struct CreatedTable {
   bool created = false;
-  bool byStore = false;  // false: written by the independent writer
-  std::string reason;    // why it was not created
+  std::string reason;  // why it was not created
 };
 
-// NUMBERS: ID long integer (key when made by the store), NAME alpha 20,
-// AMOUNT number; row i holds i, "Name<i>", i * 1.5. With a picture, NAME has
-// a validity check with that picture (only the store can write it).
+// NUMBERS: ID long integer (the key), NAME alpha 20, AMOUNT number; row i
+// holds i, "Name<i>", i * 1.5. With a picture, NAME has a validity check
+// with that picture.
 CreatedTable CreateNumberedTable(const std::filesystem::path& directory, const std::string& name,
                                  int rows, const std::string& namePicture = "");
 // The same table unkeyed, written in one go by the independent writer: for
