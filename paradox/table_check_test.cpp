@@ -10,8 +10,11 @@
 #include <vector>
 
 #include "byte_order.h"
+#include "create_table.h"
 #include "error_context.h"
 #include "pdx_codes.h"
+#include "schema.h"
+#include "table_writer.h"
 #include "testing/memory_file_system.h"
 
 namespace pdx {
@@ -116,6 +119,30 @@ class DamagedTable : public ::testing::Test {
   std::string stem_;
   std::map<std::string, std::string> files_;
 };
+
+// Upper index levels sum their children's counts, which outgrow the short
+// integer an entry holds once more than 32767 rows lie below one entry.
+TEST(CheckWrittenTables, AnIndexDeepEnoughToSaturateItsCountsIsSound) {
+  testing::MemoryFileSystem fs;
+  TableSchema schema;
+  std::string error;
+  ASSERT_EQ(ParseSchema("Name\tA100*\nlevel 4.0\nblocksize 1024\n", &schema, &error), PDX_OK);
+  ASSERT_EQ(CreateTable(&fs, "/t", "WIDE", schema, &error), PDX_OK) << error;
+  std::unique_ptr<TableWriter> writer;
+  ASSERT_EQ(TableWriter::Open(&fs, "/t/WIDE.DB", &writer, &error), PDX_OK) << error;
+  writer->set_sync(false);
+  ASSERT_EQ(writer->BeginBatch(), PDX_OK);
+  std::vector<uint8_t> row(writer->header().record_size);
+  for (int i = 0; i < 100000; ++i) {
+    std::fill(row.begin(), row.end(), 0);
+    const std::string name = "row " + std::to_string(100000 + i);
+    std::copy(name.begin(), name.end(), row.begin());
+    ASSERT_EQ(writer->Insert(row.data(), nullptr), PDX_OK) << writer->last_error();
+  }
+  ASSERT_EQ(writer->CommitBatch(), PDX_OK) << writer->last_error();
+  writer.reset();
+  EXPECT_EQ(Joined(Check(&fs, "/t", "WIDE")), "");
+}
 
 class DamagedKeyedTable : public DamagedTable {
  protected:

@@ -27,6 +27,10 @@ enum class FileKind : uint8_t {
 };
 
 inline constexpr uint32_t kEncryptionMarker = 0xFF00FF00;
+// Primary index entries keep their row counts in short integers; a count
+// above this (the upper levels of a table with more rows than that under one
+// entry) is stored as this.
+inline constexpr int64_t kMaxIndexCount = 32767;
 inline constexpr size_t kFixedHeaderSize = 0x58;
 inline constexpr size_t kExtendedHeaderSize = 0x78;
 

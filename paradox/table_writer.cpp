@@ -18,10 +18,6 @@ namespace {
 
 constexpr int kBlockHeader = 6;
 constexpr uint32_t kMaxBlocks = 65535;
-// Index entries keep their counts in short integers; a count above this is
-// stored as this (only the counts of the top levels of tables with more
-// rows than that under one entry).
-constexpr int64_t kMaxIndexCount = 32767;
 
 // Index entries hold block numbers as short integers do (big-endian, top
 // bit flipped) but unsigned: blocks past 32767 exist in large tables.
