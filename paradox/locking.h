@@ -8,6 +8,10 @@
 //   - The write lock (exclusive) serialises writers: it is held from before
 //     a writer re-reads the table's state until its change is committed, and
 //     while a journal left by a dead writer is rolled back.
+//   - The commit lock is held exclusively while a change is applied to the
+//     table's files (or rolled back), and shared by a reader while it reads
+//     the table's state (its header, its index), so that no reader takes in
+//     a change half applied. Readers hold it for microseconds.
 //   - The open lock is held by every open table for as long as it is open:
 //     shared normally, exclusive for a table opened for exclusive use, so
 //     that such a table and any other opening of it exclude each other.
@@ -20,6 +24,7 @@
 #include <cstdint>
 
 #include "file_system.h"
+#include "pdx_codes.h"
 
 namespace pdx {
 
@@ -29,6 +34,29 @@ pdx_code AcquireWriteLock(File* data_file);
 // Without waiting: PDX_ERR_FILE_LOCKED while another writer holds it.
 pdx_code TryWriteLock(File* data_file);
 void ReleaseWriteLock(File* data_file);
+
+// Both wait (polling, at most about five seconds), then answer
+// PDX_ERR_TABLE_BUSY.
+pdx_code AcquireCommitLock(File* data_file);
+pdx_code AwaitCommits(File* data_file);
+// Ends either.
+void ReleaseCommitLock(File* data_file);
+
+// Holds AwaitCommits for a scope; ok() tells whether it was granted.
+class CommitWait {
+ public:
+  explicit CommitWait(File* data_file) : file_(data_file), code_(AwaitCommits(data_file)) {}
+  ~CommitWait() {
+    if (code_ == PDX_OK) ReleaseCommitLock(file_);
+  }
+  CommitWait(const CommitWait&) = delete;
+  CommitWait& operator=(const CommitWait&) = delete;
+  pdx_code code() const { return code_; }
+
+ private:
+  File* file_;
+  pdx_code code_;
+};
 
 // PDX_ERR_NO_EXCLUSIVE when exclusive use is asked for a table open
 // elsewhere; PDX_ERR_TABLE_BUSY when another holder has it for exclusive use.

@@ -19,9 +19,11 @@
 
 #include "create_table.h"
 #include "field_codec.h"
+#include "locking.h"
 #include "paradox/testing/table_shape.h"
 #include "pdx_codes.h"
 #include "schema.h"
+#include "table.h"
 #include "table_writer.h"
 
 namespace pdx {
@@ -306,6 +308,52 @@ TEST_F(ProcessTest, TwoProgramsWritingOneTableKeepEveryRow) {
   ASSERT_EQ(keys.size(), 600u);
   for (int i = 0; i < 600; ++i) EXPECT_EQ(keys[i], i);
   EXPECT_EQ(RunTool({"check", Table()}), 0);
+}
+
+// A reader that refreshes while another program applies a change waits for
+// it, instead of taking in a header and blocks that do not belong together.
+TEST_F(ProcessTest, AReaderNeverSeesAChangeHalfApplied) {
+  {
+    std::unique_ptr<TableWriter> writer;
+    std::string error;
+    ASSERT_EQ(TableWriter::Open(FileSystem::Default(), Table(), &writer, &error), PDX_OK);
+    for (int id = 0; id < 50; ++id) {
+      std::vector<uint8_t> row = Row(id);
+      ASSERT_EQ(writer->Insert(row.data(), nullptr), PDX_OK);
+    }
+  }
+  std::unique_ptr<pdx::Table> reader;
+  ASSERT_EQ(pdx::Table::Open(FileSystem::Default(), directory_, "T", {}, &reader), PDX_OK);
+  ASSERT_EQ(reader->header().record_count, 50);
+
+  int holding[2];
+  ASSERT_EQ(pipe(holding), 0);
+  pid_t pid = fork();
+  if (pid == 0) {
+    // The middle of a commit: the header already new, the blocks not yet.
+    std::unique_ptr<File> file;
+    if (FileSystem::Default()->Open(Table(), OpenMode::kReadWrite, &file) != PDX_OK) _exit(1);
+    if (AcquireCommitLock(file.get()) != PDX_OK) _exit(2);
+    uint8_t count[4];
+    size_t got = 0;
+    if (file->ReadAt(6, count, 4, &got) != PDX_OK || got != 4) _exit(3);
+    const uint8_t torn[4] = {0x0F, 0x27, 0, 0};  // 9999 rows
+    if (file->WriteAt(6, torn, 4) != PDX_OK) _exit(4);
+    if (write(holding[1], "h", 1) != 1) _exit(5);
+    usleep(300 * 1000);
+    if (file->WriteAt(6, count, 4) != PDX_OK) _exit(6);
+    ReleaseCommitLock(file.get());
+    _exit(0);
+  }
+  close(holding[1]);
+  char signal_byte = 0;
+  ASSERT_EQ(read(holding[0], &signal_byte, 1), 1);
+  close(holding[0]);
+  EXPECT_EQ(reader->Refresh(), PDX_OK);
+  EXPECT_EQ(reader->header().record_count, 50);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << WEXITSTATUS(status);
 }
 
 }  // namespace

@@ -55,6 +55,13 @@ pdx_code Table::Open(FileSystem* fs, const std::string& directory, const std::st
     return AddErrorContext(PDX_ERR_NO_EXCLUSIVE, "Table: " + path);
   if (pdx_code lock = LockTableOpen(table->data_->file(), options.exclusive); lock != PDX_OK)
     return AddErrorContext(lock, "Table: " + path);
+  {
+    // The header was read before a writer could be waited for: read it again
+    // out of the way of a change being applied.
+    CommitWait wait(table->data_->file());
+    if (wait.code() != PDX_OK) return AddErrorContext(wait.code(), "Table: " + path);
+    if (pdx_code again = table->data_->Refresh(); again != PDX_OK) return again;
+  }
 
   const TableHeader& h = table->header();
   if (h.kind() != FileKind::kKeyedData && h.kind() != FileKind::kUnkeyedData) {
@@ -91,6 +98,8 @@ pdx_code Table::OpenPrimaryIndex() {
 
 pdx_code Table::Chain(const ChainIndex** chain) {
   if (!chain_) {
+    CommitWait wait(data_->file());
+    if (wait.code() != PDX_OK) return AddErrorContext(wait.code(), "Table: " + path());
     ChainIndex built;
     bool have = false;
     if (header().IsKeyed()) {
@@ -110,6 +119,8 @@ pdx_code Table::Chain(const ChainIndex** chain) {
 }
 
 pdx_code Table::RebuildChainFromData(const ChainIndex** chain) {
+  CommitWait wait(data_->file());
+  if (wait.code() != PDX_OK) return AddErrorContext(wait.code(), "Table: " + path());
   ChainIndex built;
   if (pdx_code rc = ChainIndex::FromDataFile(data_.get(), &built); rc != PDX_OK) return rc;
   chain_ = std::move(built);
@@ -166,6 +177,8 @@ pdx_code Table::Refresh(const ChainChange* own_write) {
   // Validity checks may change without the data file's header: read again
   // unless this follows a change of this process's own.
   if (own_write == nullptr) checks_.reset();
+  CommitWait wait(data_->file());
+  if (wait.code() != PDX_OK) return AddErrorContext(wait.code(), "Table: " + path());
   const std::vector<uint8_t> before = data_->header_image();
   if (primary_) cache_->DropFile(primary_->cache_id());
   primary_.reset();

@@ -86,6 +86,15 @@ pdx_code ReadHeader(File* file, TableHeader* header, std::string* why) {
   return ParseTableHeader(image.data(), got, size, header, why);
 }
 
+// Rolls back what a journal holds, out of readers' sight; files[0] is the
+// data file, whose commit lock readers wait on.
+pdx_code RollBack(Journal* journal, const std::vector<File*>& files) {
+  if (pdx_code code = AcquireCommitLock(files[0]); code != PDX_OK) return code;
+  pdx_code code = journal->Recover(files);
+  ReleaseCommitLock(files[0]);
+  return code;
+}
+
 }  // namespace
 
 pdx_code TableWriter::RecoverInterruptedChange(FileSystem* fs, const std::string& db_path) {
@@ -102,7 +111,7 @@ pdx_code TableWriter::RecoverInterruptedChange(FileSystem* fs, const std::string
   OpenCompanion(fs, db_path, ".PX", &px);
   OpenCompanion(fs, db_path, ".MB", &mb);
   Journal journal(fs, journal_path);
-  pdx_code code = journal.Recover({db.get(), px.get(), mb.get()});
+  pdx_code code = RollBack(&journal, {db.get(), px.get(), mb.get()});
   ReleaseWriteLock(db.get());
   return code;
 }
@@ -142,7 +151,7 @@ pdx_code TableWriter::Open(FileSystem* fs, const std::string& db_path,
     *error = "another program keeps writing " + db_path;
     return code;
   }
-  pdx_code code = w->journal_->Recover({w->db_.get(), w->px_.get(), w->mb_.get()});
+  pdx_code code = RollBack(w->journal_.get(), {w->db_.get(), w->px_.get(), w->mb_.get()});
   if (code != PDX_OK) {
     ReleaseWriteLock(w->db_.get());
     *error = "cannot roll back the unfinished change left in " + Stem(db_path) + ".JNL";
@@ -738,7 +747,14 @@ pdx_code TableWriter::Flush() {
   std::vector<uint8_t> image = header_.Serialize();
   image.resize(kExtendedHeaderSize);
   transaction_->Write(kDb, 0, image.data(), image.size());
-  pdx_code code = transaction_->Commit();
+  // Readers wait while the files hold the change half applied.
+  pdx_code code = AcquireCommitLock(db_.get());
+  if (code == PDX_OK) {
+    code = transaction_->Commit();
+    ReleaseCommitLock(db_.get());
+  } else {
+    transaction_->Abandon();
+  }
   blocks_.Clear();
   changed_ = false;
   if (code == PDX_OK) seen_header_ = image;
