@@ -38,7 +38,7 @@ pdx_code Cursor::SetToEnd() {
   return PDX_OK;
 }
 
-pdx_code Cursor::View(const BlockView** view) {
+pdx_code Cursor::ReadView(const BlockView** view) {
   if (state_ != State::kOnRow) return PDX_ERR_NO_CURRENT_RECORD;
   const BlockCache& cache = table_->data()->cache();
   if (view_generation_ != cache.generation() || view_.data == nullptr) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "pdx_codes.h"
 #include "table.h"
 
 namespace pdx {
@@ -59,7 +60,17 @@ class Cursor {
   enum class State { kBegin, kOnRow, kEnd };
 
   pdx_code CheckKeyArguments(int fields, int prefix) const;
-  pdx_code View(const BlockView** view);
+  // The current row's block; a scan asks for it twice per row, and it is
+  // almost always still the one read before.
+  pdx_code View(const BlockView** view) {
+    if (state_ == State::kOnRow && view_.data != nullptr &&
+        view_generation_ == table_->data()->cache().generation()) {
+      *view = &view_;
+      return PDX_OK;
+    }
+    return ReadView(view);
+  }
+  pdx_code ReadView(const BlockView** view);
   pdx_code EnterBlock(uint16_t block);
   pdx_code FollowChain(uint16_t next);
   pdx_code MoveToRow(int64_t row);

@@ -216,25 +216,6 @@ int HexValue(char c) {
 
 }  // namespace
 
-bool IsBlank(const uint8_t* data, size_t length) {
-  for (size_t i = 0; i < length; ++i)
-    if (data[i] != 0) return false;
-  return true;
-}
-
-int64_t DecodeInteger(const uint8_t* data, int length) {
-  switch (length) {
-    case 1:
-      return static_cast<int8_t>(data[0] ^ 0x80);
-    case 2:
-      return static_cast<int16_t>(((data[0] ^ 0x80) << 8) | data[1]);
-    default:
-      return static_cast<int32_t>((static_cast<uint32_t>(data[0] ^ 0x80) << 24) |
-                                  (static_cast<uint32_t>(data[1]) << 16) |
-                                  (static_cast<uint32_t>(data[2]) << 8) | data[3]);
-  }
-}
-
 bool EncodeInteger(int64_t value, uint8_t* data, int length) {
   const int64_t limit = (int64_t{1} << (8 * length - 1)) - 1;
   if (value < -limit || value > limit) return false;
@@ -242,13 +223,6 @@ bool EncodeInteger(int64_t value, uint8_t* data, int length) {
   for (int i = 0; i < length; ++i) data[i] = static_cast<uint8_t>(bits >> (8 * (length - 1 - i)));
   data[0] ^= 0x80;
   return true;
-}
-
-double DecodeDouble(const uint8_t* data) {
-  uint64_t bits = 0;
-  for (int i = 0; i < 8; ++i) bits = (bits << 8) | data[i];
-  bits = (bits & (uint64_t{1} << 63)) ? bits & ~(uint64_t{1} << 63) : ~bits;
-  return std::bit_cast<double>(bits);
 }
 
 void EncodeDouble(double value, uint8_t* data) {

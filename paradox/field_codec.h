@@ -4,6 +4,7 @@
 // that stored bytes compare like the values; all-zero bytes are blank.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,15 +17,37 @@ namespace pdx {
 
 inline constexpr int64_t kMillisecondsPerDay = 86400000;
 
-bool IsBlank(const uint8_t* data, size_t length);
+// The decoders run for every field of every row a scan reads, so they are
+// inline.
+inline bool IsBlank(const uint8_t* data, size_t length) {
+  for (size_t i = 0; i < length; ++i)
+    if (data[i] != 0) return false;
+  return true;
+}
 
 // S (2 bytes), I, +, D, T (4 bytes), L (1 byte).
-int64_t DecodeInteger(const uint8_t* data, int length);
+inline int64_t DecodeInteger(const uint8_t* data, int length) {
+  switch (length) {
+    case 1:
+      return static_cast<int8_t>(data[0] ^ 0x80);
+    case 2:
+      return static_cast<int16_t>(((data[0] ^ 0x80) << 8) | data[1]);
+    default:
+      return static_cast<int32_t>((static_cast<uint32_t>(data[0] ^ 0x80) << 24) |
+                                  (static_cast<uint32_t>(data[1]) << 16) |
+                                  (static_cast<uint32_t>(data[2]) << 8) | data[3]);
+  }
+}
 // False when value does not fit (the most negative value is blank's code).
 bool EncodeInteger(int64_t value, uint8_t* data, int length);
 
 // N, $, @.
-double DecodeDouble(const uint8_t* data);
+inline double DecodeDouble(const uint8_t* data) {
+  uint64_t bits = 0;
+  for (int i = 0; i < 8; ++i) bits = (bits << 8) | data[i];
+  bits = (bits & (uint64_t{1} << 63)) ? bits & ~(uint64_t{1} << 63) : ~bits;
+  return std::bit_cast<double>(bits);
+}
 void EncodeDouble(double value, uint8_t* data);
 
 // BCD (17 bytes) with the field's declared decimals. The double forms round.
