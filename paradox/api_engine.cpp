@@ -57,12 +57,10 @@ pdx_code DatabaseDirectory(const char* database, std::string* directory) {
 
 EngineState engine_state;
 
-pdx_code Finish(pdx_code code) {
-  if (code != PDX_OK) {
-    last_error.code = code;
-    last_error.text = CodeText(code);
-    for (const std::string& line : ErrorContext()) last_error.text += "\n" + line;
-  }
+pdx_code KeepLastError(pdx_code code) {
+  last_error.code = code;
+  last_error.text = CodeText(code);
+  for (const std::string& line : ErrorContext()) last_error.text += "\n" + line;
   return code;
 }
 
@@ -200,6 +198,7 @@ pdx_code pdx_table_open(pdx_session* session, const char* database, const char* 
   auto* handle = new pdx_cursor;
   handle->session = session;
   handle->table = std::move(opened);
+  handle->fields = &handle->table->fields();
   handle->cursor = std::make_unique<Cursor>(handle->table.get());
   session->cursors.insert(handle);
   State().cursors.insert(handle);

@@ -18,6 +18,7 @@
 
 #include "cursor.h"
 #include "error_context.h"
+#include "pdx_codes.h"
 #include "pending_blobs.h"
 #include "table.h"
 #include "table_writer.h"
@@ -31,6 +32,9 @@ struct pdx_session {
 struct pdx_cursor {
   pdx_session* session = nullptr;
   std::unique_ptr<pdx::Table> table;
+  // The table's fields (the same vector for the table's life), one step
+  // nearer for the value calls, which look a field up every time.
+  const std::vector<pdx::Field>* fields = nullptr;
   std::unique_ptr<pdx::Cursor> cursor;
   std::string text;                          // scratch space for values turned into text
   std::unique_ptr<pdx::TableWriter> writer;  // made by the first write
@@ -58,7 +62,10 @@ inline EngineState& State() {
 inline void Begin() {
   ClearErrorContext();
 }
-pdx_code Finish(pdx_code code);
+pdx_code KeepLastError(pdx_code code);
+inline pdx_code Finish(pdx_code code) {
+  return code == PDX_OK ? code : KeepLastError(code);
+}
 pdx_code Fail(pdx_code code, const std::string& context);
 
 bool ValidSession(pdx_session* session);
@@ -70,7 +77,7 @@ void CloseCursor(pdx_cursor* cursor);
 
 // The field (1-based) of the cursor's table, or null.
 inline const Field* FieldOf(pdx_cursor* cursor, int field_number) {
-  const std::vector<Field>& fields = cursor->table->fields();
+  const std::vector<Field>& fields = *cursor->fields;
   if (field_number < 1 || field_number > static_cast<int>(fields.size())) return nullptr;
   return &fields[field_number - 1];
 }

@@ -177,8 +177,7 @@ pdx_code pdx_get_bytes(pdx_cursor* cursor, const void* record, int field_number,
   if (field->type != FieldType::kAlpha && field->type != FieldType::kBytes)
     return Finish(FieldContext(PDX_ERR_INVALID_FIELD_TYPE, *field));
   const uint8_t* bytes = static_cast<const uint8_t*>(record) + field->offset;
-  size_t n = field->length;
-  while (n > 0 && bytes[n - 1] == 0) --n;
+  const size_t n = LengthWithoutPadding(bytes, field->length);
   if (length != nullptr) *length = n;
   if (data != nullptr) std::memcpy(data, bytes, std::min(n, size));
   return PDX_OK;

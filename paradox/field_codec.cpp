@@ -370,14 +370,12 @@ void AppendFieldText(const Field& field, const uint8_t* record, std::string* out
   if (IsBlank(data, field.length)) return;
   switch (field.type) {
     case FieldType::kAlpha: {
-      size_t length = field.length;
-      while (length > 0 && data[length - 1] == 0) --length;
+      const size_t length = LengthWithoutPadding(data, field.length);
       AppendEscaped(data, length, out);
       break;
     }
     case FieldType::kBytes: {
-      size_t length = field.length;
-      while (length > 0 && data[length - 1] == 0) --length;
+      const size_t length = LengthWithoutPadding(data, field.length);
       AppendHex(data, length, out);
       break;
     }

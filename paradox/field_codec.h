@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,23 @@ inline bool IsBlank(const uint8_t* data, size_t length) {
   for (size_t i = 0; i < length; ++i)
     if (data[i] != 0) return false;
   return true;
+}
+
+// The length of an A or Y value without the zeros that pad it.
+inline size_t LengthWithoutPadding(const uint8_t* data, size_t length) {
+  while (length >= 8) {
+    uint64_t word;
+    std::memcpy(&word, data + length - 8, 8);
+    if (word != 0) {
+      // The last bytes in memory are the word's high bytes on a little-endian machine.
+      if constexpr (std::endian::native == std::endian::little)
+        return length - std::countl_zero(word) / 8;
+      break;
+    }
+    length -= 8;
+  }
+  while (length > 0 && data[length - 1] == 0) --length;
+  return length;
 }
 
 // S (2 bytes), I, +, D, T (4 bytes), L (1 byte).

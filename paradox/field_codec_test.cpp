@@ -49,6 +49,20 @@ TEST(FieldCodec, IntegersUseTheFlippedBigEndianEncoding) {
   EXPECT_TRUE(EncodeInteger(2147483647LL, b, 4));
 }
 
+TEST(FieldCodec, PaddingIsTheTrailingZerosAlone) {
+  // Every length of value in every field length up to three words, with a
+  // zero inside the value, so word-wise and byte-wise ends both show.
+  for (size_t field_length = 0; field_length <= 24; ++field_length) {
+    for (size_t value_length = 0; value_length <= field_length; ++value_length) {
+      std::vector<uint8_t> data(field_length, 0);
+      for (size_t i = 0; i < value_length; ++i) data[i] = i == value_length / 2 ? 0 : 'a';
+      if (value_length > 0) data[value_length - 1] = 'z';
+      EXPECT_EQ(LengthWithoutPadding(data.data(), field_length), value_length)
+          << field_length << " " << value_length;
+    }
+  }
+}
+
 TEST(FieldCodec, DoublesSortAsTheirBytes) {
   uint8_t b[8];
   EncodeDouble(100.5, b);
