@@ -278,13 +278,40 @@ constexpr std::array<bool, 256> kEscaped = [] {
   return escaped;
 }();
 
+namespace {
+
+// Whether any of the eight bytes in word is one the dump format escapes:
+// below 0x20, DEL or the backslash (exact, not an estimate).
+bool HasEscapedByte(uint64_t word) {
+  constexpr uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
+  auto has_zero_byte = [](uint64_t v) { return ((v - kOnes) & ~v & kHighs) != 0; };
+  const bool below_space = ((word - 0x20 * kOnes) & ~word & kHighs) != 0;
+  return below_space || has_zero_byte(word ^ (0x7F * kOnes)) ||
+         has_zero_byte(word ^ ('\\' * kOnes));
+}
+
+// The number of bytes at data that are written as they are. A dump runs
+// every alpha value through here, and almost none holds an escaped byte,
+// so eight bytes are looked at a time.
+size_t PlainLength(const uint8_t* data, size_t length) {
+  size_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, data + i, 8);
+    if (HasEscapedByte(word)) break;
+  }
+  while (i < length && !kEscaped[data[i]]) ++i;
+  return i;
+}
+
+}  // namespace
+
 void AppendEscaped(const uint8_t* data, size_t length, std::string* out) {
-  size_t run = 0;  // start of the bytes copied as they are
-  for (size_t i = 0; i < length; ++i) {
-    const uint8_t c = data[i];
-    if (!kEscaped[c]) continue;
-    out->append(reinterpret_cast<const char*>(data + run), i - run);
-    run = i + 1;
+  for (;;) {
+    const size_t plain = PlainLength(data, length);
+    out->append(reinterpret_cast<const char*>(data), plain);
+    if (plain == length) return;
+    const uint8_t c = data[plain];
     switch (c) {
       case '\\':
         out->append("\\\\");
@@ -303,8 +330,9 @@ void AppendEscaped(const uint8_t* data, size_t length, std::string* out) {
         out->append(hex, 4);
       }
     }
+    data += plain + 1;
+    length -= plain + 1;
   }
-  out->append(reinterpret_cast<const char*>(data + run), length - run);
 }
 
 void AppendHex(const uint8_t* data, size_t length, std::string* out) {

@@ -63,6 +63,41 @@ TEST(FieldCodec, PaddingIsTheTrailingZerosAlone) {
   }
 }
 
+TEST(FieldCodec, EveryByteIsEscapedWhereverItStands) {
+  auto expected = [](uint8_t c) -> std::string {
+    switch (c) {
+      case '\\':
+        return "\\\\";
+      case '\t':
+        return "\\t";
+      case '\n':
+        return "\\n";
+      case '\r':
+        return "\\r";
+    }
+    if (c < 0x20 || c == 0x7F) {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02x", c);
+      return hex;
+    }
+    return std::string(1, static_cast<char>(c));
+  };
+  // Each byte at each place of a value spanning several words, beside
+  // neighbours just inside and outside the escaped ranges.
+  for (int c = 0; c < 256; ++c) {
+    for (size_t at = 0; at < 19; ++at) {
+      std::vector<uint8_t> value(19);
+      for (size_t i = 0; i < value.size(); ++i) value[i] = "\x20\x7e\x80\x5b\x5d\xff"[i % 6];
+      value[at] = static_cast<uint8_t>(c);
+      std::string want;
+      for (uint8_t byte : value) want += expected(byte);
+      std::string got = "prefix";
+      AppendEscaped(value.data(), value.size(), &got);
+      EXPECT_EQ(got, "prefix" + want) << c << " at " << at;
+    }
+  }
+}
+
 TEST(FieldCodec, DoublesSortAsTheirBytes) {
   uint8_t b[8];
   EncodeDouble(100.5, b);
