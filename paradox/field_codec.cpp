@@ -1,5 +1,6 @@
 #include "field_codec.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
@@ -79,10 +80,56 @@ void AppendTime(int64_t milliseconds, std::string* out) {
   out->append(buffer, PutTime(buffer, milliseconds));
 }
 
+// The "%.17g" text of value when it is a whole number of 1/1024ths (whole
+// numbers and the quarters and halves of amounts are) and so has a short exact
+// decimal form; false for other values. Such a value has at most ten decimals
+// and none below 1/1024, so with at most 17 significant digits "%.17g" writes
+// it exactly, in fixed notation, without trailing zeros: the text built here.
+bool PutBinaryFraction(double value, char** p) {
+  constexpr int kFractionBits = 10;
+  constexpr int64_t kFifthPower = 9765625;  // 5^10: n/1024 = n * 5^10 / 10^10
+  const double scaled = std::fabs(value) * (1 << kFractionBits);
+  if (!(scaled < 9007199254740992.0) || scaled != std::trunc(scaled)) return false;  // 2^53
+  const auto units = static_cast<int64_t>(scaled);
+  const int64_t whole = units >> kFractionBits;
+  int64_t fraction = (units & ((1 << kFractionBits) - 1)) * kFifthPower;
+  int decimals = 10;
+  while (decimals > 0 && fraction % 10 == 0) {
+    fraction /= 10;
+    --decimals;
+  }
+  char whole_digits[24];
+  char* whole_end = std::to_chars(whole_digits, whole_digits + sizeof whole_digits, whole).ptr;
+  char fraction_digits[12];
+  char* fraction_end = fraction_digits;
+  if (decimals > 0) {
+    const int n = static_cast<int>(
+        std::to_chars(fraction_digits, fraction_digits + sizeof fraction_digits, fraction).ptr -
+        fraction_digits);
+    fraction_end = fraction_digits + n;
+    // Leading zeros of the decimals, which to_chars left out.
+    const int zeros = decimals - n;
+    const int significant = whole > 0 ? static_cast<int>(whole_end - whole_digits) + decimals : n;
+    if (significant > 17) return false;
+    char* q = *p;
+    if (std::signbit(value)) *q++ = '-';
+    q = std::copy(whole_digits, whole_end, q);
+    *q++ = '.';
+    q = std::fill_n(q, zeros, '0');
+    *p = std::copy(fraction_digits, fraction_end, q);
+    return true;
+  }
+  char* q = *p;
+  if (std::signbit(value)) *q++ = '-';
+  *p = std::copy(whole_digits, whole_end, q);
+  return true;
+}
+
 void AppendDouble(double value, std::string* out) {
   char buffer[40];
-  auto [end, ec] =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
+  char* end = buffer;
+  if (!PutBinaryFraction(value, &end))
+    end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17).ptr;
   out->append(buffer, end);
 }
 

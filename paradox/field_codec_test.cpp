@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -157,6 +158,37 @@ TEST(FieldCodec, NumbersPrintAsPrintfDoes) {
     char expected[64];
     std::snprintf(expected, sizeof expected, "%.17g", v);
     EXPECT_EQ(Text(number, b), expected);
+  }
+}
+
+TEST(FieldCodec, NumberTextIsPrintfsForWholeNumbersAndBinaryFractions) {
+  // Values with a short exact decimal form take a quicker way to the same
+  // text; the others, and the edges between, must come out as printf's too.
+  Field field = MakeField(FieldType::kNumber, 8);
+  auto check = [&](double value) {
+    uint8_t record[8];
+    EncodeDouble(value, record);
+    std::string text;
+    AppendFieldText(field, record, &text);
+    char want[64];
+    std::snprintf(want, sizeof want, "%.17g", value);
+    ASSERT_EQ(text, want) << want;
+  };
+  for (double scale : {1.0, 1.0 / 1024, 1.0 / 2048, 0.1, 3.0, 1e6, 1024.0 * 1024 * 1024}) {
+    for (int64_t n = -40000; n <= 40000; ++n) check(static_cast<double>(n) * scale);
+  }
+  for (double edge : {8796093022208.0, 8796093022207.999, 9007199254740991.0, 9007199254740992.0,
+                      99999999999999999.0, 1e17, 1e16 + 1, 1.0 / 1024, 3.0 / 1024, 1e-4, 5e-5, -0.0,
+                      1e300, -2.5e-300}) {
+    check(edge);
+    check(-edge);
+  }
+  uint64_t bits = 88172645463325252u;
+  for (int i = 0; i < 20000; ++i) {
+    bits ^= bits << 13, bits ^= bits >> 7, bits ^= bits << 17;
+    const double value = std::bit_cast<double>(bits);
+    if (std::isfinite(value)) check(value);
+    check(std::ldexp(static_cast<double>(bits >> 20), -static_cast<int>(bits % 40)));
   }
 }
 
