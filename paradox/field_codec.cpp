@@ -87,17 +87,16 @@ void AppendTime(int64_t milliseconds, std::string* out) {
 // it exactly, in fixed notation, without trailing zeros: the text built here.
 bool PutBinaryFraction(double value, char** p) {
   constexpr int kFractionBits = 10;
-  constexpr int64_t kFifthPower = 9765625;  // 5^10: n/1024 = n * 5^10 / 10^10
   const double scaled = std::fabs(value) * (1 << kFractionBits);
   if (!(scaled < 9007199254740992.0) || scaled != std::trunc(scaled)) return false;  // 2^53
   const auto units = static_cast<int64_t>(scaled);
   const int64_t whole = units >> kFractionBits;
-  int64_t fraction = (units & ((1 << kFractionBits) - 1)) * kFifthPower;
-  int decimals = 10;
-  while (decimals > 0 && fraction % 10 == 0) {
-    fraction /= 10;
-    --decimals;
-  }
+  // m * 2^t / 1024 with m odd is m * 5^(10 - t) / 10^(10 - t): 10 - t decimals,
+  // the last of them not zero.
+  const auto ticks = static_cast<uint64_t>(units & ((1 << kFractionBits) - 1));
+  const int decimals = ticks == 0 ? 0 : kFractionBits - std::countr_zero(ticks);
+  int64_t fraction = static_cast<int64_t>(ticks >> (kFractionBits - decimals));
+  for (int i = 0; i < decimals; ++i) fraction *= 5;
   char whole_digits[24];
   char* whole_end = std::to_chars(whole_digits, whole_digits + sizeof whole_digits, whole).ptr;
   char fraction_digits[12];
