@@ -41,6 +41,12 @@ char* PutPadded(char* p, uint64_t value, int width) {
   return p;
 }
 
+// Appending a pointer pair would take the string's general iterator path,
+// which costs a dump more than the formatting; a length takes the short one.
+void AppendRange(const char* begin, const char* end, std::string* out) {
+  out->append(begin, static_cast<size_t>(end - begin));
+}
+
 // The text of a date or a time is put together in one buffer and appended
 // once: a dump formats millions of them.
 char* PutDate(char* p, int64_t day_number) {
@@ -72,12 +78,12 @@ char* PutTime(char* p, int64_t milliseconds) {
 
 void AppendDate(int64_t day_number, std::string* out) {
   char buffer[48];
-  out->append(buffer, PutDate(buffer, day_number));
+  AppendRange(buffer, PutDate(buffer, day_number), out);
 }
 
 void AppendTime(int64_t milliseconds, std::string* out) {
   char buffer[48];
-  out->append(buffer, PutTime(buffer, milliseconds));
+  AppendRange(buffer, PutTime(buffer, milliseconds), out);
 }
 
 // The "%.17g" text of value when it is a whole number of 1/1024ths (whole
@@ -129,7 +135,7 @@ void AppendDouble(double value, std::string* out) {
   char* end = buffer;
   if (!PutBinaryFraction(value, &end))
     end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17).ptr;
-  out->append(buffer, end);
+  AppendRange(buffer, end, out);
 }
 
 // Digits of a BCD value, most significant first, sign applied separately.
@@ -459,7 +465,7 @@ void AppendFieldText(const Field& field, const uint8_t* record, std::string* out
       char buffer[24];
       auto [end, ec] =
           std::to_chars(buffer, buffer + sizeof buffer, DecodeInteger(data, field.length));
-      out->append(buffer, end);
+      AppendRange(buffer, end, out);
       break;
     }
     case FieldType::kNumber:
@@ -489,7 +495,7 @@ void AppendFieldText(const Field& field, const uint8_t* record, std::string* out
       char* end = PutDate(buffer, day);
       *end++ = ' ';
       end = PutTime(end, milliseconds - day * kMillisecondsPerDay);
-      out->append(buffer, end);
+      AppendRange(buffer, end, out);
       break;
     }
     case FieldType::kBcd:
