@@ -61,8 +61,10 @@ bool EncodeInteger(int64_t value, uint8_t* data, int length);
 
 // N, $, @.
 inline double DecodeDouble(const uint8_t* data) {
-  uint64_t bits = 0;
-  for (int i = 0; i < 8; ++i) bits = (bits << 8) | data[i];
+  // One load and a byte swap; the compiler does not see that in a loop of shifts.
+  uint64_t bits;
+  std::memcpy(&bits, data, 8);
+  if constexpr (std::endian::native == std::endian::little) bits = __builtin_bswap64(bits);
   bits = (bits & (uint64_t{1} << 63)) ? bits & ~(uint64_t{1} << 63) : ~bits;
   return std::bit_cast<double>(bits);
 }
