@@ -16,7 +16,7 @@ namespace pdx {
 
 class Cursor {
  public:
-  explicit Cursor(Table* table) : table_(table) {}
+  explicit Cursor(Table* table) : table_(table), cache_(&table->data()->cache()) {}
 
   Table* table() { return table_; }
   int record_size() const { return table_->header().record_size; }
@@ -64,7 +64,7 @@ class Cursor {
   // almost always still the one read before.
   pdx_code View(const BlockView** view) {
     if (state_ == State::kOnRow && view_.data != nullptr &&
-        view_generation_ == table_->data()->cache().generation()) {
+        view_generation_ == cache_->generation()) {
       *view = &view_;
       return PDX_OK;
     }
@@ -82,6 +82,7 @@ class Cursor {
   pdx_code CorruptChain(const std::string& what);
 
   Table* table_;
+  const BlockCache* cache_;  // the table's, asked on every move whether view_ still holds
   State state_ = State::kBegin;
   uint16_t block_ = 0;
   int slot_ = 0;
