@@ -55,24 +55,12 @@ pdx_code DatabaseDirectory(const char* database, std::string* directory) {
 
 }  // namespace
 
-namespace {
 EngineState engine_state;
-}
 
-EngineState& State() {
-  return engine_state;
-}
-
-void Begin() {
-  ClearErrorContext();
-}
-
-pdx_code Finish(pdx_code code) {
-  if (code != PDX_OK) {
-    last_error.code = code;
-    last_error.text = CodeText(code);
-    for (const std::string& line : ErrorContext()) last_error.text += "\n" + line;
-  }
+pdx_code KeepLastError(pdx_code code) {
+  last_error.code = code;
+  last_error.text = CodeText(code);
+  for (const std::string& line : ErrorContext()) last_error.text += "\n" + line;
   return code;
 }
 
@@ -84,9 +72,8 @@ bool ValidSession(pdx_session* session) {
   return session != nullptr && State().sessions.count(session) != 0;
 }
 
-bool ValidCursor(pdx_cursor* cursor) {
+bool IsLiveCursor(pdx_cursor* cursor) {
   EngineState& state = State();
-  if (cursor != nullptr && cursor == state.last_checked) return true;
   if (cursor == nullptr || state.cursors.count(cursor) == 0) return false;
   state.last_checked = cursor;
   return true;
@@ -104,12 +91,6 @@ void CloseSession(pdx_session* session) {
   while (!session->cursors.empty()) CloseCursor(*session->cursors.begin());
   State().sessions.erase(session);
   delete session;
-}
-
-const Field* FieldOf(pdx_cursor* cursor, int field_number) {
-  const std::vector<Field>& fields = cursor->table->fields();
-  if (field_number < 1 || field_number > static_cast<int>(fields.size())) return nullptr;
-  return &fields[field_number - 1];
 }
 
 }  // namespace pdx::api
@@ -217,6 +198,7 @@ pdx_code pdx_table_open(pdx_session* session, const char* database, const char* 
   auto* handle = new pdx_cursor;
   handle->session = session;
   handle->table = std::move(opened);
+  handle->fields = &handle->table->fields();
   handle->cursor = std::make_unique<Cursor>(handle->table.get());
   session->cursors.insert(handle);
   State().cursors.insert(handle);

@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "cursor.h"
+#include "error_context.h"
+#include "pdx_codes.h"
 #include "pending_blobs.h"
 #include "table.h"
 #include "table_writer.h"
@@ -30,6 +32,9 @@ struct pdx_session {
 struct pdx_cursor {
   pdx_session* session = nullptr;
   std::unique_ptr<pdx::Table> table;
+  // The table's fields (the same vector for the table's life), one step
+  // nearer for the value calls, which look a field up every time.
+  const std::vector<pdx::Field>* fields = nullptr;
   std::unique_ptr<pdx::Cursor> cursor;
   std::string text;                          // scratch space for values turned into text
   std::unique_ptr<pdx::TableWriter> writer;  // made by the first write
@@ -46,19 +51,35 @@ struct EngineState {
   std::unordered_set<pdx_cursor*> cursors;
   pdx_cursor* last_checked = nullptr;  // the common case: one cursor used many times in a row
 };
-EngineState& State();
+extern EngineState engine_state;
+inline EngineState& State() {
+  return engine_state;
+}
 
 // Every entry point starts with Begin() and passes its result through
-// Finish(), which keeps the code and its context for pdx_last_error.
-void Begin();
-pdx_code Finish(pdx_code code);
+// Finish(), which keeps the code and its context for pdx_last_error. A scan
+// makes several calls per row, so the bookkeeping they share is inline.
+inline void Begin() {
+  ClearErrorContext();
+}
+pdx_code KeepLastError(pdx_code code);
+inline pdx_code Finish(pdx_code code) {
+  return code == PDX_OK ? code : KeepLastError(code);
+}
 pdx_code Fail(pdx_code code, const std::string& context);
 
 bool ValidSession(pdx_session* session);
-bool ValidCursor(pdx_cursor* cursor);
+bool IsLiveCursor(pdx_cursor* cursor);
+inline bool ValidCursor(pdx_cursor* cursor) {
+  return (cursor != nullptr && cursor == engine_state.last_checked) || IsLiveCursor(cursor);
+}
 void CloseCursor(pdx_cursor* cursor);
 
 // The field (1-based) of the cursor's table, or null.
-const Field* FieldOf(pdx_cursor* cursor, int field_number);
+inline const Field* FieldOf(pdx_cursor* cursor, int field_number) {
+  const std::vector<Field>& fields = *cursor->fields;
+  if (field_number < 1 || field_number > static_cast<int>(fields.size())) return nullptr;
+  return &fields[field_number - 1];
+}
 
 }  // namespace pdx::api

@@ -25,12 +25,18 @@ pdx_code FieldContext(pdx_code code, const Field& field) {
   return Fail(code, "Field: " + field.name);
 }
 
-// Checks the handle, the field number and the buffer of a value call.
-pdx_code Prepare(pdx_cursor* cursor, const void* record, int field_number, const Field** field) {
+[[gnu::noinline, gnu::cold]] pdx_code NoSuchField(int field_number) {
+  return Fail(PDX_ERR_INVALID_PARAMETER, "Field number: " + std::to_string(field_number));
+}
+
+// Checks the handle, the field number and the buffer of a value call; a scan
+// makes it several times per row, so the failures are kept out of line.
+inline pdx_code Prepare(pdx_cursor* cursor, const void* record, int field_number,
+                        const Field** field) {
   if (!ValidCursor(cursor)) return PDX_ERR_INVALID_HANDLE;
   *field = FieldOf(cursor, field_number);
-  if (*field == nullptr)
-    return Fail(PDX_ERR_INVALID_PARAMETER, "Field number: " + std::to_string(field_number));
+  if (*field == nullptr) [[unlikely]]
+    return NoSuchField(field_number);
   if (record == nullptr) return PDX_ERR_INVALID_PARAMETER;
   return PDX_OK;
 }
@@ -171,8 +177,7 @@ pdx_code pdx_get_bytes(pdx_cursor* cursor, const void* record, int field_number,
   if (field->type != FieldType::kAlpha && field->type != FieldType::kBytes)
     return Finish(FieldContext(PDX_ERR_INVALID_FIELD_TYPE, *field));
   const uint8_t* bytes = static_cast<const uint8_t*>(record) + field->offset;
-  size_t n = field->length;
-  while (n > 0 && bytes[n - 1] == 0) --n;
+  const size_t n = LengthWithoutPadding(bytes, field->length);
   if (length != nullptr) *length = n;
   if (data != nullptr) std::memcpy(data, bytes, std::min(n, size));
   return PDX_OK;

@@ -38,7 +38,7 @@ pdx_code Cursor::SetToEnd() {
   return PDX_OK;
 }
 
-pdx_code Cursor::View(const BlockView** view) {
+pdx_code Cursor::ReadView(const BlockView** view) {
   if (state_ != State::kOnRow) return PDX_ERR_NO_CURRENT_RECORD;
   const BlockCache& cache = table_->data()->cache();
   if (view_generation_ != cache.generation() || view_.data == nullptr) {
@@ -99,7 +99,8 @@ pdx_code Cursor::Next(uint8_t* record) {
     case State::kOnRow: {
       const BlockView* view;
       if (rc = View(&view); rc != PDX_OK) return rc;
-      if (slot_ + 1 < view->count) {
+      const bool same_block = slot_ + 1 < view->count;
+      if (same_block) {
         ++slot_;
       } else {
         const int64_t row = row_;
@@ -108,6 +109,12 @@ pdx_code Cursor::Next(uint8_t* record) {
       }
       if (row_ >= 0) ++row_;
       if (has_range_ && row_ >= range_end_) return SetToEnd(), PDX_ERR_EOF;
+      // Still in the block just checked, a scan's common case: copied
+      // without asking the cache again.
+      if (same_block) {
+        if (record != nullptr) std::memcpy(record, view->Record(slot_), view->record_size);
+        return PDX_OK;
+      }
       break;
     }
   }

@@ -9,13 +9,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "pdx_codes.h"
 #include "table.h"
 
 namespace pdx {
 
 class Cursor {
  public:
-  explicit Cursor(Table* table) : table_(table) {}
+  explicit Cursor(Table* table) : table_(table), cache_(&table->data()->cache()) {}
 
   Table* table() { return table_; }
   int record_size() const { return table_->header().record_size; }
@@ -59,7 +60,17 @@ class Cursor {
   enum class State { kBegin, kOnRow, kEnd };
 
   pdx_code CheckKeyArguments(int fields, int prefix) const;
-  pdx_code View(const BlockView** view);
+  // The current row's block; a scan asks for it twice per row, and it is
+  // almost always still the one read before.
+  pdx_code View(const BlockView** view) {
+    if (state_ == State::kOnRow && view_.data != nullptr &&
+        view_generation_ == cache_->generation()) {
+      *view = &view_;
+      return PDX_OK;
+    }
+    return ReadView(view);
+  }
+  pdx_code ReadView(const BlockView** view);
   pdx_code EnterBlock(uint16_t block);
   pdx_code FollowChain(uint16_t next);
   pdx_code MoveToRow(int64_t row);
@@ -71,6 +82,7 @@ class Cursor {
   pdx_code CorruptChain(const std::string& what);
 
   Table* table_;
+  const BlockCache* cache_;  // the table's, asked on every move whether view_ still holds
   State state_ = State::kBegin;
   uint16_t block_ = 0;
   int slot_ = 0;

@@ -3,28 +3,49 @@
 #include <algorithm>
 
 namespace pdx {
+
+std::atomic<int> threads_with_context{0};
+
 namespace {
-thread_local std::vector<std::string> context_lines;
-// Every entry point clears the context; a plain flag keeps that to one cheap
-// test while no line was added.
-thread_local bool has_lines = false;
+
+// A thread's lines; it counts itself in threads_with_context while it holds
+// any, and stops counting when it ends holding some.
+struct ThreadContext {
+  std::vector<std::string> lines;
+  bool counted = false;
+
+  void Count() {
+    if (counted) return;
+    counted = true;
+    threads_with_context.fetch_add(1, std::memory_order_relaxed);
+  }
+  void Uncount() {
+    if (!counted) return;
+    counted = false;
+    threads_with_context.fetch_sub(1, std::memory_order_relaxed);
+  }
+  ~ThreadContext() { Uncount(); }
+};
+thread_local ThreadContext thread_context;
+
 }  // namespace
 
-void ClearErrorContext() {
-  if (!has_lines) return;
-  context_lines.clear();
-  has_lines = false;
+void ClearThreadErrorContext() {
+  if (!thread_context.counted) return;
+  thread_context.lines.clear();
+  thread_context.Uncount();
 }
 
 pdx_code AddErrorContext(pdx_code code, const std::string& line) {
-  has_lines = true;
-  if (std::find(context_lines.begin(), context_lines.end(), line) == context_lines.end())
-    context_lines.push_back(line);
+  thread_context.Count();
+  if (std::find(thread_context.lines.begin(), thread_context.lines.end(), line) ==
+      thread_context.lines.end())
+    thread_context.lines.push_back(line);
   return code;
 }
 
 const std::vector<std::string>& ErrorContext() {
-  return context_lines;
+  return thread_context.lines;
 }
 
 std::string OneLine(const std::string& text, const std::vector<std::string>& context) {
@@ -40,7 +61,7 @@ std::string OneLine(const std::string& text, const std::vector<std::string>& con
 }
 
 void TruncateErrorContext(size_t mark) {
-  if (mark < context_lines.size()) context_lines.resize(mark);
+  if (mark < thread_context.lines.size()) thread_context.lines.resize(mark);
 }
 
 }  // namespace pdx

@@ -4,6 +4,7 @@
 // call fails, so pdx_last_error can show both.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,16 @@
 
 namespace pdx {
 
-void ClearErrorContext();
+// How many threads hold context lines. Every entry point clears its thread's
+// context; while no thread holds any, that is one load of a plain global,
+// whereas reaching the thread's own lines from the shared library costs a
+// call into the loader on every entry.
+extern std::atomic<int> threads_with_context;
+
+void ClearThreadErrorContext();
+inline void ClearErrorContext() {
+  if (threads_with_context.load(std::memory_order_relaxed) != 0) ClearThreadErrorContext();
+}
 // Adds a line unless the same line is already there; answers code, so a
 // failure can be passed up in one statement.
 pdx_code AddErrorContext(pdx_code code, const std::string& line);

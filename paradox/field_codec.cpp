@@ -1,5 +1,6 @@
 #include "field_codec.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
@@ -40,6 +41,12 @@ char* PutPadded(char* p, uint64_t value, int width) {
   return p;
 }
 
+// Appending a pointer pair would take the string's general iterator path,
+// which costs a dump more than the formatting; a length takes the short one.
+void AppendRange(const char* begin, const char* end, std::string* out) {
+  out->append(begin, static_cast<size_t>(end - begin));
+}
+
 // The text of a date or a time is put together in one buffer and appended
 // once: a dump formats millions of them.
 char* PutDate(char* p, int64_t day_number) {
@@ -71,19 +78,64 @@ char* PutTime(char* p, int64_t milliseconds) {
 
 void AppendDate(int64_t day_number, std::string* out) {
   char buffer[48];
-  out->append(buffer, PutDate(buffer, day_number));
+  AppendRange(buffer, PutDate(buffer, day_number), out);
 }
 
 void AppendTime(int64_t milliseconds, std::string* out) {
   char buffer[48];
-  out->append(buffer, PutTime(buffer, milliseconds));
+  AppendRange(buffer, PutTime(buffer, milliseconds), out);
+}
+
+// The "%.17g" text of value when it is a whole number of 1/1024ths (whole
+// numbers and the quarters and halves of amounts are) and so has a short exact
+// decimal form; false for other values. Such a value has at most ten decimals
+// and none below 1/1024, so with at most 17 significant digits "%.17g" writes
+// it exactly, in fixed notation, without trailing zeros: the text built here.
+bool PutBinaryFraction(double value, char** p) {
+  constexpr int kFractionBits = 10;
+  const double scaled = std::fabs(value) * (1 << kFractionBits);
+  if (!(scaled < 9007199254740992.0) || scaled != std::trunc(scaled)) return false;  // 2^53
+  const auto units = static_cast<int64_t>(scaled);
+  const int64_t whole = units >> kFractionBits;
+  // m * 2^t / 1024 with m odd is m * 5^(10 - t) / 10^(10 - t): 10 - t decimals,
+  // the last of them not zero.
+  const auto ticks = static_cast<uint64_t>(units & ((1 << kFractionBits) - 1));
+  const int decimals = ticks == 0 ? 0 : kFractionBits - std::countr_zero(ticks);
+  int64_t fraction = static_cast<int64_t>(ticks >> (kFractionBits - decimals));
+  for (int i = 0; i < decimals; ++i) fraction *= 5;
+  char whole_digits[24];
+  char* whole_end = std::to_chars(whole_digits, whole_digits + sizeof whole_digits, whole).ptr;
+  char fraction_digits[12];
+  char* fraction_end = fraction_digits;
+  if (decimals > 0) {
+    const int n = static_cast<int>(
+        std::to_chars(fraction_digits, fraction_digits + sizeof fraction_digits, fraction).ptr -
+        fraction_digits);
+    fraction_end = fraction_digits + n;
+    // Leading zeros of the decimals, which to_chars left out.
+    const int zeros = decimals - n;
+    const int significant = whole > 0 ? static_cast<int>(whole_end - whole_digits) + decimals : n;
+    if (significant > 17) return false;
+    char* q = *p;
+    if (std::signbit(value)) *q++ = '-';
+    q = std::copy(whole_digits, whole_end, q);
+    *q++ = '.';
+    q = std::fill_n(q, zeros, '0');
+    *p = std::copy(fraction_digits, fraction_end, q);
+    return true;
+  }
+  char* q = *p;
+  if (std::signbit(value)) *q++ = '-';
+  *p = std::copy(whole_digits, whole_end, q);
+  return true;
 }
 
 void AppendDouble(double value, std::string* out) {
   char buffer[40];
-  auto [end, ec] =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
-  out->append(buffer, end);
+  char* end = buffer;
+  if (!PutBinaryFraction(value, &end))
+    end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17).ptr;
+  AppendRange(buffer, end, out);
 }
 
 // Digits of a BCD value, most significant first, sign applied separately.
@@ -216,25 +268,6 @@ int HexValue(char c) {
 
 }  // namespace
 
-bool IsBlank(const uint8_t* data, size_t length) {
-  for (size_t i = 0; i < length; ++i)
-    if (data[i] != 0) return false;
-  return true;
-}
-
-int64_t DecodeInteger(const uint8_t* data, int length) {
-  switch (length) {
-    case 1:
-      return static_cast<int8_t>(data[0] ^ 0x80);
-    case 2:
-      return static_cast<int16_t>(((data[0] ^ 0x80) << 8) | data[1]);
-    default:
-      return static_cast<int32_t>((static_cast<uint32_t>(data[0] ^ 0x80) << 24) |
-                                  (static_cast<uint32_t>(data[1]) << 16) |
-                                  (static_cast<uint32_t>(data[2]) << 8) | data[3]);
-  }
-}
-
 bool EncodeInteger(int64_t value, uint8_t* data, int length) {
   const int64_t limit = (int64_t{1} << (8 * length - 1)) - 1;
   if (value < -limit || value > limit) return false;
@@ -242,13 +275,6 @@ bool EncodeInteger(int64_t value, uint8_t* data, int length) {
   for (int i = 0; i < length; ++i) data[i] = static_cast<uint8_t>(bits >> (8 * (length - 1 - i)));
   data[0] ^= 0x80;
   return true;
-}
-
-double DecodeDouble(const uint8_t* data) {
-  uint64_t bits = 0;
-  for (int i = 0; i < 8; ++i) bits = (bits << 8) | data[i];
-  bits = (bits & (uint64_t{1} << 63)) ? bits & ~(uint64_t{1} << 63) : ~bits;
-  return std::bit_cast<double>(bits);
 }
 
 void EncodeDouble(double value, uint8_t* data) {
@@ -304,13 +330,40 @@ constexpr std::array<bool, 256> kEscaped = [] {
   return escaped;
 }();
 
+namespace {
+
+// Whether any of the eight bytes in word is one the dump format escapes:
+// below 0x20, DEL or the backslash (exact, not an estimate).
+bool HasEscapedByte(uint64_t word) {
+  constexpr uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
+  auto has_zero_byte = [](uint64_t v) { return ((v - kOnes) & ~v & kHighs) != 0; };
+  const bool below_space = ((word - 0x20 * kOnes) & ~word & kHighs) != 0;
+  return below_space || has_zero_byte(word ^ (0x7F * kOnes)) ||
+         has_zero_byte(word ^ ('\\' * kOnes));
+}
+
+// The number of bytes at data that are written as they are. A dump runs
+// every alpha value through here, and almost none holds an escaped byte,
+// so eight bytes are looked at a time.
+size_t PlainLength(const uint8_t* data, size_t length) {
+  size_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, data + i, 8);
+    if (HasEscapedByte(word)) break;
+  }
+  while (i < length && !kEscaped[data[i]]) ++i;
+  return i;
+}
+
+}  // namespace
+
 void AppendEscaped(const uint8_t* data, size_t length, std::string* out) {
-  size_t run = 0;  // start of the bytes copied as they are
-  for (size_t i = 0; i < length; ++i) {
-    const uint8_t c = data[i];
-    if (!kEscaped[c]) continue;
-    out->append(reinterpret_cast<const char*>(data + run), i - run);
-    run = i + 1;
+  for (;;) {
+    const size_t plain = PlainLength(data, length);
+    out->append(reinterpret_cast<const char*>(data), plain);
+    if (plain == length) return;
+    const uint8_t c = data[plain];
     switch (c) {
       case '\\':
         out->append("\\\\");
@@ -329,8 +382,9 @@ void AppendEscaped(const uint8_t* data, size_t length, std::string* out) {
         out->append(hex, 4);
       }
     }
+    data += plain + 1;
+    length -= plain + 1;
   }
-  out->append(reinterpret_cast<const char*>(data + run), length - run);
 }
 
 void AppendHex(const uint8_t* data, size_t length, std::string* out) {
@@ -396,14 +450,12 @@ void AppendFieldText(const Field& field, const uint8_t* record, std::string* out
   if (IsBlank(data, field.length)) return;
   switch (field.type) {
     case FieldType::kAlpha: {
-      size_t length = field.length;
-      while (length > 0 && data[length - 1] == 0) --length;
+      const size_t length = LengthWithoutPadding(data, field.length);
       AppendEscaped(data, length, out);
       break;
     }
     case FieldType::kBytes: {
-      size_t length = field.length;
-      while (length > 0 && data[length - 1] == 0) --length;
+      const size_t length = LengthWithoutPadding(data, field.length);
       AppendHex(data, length, out);
       break;
     }
@@ -413,7 +465,7 @@ void AppendFieldText(const Field& field, const uint8_t* record, std::string* out
       char buffer[24];
       auto [end, ec] =
           std::to_chars(buffer, buffer + sizeof buffer, DecodeInteger(data, field.length));
-      out->append(buffer, end);
+      AppendRange(buffer, end, out);
       break;
     }
     case FieldType::kNumber:
@@ -443,7 +495,7 @@ void AppendFieldText(const Field& field, const uint8_t* record, std::string* out
       char* end = PutDate(buffer, day);
       *end++ = ' ';
       end = PutTime(end, milliseconds - day * kMillisecondsPerDay);
-      out->append(buffer, end);
+      AppendRange(buffer, end, out);
       break;
     }
     case FieldType::kBcd:

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -47,6 +48,55 @@ TEST(FieldCodec, IntegersUseTheFlippedBigEndianEncoding) {
   EXPECT_FALSE(EncodeInteger(32768, b, 2));
   EXPECT_FALSE(EncodeInteger(-2147483648LL, b, 4));
   EXPECT_TRUE(EncodeInteger(2147483647LL, b, 4));
+}
+
+TEST(FieldCodec, PaddingIsTheTrailingZerosAlone) {
+  // Every length of value in every field length up to three words, with a
+  // zero inside the value, so word-wise and byte-wise ends both show.
+  for (size_t field_length = 0; field_length <= 24; ++field_length) {
+    for (size_t value_length = 0; value_length <= field_length; ++value_length) {
+      std::vector<uint8_t> data(field_length, 0);
+      for (size_t i = 0; i < value_length; ++i) data[i] = i == value_length / 2 ? 0 : 'a';
+      if (value_length > 0) data[value_length - 1] = 'z';
+      EXPECT_EQ(LengthWithoutPadding(data.data(), field_length), value_length)
+          << field_length << " " << value_length;
+    }
+  }
+}
+
+TEST(FieldCodec, EveryByteIsEscapedWhereverItStands) {
+  auto expected = [](uint8_t c) -> std::string {
+    switch (c) {
+      case '\\':
+        return "\\\\";
+      case '\t':
+        return "\\t";
+      case '\n':
+        return "\\n";
+      case '\r':
+        return "\\r";
+    }
+    if (c < 0x20 || c == 0x7F) {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02x", c);
+      return hex;
+    }
+    return std::string(1, static_cast<char>(c));
+  };
+  // Each byte at each place of a value spanning several words, beside
+  // neighbours just inside and outside the escaped ranges.
+  for (int c = 0; c < 256; ++c) {
+    for (size_t at = 0; at < 19; ++at) {
+      std::vector<uint8_t> value(19);
+      for (size_t i = 0; i < value.size(); ++i) value[i] = "\x20\x7e\x80\x5b\x5d\xff"[i % 6];
+      value[at] = static_cast<uint8_t>(c);
+      std::string want;
+      for (uint8_t byte : value) want += expected(byte);
+      std::string got = "prefix";
+      AppendEscaped(value.data(), value.size(), &got);
+      EXPECT_EQ(got, "prefix" + want) << c << " at " << at;
+    }
+  }
 }
 
 TEST(FieldCodec, DoublesSortAsTheirBytes) {
@@ -108,6 +158,37 @@ TEST(FieldCodec, NumbersPrintAsPrintfDoes) {
     char expected[64];
     std::snprintf(expected, sizeof expected, "%.17g", v);
     EXPECT_EQ(Text(number, b), expected);
+  }
+}
+
+TEST(FieldCodec, NumberTextIsPrintfsForWholeNumbersAndBinaryFractions) {
+  // Values with a short exact decimal form take a quicker way to the same
+  // text; the others, and the edges between, must come out as printf's too.
+  Field field = MakeField(FieldType::kNumber, 8);
+  auto check = [&](double value) {
+    uint8_t record[8];
+    EncodeDouble(value, record);
+    std::string text;
+    AppendFieldText(field, record, &text);
+    char want[64];
+    std::snprintf(want, sizeof want, "%.17g", value);
+    ASSERT_EQ(text, want) << want;
+  };
+  for (double scale : {1.0, 1.0 / 1024, 1.0 / 2048, 0.1, 3.0, 1e6, 1024.0 * 1024 * 1024}) {
+    for (int64_t n = -40000; n <= 40000; ++n) check(static_cast<double>(n) * scale);
+  }
+  for (double edge : {8796093022208.0, 8796093022207.999, 9007199254740991.0, 9007199254740992.0,
+                      99999999999999999.0, 1e17, 1e16 + 1, 1.0 / 1024, 3.0 / 1024, 1e-4, 5e-5, -0.0,
+                      1e300, -2.5e-300}) {
+    check(edge);
+    check(-edge);
+  }
+  uint64_t bits = 88172645463325252u;
+  for (int i = 0; i < 20000; ++i) {
+    bits ^= bits << 13, bits ^= bits >> 7, bits ^= bits << 17;
+    const double value = std::bit_cast<double>(bits);
+    if (std::isfinite(value)) check(value);
+    check(std::ldexp(static_cast<double>(bits >> 20), -static_cast<int>(bits % 40)));
   }
 }
 

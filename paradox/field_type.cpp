@@ -81,12 +81,6 @@ bool FieldTypeFromLetter(char letter, FieldType* type) {
   return false;
 }
 
-bool IsBlobType(FieldType type) {
-  return type == FieldType::kMemo || type == FieldType::kBlob ||
-         type == FieldType::kFormattedMemo || type == FieldType::kOle ||
-         type == FieldType::kGraphic;
-}
-
 int FieldLength(FieldType type, uint8_t size_byte) {
   auto fixed = [size_byte](int want) { return size_byte == want ? want : 0; };
   switch (type) {

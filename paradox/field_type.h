@@ -34,7 +34,11 @@ inline constexpr int kBlobPointerLength = 10;  // after the leader: location, le
 bool FieldTypeFromCode(uint8_t code, FieldType* type);
 bool FieldTypeFromLetter(char letter, FieldType* type);
 char FieldTypeLetter(FieldType type);
-bool IsBlobType(FieldType type);
+inline bool IsBlobType(FieldType type) {
+  return type == FieldType::kMemo || type == FieldType::kBlob ||
+         type == FieldType::kFormattedMemo || type == FieldType::kOle ||
+         type == FieldType::kGraphic;
+}
 // Bytes in the record for a descriptor size byte; 0 when the pair is invalid.
 int FieldLength(FieldType type, uint8_t size_byte);
 

@@ -46,7 +46,7 @@ const std::string* PendingBlobs::Find(const Field& field, const uint8_t* record)
   return &it->second.value;
 }
 
-void PendingBlobs::DropBuffer(const void* record) {
+void PendingBlobs::DropHeldIn(const void* record) {
   std::erase_if(held_, [record](const auto& entry) { return entry.second.buffer == record; });
 }
 

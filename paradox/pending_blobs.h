@@ -35,8 +35,11 @@ class PendingBlobs {
   static bool IsToken(const Field& field, const uint8_t* record);
 
   // Forgets the values put into the buffer at record: it is being filled
-  // anew, or its field set another way.
-  void DropBuffer(const void* record);
+  // anew, or its field set another way. Every move of a cursor calls it,
+  // and almost always nothing is held.
+  void DropBuffer(const void* record) {
+    if (!held_.empty()) DropHeldIn(record);
+  }
   void DropField(const void* record, const Field& field);
   // Forgets the values record names: they were stored.
   void DropStored(const std::vector<Field>& fields, const uint8_t* record);
@@ -49,6 +52,7 @@ class PendingBlobs {
     std::string value;
   };
   uint16_t NextToken();
+  void DropHeldIn(const void* record);
 
   std::map<uint16_t, Held> held_;
   uint16_t last_token_ = 0;
