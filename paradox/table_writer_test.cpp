@@ -329,24 +329,26 @@ TEST(TableWriterIndex, SplitsAndEmptiesIndexBlocksUnderRandomWork) {
 namespace pdx {
 namespace {
 
-TEST(TableWriterRefusals, TablesWithSecondaryIndexesAreNotWritten) {
+// Tables the writer leaves alone, though it could read them.
+class TableWriterRefusals : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TableSchema schema;
+    ASSERT_EQ(ParseSchema("Id\tI*\nName\tA10\n", &schema, &error), PDX_OK);
+    ASSERT_EQ(CreateTable(&fs, "/d", "S", schema, &error), PDX_OK) << error;
+  }
   testing::MemoryFileSystem fs;
-  TableSchema schema;
   std::string error;
-  ASSERT_EQ(ParseSchema("Id\tI*\nName\tA10\n", &schema, &error), PDX_OK);
-  ASSERT_EQ(CreateTable(&fs, "/d", "S", schema, &error), PDX_OK) << error;
+};
+
+TEST_F(TableWriterRefusals, TablesWithSecondaryIndexesAreNotWritten) {
   fs.SetContents("/d/S.X02", "an index the writer would leave stale");
   std::unique_ptr<TableWriter> writer;
   EXPECT_EQ(TableWriter::Open(&fs, "/d/S.DB", &writer, &error), PDX_ERR_NOT_SUPPORTED);
   EXPECT_NE(error.find("secondary"), std::string::npos) << error;
 }
 
-TEST(TableWriterRefusals, TablesAnotherEngineHoldsOpenAreNotWritten) {
-  testing::MemoryFileSystem fs;
-  TableSchema schema;
-  std::string error;
-  ASSERT_EQ(ParseSchema("Id\tI*\nName\tA10\n", &schema, &error), PDX_OK);
-  ASSERT_EQ(CreateTable(&fs, "/d", "S", schema, &error), PDX_OK) << error;
+TEST_F(TableWriterRefusals, TablesAnotherEngineHoldsOpenAreNotWritten) {
   fs.SetContents("/d/s.lck", "");
   std::unique_ptr<TableWriter> writer;
   EXPECT_EQ(TableWriter::Open(&fs, "/d/S.DB", &writer, &error), PDX_ERR_TABLE_BUSY);
