@@ -587,9 +587,9 @@ TField* TDataSet::FindField(const std::string& name) const {
   for (auto& field : fields_) {
     const std::string& own = field->FieldName();
     if (own.size() == name.size() &&
-        std::equal(own.begin(), own.end(), name.begin(), [](char a, char b) {
-          return std::toupper(static_cast<unsigned char>(a)) ==
-                 std::toupper(static_cast<unsigned char>(b));
+        std::equal(own.begin(), own.end(), name.begin(), [this](char a, char b) {
+          return codec_->upperCase(static_cast<unsigned char>(a)) ==
+                 codec_->upperCase(static_cast<unsigned char>(b));
         }))
       return field.get();
   }
@@ -712,10 +712,9 @@ bool TDataSet::Locate(const std::string& fieldNames, const std::vector<std::stri
     fields.push_back(FieldByName(fieldNames.substr(start, end - start)));
     start = end + 1;
   }
-  auto fold = [&](std::string text) {
-    if (options.caseInsensitive)
-      for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
+  // Case follows the table's code page: a Cyrillic table's letters fold too.
+  auto fold = [&](const std::string& text) {
+    return options.caseInsensitive ? codec_->lowerCase(text) : text;
   };
   std::vector<std::string> wanted;
   for (const std::string& value : values) wanted.push_back(fold(value));
