@@ -20,21 +20,26 @@ using toolkit::Rect;
 using toolkit::TextAnchor;
 using Kind = toolkit::CanvasCall::Kind;
 
-// Stops the run at the first chance it gives.
+// What a run told its progress display, kept beyond the run.
+struct ProgressLog {
+  ProgressFigures first, last;
+  bool ended = false;
+};
+
+// Asks the run to stop after a number of updates.
 class StoppingProgress : public ReportProgress {
  public:
-  explicit StoppingProgress(int updatesBeforeStop) : left_(updatesBeforeStop) {}
-  void begin(const ProgressFigures& figures) override { first = figures; }
+  StoppingProgress(ProgressLog& log, int updatesBeforeStop) : log_(log), left_(updatesBeforeStop) {}
+  void begin(const ProgressFigures& figures) override { log_.first = figures; }
   void update(const ProgressFigures& figures) override {
-    last = figures;
+    log_.last = figures;
     --left_;
   }
   bool stopRequested() const override { return left_ <= 0; }
-  void end() override { ended = true; }
-  ProgressFigures first, last;
-  bool ended = false;
+  void end() override { log_.ended = true; }
 
  private:
+  ProgressLog& log_;
   int left_;
 };
 
@@ -305,21 +310,18 @@ TEST_F(ReportRunTest, TheTableComesBackToItsRowAfterSuccessFailureAndStop) {
   // Stopped by the user: the job is dropped.
   atRow40();
   printer_ = nullptr;
-  StoppingProgress* progress = nullptr;
+  ProgressLog progress;
   const int yieldsBefore = ui_.processEventsCalls;
   report_.YieldInterval = std::chrono::milliseconds(0);
-  report_.SetProgressFactory([&progress] {
-    auto made = std::make_unique<StoppingProgress>(5);
-    progress = made.get();
-    return std::unique_ptr<ReportProgress>(std::move(made));
-  });
+  report_.SetProgressFactory(
+      [&progress] { return std::unique_ptr<ReportProgress>(new StoppingProgress(progress, 5)); });
   report_.Print();
   EXPECT_TRUE(report_.LastRunStopped());
   EXPECT_EQ(recording_.steps().back(), "abort");
-  ASSERT_NE(progress, nullptr);
-  EXPECT_EQ(progress->first.recordsTotal, 130);
-  EXPECT_EQ(progress->first.pagesTotal, 3);
-  EXPECT_EQ(progress->last.recordsDone, 5);
+  EXPECT_TRUE(progress.ended);
+  EXPECT_EQ(progress.first.recordsTotal, 130);
+  EXPECT_EQ(progress.first.pagesTotal, 3);
+  EXPECT_EQ(progress.last.recordsDone, 5);
   EXPECT_EQ(ui_.processEventsCalls - yieldsBefore, 5)
       << "the window is let through after every record";
   backAtRow40();
