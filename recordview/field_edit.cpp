@@ -34,8 +34,8 @@ void FieldEdit::ShowValue() {
   }
   setReadOnly(!link_.CanModify());
   setAlignment(field->Alignment() == data::TAlignment::taRightJustify ? Qt::AlignRight
-               : field->Alignment() == data::TAlignment::taCenter   ? Qt::AlignHCenter
-                                                                    : Qt::AlignLeft);
+               : field->Alignment() == data::TAlignment::taCenter     ? Qt::AlignHCenter
+                                                                      : Qt::AlignLeft);
   const bool editing = hasFocus() && link_.CanModify();
   setText(ShownText(editing ? field->Text() : field->DisplayText()));
 }

@@ -123,7 +123,8 @@ class FormSink : public LayoutSink {
 
   void placeLabel(int index, const LabelPlacement& placement) override {
     const bool checkBox = Control(index).kind == ControlKind::kCheckBox;
-    QLabel* label = checkBox ? new TwwLabel(form_.ScrollContents) : new QLabel(form_.ScrollContents);
+    QLabel* label =
+        checkBox ? new TwwLabel(form_.ScrollContents) : new QLabel(form_.ScrollContents);
     toolkit::applyFont(*label, dialog_.LabelFont);
     label->setText(ShownText(placement.caption));
     label->setAlignment((placement.rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
@@ -208,7 +209,8 @@ class FormSink : public LayoutSink {
 
   QWidget* FirstFocusable() const {
     for (QWidget* control : widgets_) {
-      if (control && (control->focusPolicy() & Qt::TabFocus) && control->isEnabled()) return control;
+      if (control && (control->focusPolicy() & Qt::TabFocus) && control->isEnabled())
+        return control;
     }
     return nullptr;
   }
@@ -216,7 +218,9 @@ class FormSink : public LayoutSink {
  private:
   data::TField* Field(int index) const { return shown_[static_cast<size_t>(index)].field; }
   const FieldControl& Control(int index) const { return controls_[static_cast<size_t>(index)]; }
-  static QRect QtRect(const toolkit::Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
+  static QRect QtRect(const toolkit::Rect& r) {
+    return QRect(r.left, r.top, r.width(), r.height());
+  }
   static toolkit::Rect RectOf(const QRect& r) {
     return toolkit::Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
   }

@@ -139,9 +139,11 @@ void TwwRecordViewForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TwwRecordViewForm::ApplyResizeHandler() {
-  ResizeResult resized = ResizeRecordView(settings_, metrics_, layout_, OuterWidth(), OuterHeight());
+  ResizeResult resized =
+      ResizeRecordView(settings_, metrics_, layout_, OuterWidth(), OuterHeight());
   if (resized.resizeControls) {
-    for (const EditEntry& entry : editList_) entry.control->resize(resized.controlWidth, entry.control->height());
+    for (const EditEntry& entry : editList_)
+      entry.control->resize(resized.controlWidth, entry.control->height());
   }
   if (resized.placeButtons && OKButton && CancelButton) {
     OKButton->move(resized.buttons.okLeft, OKButton->y());
