@@ -32,7 +32,7 @@ using toolkit::MessageButtons;
 using toolkit::MessageKind;
 
 const std::string kStartupFailure =
-    "An error occurred while attempting to initialize the Borland Database Engine (error $2108)";
+    "An error occurred while attempting to initialize the table engine (error $2108)";
 
 // Every test starts with the engine stopped and ends by stopping it, since
 // the process has one engine.
