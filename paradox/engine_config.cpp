@@ -1,4 +1,5 @@
 #include "engine_config.h"
+#include "table_files.h"
 
 #include <dlfcn.h>
 
@@ -35,9 +36,7 @@ std::string ModuleDirectory() {
   Dl_info info;
   if (dladdr(reinterpret_cast<void*>(&LoadEngineConfig), &info) == 0 || info.dli_fname == nullptr)
     return {};
-  std::string path = info.dli_fname;
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
+  return DirectoryOf(info.dli_fname);
 }
 
 }  // namespace
