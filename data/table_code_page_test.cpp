@@ -102,7 +102,9 @@ TEST_F(SampleCodePageTest, WesternTablesDecodeAndEncodeBackByteForByte) {
     OpenOn(directory.Database(), c.table);
     const toolkit::TextCodec& codec = table.textCodec();
     EXPECT_EQ(codec.codePage(), c.codePage);
-    if (c.name != nullptr) EXPECT_EQ(codec.toUtf8(table.Fields(c.field)->FieldName()), c.name);
+    if (c.name != nullptr) {
+      EXPECT_EQ(codec.toUtf8(table.Fields(c.field)->FieldName()), c.name);
+    }
     bool found = false;
     for (; !table.Eof(); table.Next()) {
       for (int i = 0; i < table.FieldCount(); ++i) {
