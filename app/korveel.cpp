@@ -7,6 +7,8 @@
 #include <QLabel>
 
 #include "application.h"
+#include "grid/wwdbgrid.h"
+#include "grid_settings.h"
 #include "navigator.h"
 #include "toolkit/bevel_panel.h"
 #include "toolkit/bitmap_resources.h"
@@ -120,7 +122,9 @@ void TKorvelfrm::build(const FormDescription& form) {
   BitBtn2 = glyphButton(form.component("BitBtn2"), Panel1);
 
   Panel2 = raisedPanel(form.component("Panel2"), this);
-  wwDBGrid1 = reservedPlace(form.component("wwDBGrid1"), Panel2);
+  wwDBGrid1 = new grid::TwwDBGrid(Panel2);
+  ApplyGridSettings(*wwDBGrid1, form.component("wwDBGrid1"));
+  wwDBGrid1->OnDblClick = [this](grid::TwwCustomDBGrid& grid) { wwDBGrid1DblClick(&grid); };
 
   QJsonObject table = form.component("wwTable1");
   wwTable1.Name = "wwTable1";
@@ -132,6 +136,7 @@ void TKorvelfrm::build(const FormDescription& form) {
   wwTable1.NarrowSearch = table["NarrowSearch"].toBool(false);
   wwTable1.ValidateWithMask = table["ValidateWithMask"].toBool(true);
   wwDataSource1.SetDataSet(&wwTable1);
+  wwDBGrid1->SetDataSource(&wwDataSource1);
 }
 
 // As the form is created, not from an event: its failures still belong to
@@ -159,6 +164,9 @@ void TKorvelfrm::Handlechoice() {
 void TKorvelfrm::TabControl1Change(QObject*) {
   Handlechoice();
 }
+
+// The record view opens here once it exists.
+void TKorvelfrm::wwDBGrid1DblClick(QObject*) {}
 
 void TKorvelfrm::FormCreate(QObject*) {
   TabControl1->setTabIndex(0);
