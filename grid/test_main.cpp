@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <string>
 
+#include "app/engine/engine.h"
 #include "grid/test_support.h"
 
 namespace {
@@ -39,5 +40,9 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   TestApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  const int result = RUN_ALL_TESTS();
+  // Before the exit handlers run: the store's per-thread error text is gone
+  // by the time the engine's own static would shut it down.
+  engine::Engine::instance().shutdown();
+  return result;
 }

@@ -254,14 +254,17 @@ void TwwCustomDBGrid::colWidthsChanged() {
   toolkit::Canvas& measure = Measure();
   measure.setFont(font_);
   const int zero = std::max(1, measure.textWidth("0"));
-  for (int i = 0; i < colCount() - IndicatorOffset(); ++i) {
-    const int chars = (colWidth(i + IndicatorOffset()) + zero / 2 - 3) / zero;
+  // Every width is read before any is written: writing a field's width lays
+  // the grid out again from the fields.
+  std::vector<int> chars;
+  for (int i = 0; i < colCount() - IndicatorOffset(); ++i)
+    chars.push_back((colWidth(i + IndicatorOffset()) + zero / 2 - 3) / zero);
+  for (size_t i = 0; i < chars.size(); ++i) {
     if (useTFields_) {
-      if (data::TField* field = link_.Field(i)) field->SetDisplayWidth(chars);
-    } else if (i < static_cast<int>(Selected.size())) {
-      SelectedEntry entry = ParseEntry(Selected[static_cast<size_t>(i)]);
-      Selected[static_cast<size_t>(i)] =
-          entry.name + "\t" + std::to_string(chars) + "\t" + entry.title;
+      if (data::TField* field = link_.Field(static_cast<int>(i))) field->SetDisplayWidth(chars[i]);
+    } else if (i < Selected.size()) {
+      SelectedEntry entry = ParseEntry(Selected[i]);
+      Selected[i] = entry.name + "\t" + std::to_string(chars[i]) + "\t" + entry.title;
     }
   }
   LayoutChanged();

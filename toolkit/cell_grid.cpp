@@ -27,6 +27,8 @@ bool meets(const Rect& a, const Rect& b) {
 CellGrid::CellGrid(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  // The sizing cursor shows over a column line before any button is down.
+  setMouseTracking(true);
   colWidths_.assign(2, defaultColWidth_);
   tabStops_.assign(2, true);
   vbar_ = new QScrollBar(Qt::Vertical, this);
