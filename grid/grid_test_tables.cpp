@@ -40,6 +40,7 @@ bool CreateTable(const std::string& directory, const std::string& name, const st
 
 GridOnTable::GridOnTable() : grid(std::make_unique<TwwDBGrid>()) {
   grid->SetMeasureCanvas(std::make_unique<toolkit::RecordingCanvas>());
+  table.TableType = data::TTableType::ttParadox;
   source.SetDataSet(&table);
   grid->SetDataSource(&source);
 }

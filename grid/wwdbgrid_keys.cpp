@@ -340,7 +340,9 @@ void TwwCustomDBGrid::KeyDown(QKeyEvent& event) {
     case Qt::Key_F2:
       if (data::TField* field = SelectedField();
           field && !field->IsBlob() && !IsSpecialCell(SelectedIndex())) {
+        // F2 is for changing the text, not replacing it: the caret goes to its end.
         showEditor();
+        if (editor() && editor()->isVisible()) editor()->end(false);
         return;
       }
       break;
