@@ -48,7 +48,7 @@ TEST_F(CaseRulesTest, SearchesFiltersAndFieldNamesFoldCyrillicLetters) {
   EXPECT_TRUE(table.Locate(kCityUpper, {kMoscowLower}, {true, false}));
   EXPECT_EQ(table.FieldByName("ID")->AsInteger(), 2);
 
-  table.SetwwFilter({kCityUpper + " = '" + kMoscowLower.substr(0, 3) + "*'"});
+  table.SetwwFilter({kCityLower + " = '" + kMoscowLower.substr(0, 3) + "*'"});
   table.First();
   EXPECT_EQ(table.FieldByName("ID")->AsInteger(), 2);
   table.Next();

@@ -285,8 +285,13 @@ class Parser {
 
   const FieldDef* FieldOf(const Token& token) const {
     if (token.kind != TokenKind::kName) return nullptr;
-    for (const FieldDef& field : fields_)
-      if (SameIgnoringCase(field.name, token.text)) return &field;
+    for (const FieldDef& field : fields_) {
+      // Field names are in the table's code page too.
+      const bool same = caseRules_ != nullptr
+                            ? caseRules_->upperCase(field.name) == caseRules_->upperCase(token.text)
+                            : SameIgnoringCase(field.name, token.text);
+      if (same) return &field;
+    }
     return nullptr;
   }
 
