@@ -31,7 +31,7 @@ const Country kCountries[] = {
      "234,50 kr",
      "-1234,50", "-1234,50"},
     {"fr_CH", toolkit::fixed_locales::frenchSwitzerland(), "-1234.5",
-     "CHF-1\xA0"
+     "CHF- 1\x92"
      "234.50",
      "-1234.50", "-1234.50"},
 };

@@ -1,6 +1,6 @@
 // Locale settings of a few countries, fixed, for tests that must not depend on
-// the machine's locale: number and money formats as their C libraries give
-// them (the dates keep the defaults).
+// the machine's locale: number and money formats as the GNU C library gives
+// them for the UTF-8 locales (the dates keep the defaults).
 #pragma once
 
 #include "toolkit/locale_settings.h"
@@ -26,7 +26,7 @@ inline LocaleSettings germany() {
 inline LocaleSettings sweden() {
   LocaleSettings s;
   s.decimalSeparator = ",";
-  s.thousandSeparator = "\u00A0";  // no-break space
+  s.thousandSeparator = "\u202F";  // narrow no-break space
   s.currencyString = "kr";
   s.currencyCode = "SEK";
   s.currencyBefore = s.negativeCurrencyBefore = false;
@@ -35,17 +35,16 @@ inline LocaleSettings sweden() {
   return s;
 }
 
-// French-speaking Switzerland: a narrow no-break space groups, the sign goes
-// right after the symbol ("CHF-1 234.50").
+// French-speaking Switzerland: an apostrophe groups, the sign goes right
+// after the symbol ("CHF- 1’234.50").
 inline LocaleSettings frenchSwitzerland() {
   LocaleSettings s;
   s.decimalSeparator = ".";
-  s.thousandSeparator = "\u202F";
+  s.thousandSeparator = "\u2019";
   s.currencyString = "CHF";
   s.currencyCode = "CHF";
   s.currencyBefore = s.negativeCurrencyBefore = true;
-  s.currencySpace = true;
-  s.negativeCurrencySpace = false;
+  s.currencySpace = s.negativeCurrencySpace = true;
   s.negativeSign = LocaleSettings::NegativeSign::kAfterSymbol;
   return s;
 }
