@@ -17,12 +17,12 @@ std::string_view trimBlanks(std::string_view text) {
   return text;
 }
 
-// The text in the codec's page, or fallback when the page cannot hold it.
-std::string inCodePage(const std::string& utf8, const TextCodec* codec,
-                       const std::string& fallback) {
+// The text in the codec's page, or nullopt when the page cannot hold it.
+std::optional<std::string> inCodePage(const std::string& utf8, const TextCodec* codec) {
   if (codec == nullptr) return utf8;
   TextCodec::Encoded encoded = codec->fromUtf8(utf8);
-  return encoded.ok ? encoded.text : fallback;
+  if (!encoded.ok) return std::nullopt;
+  return std::move(encoded.text);
 }
 
 std::string grouped(std::string_view integerDigits, const std::string& separator) {
@@ -74,12 +74,15 @@ bool endsWith(std::string_view text, std::string_view suffix) {
 
 NumberSymbols numberSymbols(const LocaleSettings& locale, const TextCodec* codec) {
   NumberSymbols symbols;
-  symbols.decimal = inCodePage(locale.decimalSeparator, codec, ".");
+  symbols.decimal = inCodePage(locale.decimalSeparator, codec).value_or(".");
+  if (symbols.decimal.empty()) symbols.decimal = ".";
   // Thin and narrow spaces group digits in some locales; a no-break space,
   // then a blank, stand in where the page lacks them.
-  symbols.thousands = inCodePage(locale.thousandSeparator, codec, inCodePage("\u00A0", codec, " "));
-  symbols.currency = inCodePage(locale.currencyString, codec, locale.currencyCode);
-  if (symbols.decimal.empty()) symbols.decimal = ".";
+  if (auto thousands = inCodePage(locale.thousandSeparator, codec))
+    symbols.thousands = std::move(*thousands);
+  else
+    symbols.thousands = inCodePage("\u00A0", codec).value_or(" ");
+  symbols.currency = inCodePage(locale.currencyString, codec).value_or(locale.currencyCode);
   return symbols;
 }
 
