@@ -4,6 +4,8 @@
 // progress window's Stop button ends a real run.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -226,6 +228,104 @@ TEST(PdfOutput, APdfOfASampleTableShowsItsLinesWhereTheRunDrewThem) {
       for (int x = column(box.left); x < column(box.right); ++x) ink += image.dark(x, y) ? 1 : 0;
     EXPECT_GT(ink, 10) << box.left;
   }
+}
+
+// Sets an environment variable for a scope.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const QByteArray& value)
+      : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+    qputenv(name, value);
+  }
+  ~ScopedVariable() {
+    if (had_)
+      qputenv(name_, old_);
+    else
+      qunsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  bool had_;
+  QByteArray old_;
+};
+
+TEST(PdfOutput, WithoutAPrinterTheReportGoesToTheDocumentsFolderNeverReplacingAnEarlierOne) {
+  if (toolkit::QtPrinter().pdfFile().isEmpty()) GTEST_SKIP() << "this machine has a printer";
+  testing::ReportTables tables;
+  if (!tables.unavailable().empty()) GTEST_SKIP() << tables.unavailable();
+  auto table = tables.numbered(3);
+  QTemporaryDir home;
+  ScopedVariable homeVariable("HOME", QFile::encodeName(home.path()));
+  ScopedVariable configVariable("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(".config")));
+  ScopedVariable pdfVariable("VINDRAL_PRINT_PDF", QByteArray());
+  const fs::path documents = fs::path(home.path().toStdString()) / "Documents";
+  fs::create_directories(documents);
+  const toolkit::LocaleSettings saved = toolkit::localeSettings();
+  toolkit::LocaleSettings fixed = saved;
+  fixed.now = [] { return std::chrono::sys_days{std::chrono::December / 8 / 2026}; };
+  toolkit::setLocaleSettings(fixed);
+
+  toolkit::ScopedScriptedUi ui;
+  TxvDBPrint report;
+  report.SetName("xvDBPrint1");
+  report.Table = table.get();
+  report.Header = "Portfolios";
+  report.SetProgressFactory([] { return std::unique_ptr<ReportProgress>(); });
+  report.Print();
+  report.Print();
+  toolkit::setLocaleSettings(saved);
+
+  const fs::path first = documents / "Portfolios 2026-12-08.pdf";
+  const fs::path second = documents / "Portfolios 2026-12-08 (2).pdf";
+  EXPECT_TRUE(fs::exists(first));
+  EXPECT_TRUE(fs::exists(second));
+  EXPECT_EQ(std::distance(fs::directory_iterator(documents), fs::directory_iterator()), 2)
+      << "nothing else is left in the folder";
+  EXPECT_EQ(report.LastOutputFile(), second.string());
+  ASSERT_EQ(ui.shown.size(), 2u);
+  EXPECT_EQ(ui.shown[0].kind, toolkit::MessageKind::kInformation);
+  EXPECT_NE(ui.shown[0].text.find(first.string()), std::string::npos) << ui.shown[0].text;
+}
+
+TEST(ProgressWindow, ItsStopButtonEndsARunThatLeavesNoFileAndTheTableOnItsRow) {
+  testing::ReportTables tables;
+  if (!tables.unavailable().empty()) GTEST_SKIP() << tables.unavailable();
+  auto table = tables.numbered(500);
+  table->MoveBy(6);
+  const auto services = toolkit::installQtUiServices();
+  TxvDBPrint report;
+  report.Table = table.get();
+  report.PrintToFile = true;
+  const fs::path file = tables.directory().Path() / "report.txt";
+  report.PrintFileName = file.string();
+  report.YieldInterval = std::chrono::milliseconds(0);
+  report.SetProgressFactory(
+      [] { return std::unique_ptr<ReportProgress>(new ProgressWindow(nullptr, 0)); });
+
+  // Clicks Stop as soon as the window shows, from the events the run lets through.
+  QString shownText;
+  QTimer clicker;
+  clicker.setInterval(0);
+  QObject::connect(&clicker, &QTimer::timeout, [&] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      auto* window = qobject_cast<ProgressWindow*>(widget);
+      if (window == nullptr || !window->isVisible()) continue;
+      shownText = window->text();
+      EXPECT_TRUE(window->isModal()) << "the run keeps input away from the other windows";
+      QTest::mouseClick(window->stopButton(), Qt::LeftButton);
+      clicker.stop();
+    }
+  });
+  clicker.start();
+  report.Print();
+
+  EXPECT_TRUE(report.LastRunStopped());
+  EXPECT_TRUE(shownText.startsWith("Page 1 of 8, record ")) << shownText.toStdString();
+  EXPECT_TRUE(shownText.endsWith(" of 500")) << shownText.toStdString();
+  EXPECT_FALSE(fs::exists(file));
+  EXPECT_EQ(table->FieldByName("ID")->AsInteger(), 7);
+  EXPECT_EQ(toolkit::ui().cursor(), toolkit::CursorShape::kArrow);
 }
 
 }  // namespace
