@@ -374,5 +374,23 @@ TEST_F(ReportRunTest, FailuresBeforeTheWalkLeaveEverythingAsItWas) {
   EXPECT_TRUE(ui_.cursorHistory.empty());
 }
 
+TEST_F(ReportRunTest, TheTablesTextReachesThePrinterAsUnicode) {
+  // Tables of the store are in code page 850, where 0x82 is "é" and 0x9C "£".
+  auto table = tables_.alpha("TEXTS", {"NAME\tA10"},
+                             {{"Caf\x82"},
+                              {"\x9C"
+                               "5"}});
+  report_.Table = table.get();
+  report_.Print();
+  const std::vector<CanvasCall> cells = calls(Kind::kTextRect);
+  ASSERT_EQ(cells.size(), 3u);
+  EXPECT_EQ(cells[1].text, "Caf\xC3\xA9");
+  EXPECT_EQ(cells[2].text,
+            "\xC2\xA3"
+            "5");
+  // The column is as wide as its ten characters, whatever their encoding.
+  EXPECT_EQ(cells[1].rect.right - cells[1].rect.left, 10 * 34 + 10 - 20);
+}
+
 }  // namespace
 }  // namespace report
