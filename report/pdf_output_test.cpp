@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -35,6 +36,7 @@ struct DrawingLog {
   std::vector<toolkit::Rect> rectangles;
   std::vector<toolkit::Rect> boxes;
   bool pageEnded = false;  // only the first page is kept
+  int pageWidth = 0;       // what lies beyond is cut off by the device
 };
 
 // Draws on the real canvas and keeps what it was given in a log.
@@ -95,6 +97,7 @@ class LoggingPdfPrinter : public toolkit::QtPrinter {
   }
   void beginDoc() override {
     QtPrinter::beginDoc();
+    log_.pageWidth = pageWidth();
     logging_ = std::make_unique<LoggingCanvas>(QtPrinter::canvas(), log_);
   }
   void endDoc() override {
@@ -152,6 +155,10 @@ TEST(PdfOutput, APdfOfASampleTableShowsItsLinesWhereTheRunDrewThem) {
   report.SetName("xvDBPrint1");
   report.TopMargin = 100;
   report.RowLines = true;
+  toolkit::FontSpec title;
+  title.name = "Arial";
+  title.height = -16;
+  report.SetTitleFont(title);
   report.Header = "Transactions";
   report.DateLabel = "12/8/2026";
   report.Table = &table;
@@ -179,7 +186,8 @@ TEST(PdfOutput, APdfOfASampleTableShowsItsLinesWhereTheRunDrewThem) {
   const toolkit::Rect frame = log.rectangles[0];
   // The frame's top line is the first long dark run on the page: it places
   // the printable area on the sheet.
-  const int frameWidth = frame.width() / 4;
+  const int visibleRight = std::min(frame.right, log.pageWidth);
+  const int frameWidth = (visibleRight - frame.left) / 4;
   int top = -1;
   int left = -1;
   for (int y = 0; y < image.height && top < 0; ++y) {
@@ -209,20 +217,28 @@ TEST(PdfOutput, APdfOfASampleTableShowsItsLinesWhereTheRunDrewThem) {
   };
 
   EXPECT_GT(darkAlong(true, column(frame.left), row(frame.top), row(frame.bottom)), 0.95);
-  EXPECT_GT(darkAlong(true, column(frame.right - 1), row(frame.top), row(frame.bottom)), 0.95);
-  EXPECT_GT(darkAlong(false, row(frame.bottom - 1), column(frame.left), column(frame.right)), 0.95);
+  if (frame.right <= log.pageWidth)
+    EXPECT_GT(darkAlong(true, column(frame.right - 1), row(frame.top), row(frame.bottom)), 0.95);
+  EXPECT_GT(darkAlong(false, row(frame.bottom - 1), column(frame.left), column(visibleRight)),
+            0.95);
   ASSERT_GT(log.lines.size(), 10u);
+  EXPECT_GT(frame.right, log.pageWidth) << "the window's title font makes this report too wide";
+  ASSERT_EQ(ui.shown.size(), 2u) << "the width warning, then where the PDF went";
+  EXPECT_EQ(ui.shown[0].text, "Report width is greater than paper width.");
   for (const auto& [from, to] : log.lines) {
     const bool vertical = from.x == to.x;
     SCOPED_TRACE(::testing::Message() << (vertical ? "x " : "y ") << (vertical ? from.x : from.y));
-    if (vertical)
+    if (vertical && from.x < log.pageWidth)
       EXPECT_GT(darkAlong(true, column(from.x), row(from.y), row(to.y)), 0.95);
-    else
-      EXPECT_GT(darkAlong(false, row(from.y), column(from.x), column(to.x)), 0.95);
+    else if (!vertical)
+      EXPECT_GT(
+          darkAlong(false, row(from.y), column(from.x), column(std::min(to.x, log.pageWidth))),
+          0.95);
   }
   // Every column title has ink inside its box; the gaps beside it have none.
   for (const toolkit::Rect& box : log.boxes) {
     if (box.bottom > log.lines.front().first.y) break;  // the titles come first
+    if (box.right > log.pageWidth) continue;
     int ink = 0;
     for (int y = row(box.top); y < row(box.bottom); ++y)
       for (int x = column(box.left); x < column(box.right); ++x) ink += image.dark(x, y) ? 1 : 0;
@@ -286,6 +302,36 @@ TEST(PdfOutput, WithoutAPrinterTheReportGoesToTheDocumentsFolderNeverReplacingAn
   ASSERT_EQ(ui.shown.size(), 2u);
   EXPECT_EQ(ui.shown[0].kind, toolkit::MessageKind::kInformation);
   EXPECT_NE(ui.shown[0].text.find(first.string()), std::string::npos) << ui.shown[0].text;
+}
+
+TEST(PdfOutput, EachSampleTablePrintsIntoAPdfOfOnePage) {
+  if (std::system("pdfinfo -v > /dev/null 2>&1") != 0) GTEST_SKIP() << "pdfinfo is missing";
+  testing::ReportTables tables;
+  if (!tables.unavailable().empty()) GTEST_SKIP() << tables.unavailable();
+  std::string error;
+  ASSERT_TRUE(foliodb::WriteFolioDb(tables.directory().Path().string(), 1, &error)) << error;
+  toolkit::ScopedScriptedUi ui;
+  for (const char* name : {"Portf", "PortfDet", "Sectrans", "Account", "Acctr", "UpdateSh"}) {
+    SCOPED_TRACE(name);
+    data::TwwTable table;
+    table.SetDatabaseName(tables.directory().Database());
+    table.SetTableName(name);
+    table.Open();
+    TxvDBPrint report;
+    report.Table = &table;
+    report.Header = name;
+    report.ToPage = 1;
+    const fs::path pdf = tables.directory().Path() / (std::string(name) + ".pdf");
+    report.SetPrinterFactory([&pdf](const TxvDBPrint&) {
+      auto printer = std::make_unique<toolkit::QtPrinter>(toolkit::QtPrinter::Target::kPdfFile);
+      printer->setPdfFile(QString::fromStdString(pdf.string()));
+      return std::unique_ptr<toolkit::PrinterService>(std::move(printer));
+    });
+    report.SetProgressFactory([] { return std::unique_ptr<ReportProgress>(); });
+    report.Print();
+    const std::string info = "pdfinfo '" + pdf.string() + "' | grep -q '^Pages: *1$'";
+    EXPECT_EQ(std::system(info.c_str()), 0) << "not a PDF of one page";
+  }
 }
 
 TEST(ProgressWindow, ItsStopButtonEndsARunThatLeavesNoFileAndTheTableOnItsRow) {
