@@ -192,6 +192,29 @@ TEST_F(ReportRunTest, WithoutAHeaderOrTopFurnitureTheTitlesStartAtTheMarginAndNo
   EXPECT_EQ(calls(Kind::kLine)[0].to, (Point{40 + 1424, 250}));
 }
 
+TEST_F(ReportRunTest, TopFurnitureMakesATopBandAndPageTwelveCarriesItsTwoDigits) {
+  auto table = tables_.numbered(680);
+  report_.Table = table.get();
+  report_.Header.clear();
+  report_.DatePos = TPageNumberPos::pnTopRight;
+  report_.PageNumberPos = TPageNumberPos::pnTopLeft;
+  report_.FromPage = 12;
+  report_.ToPage = 12;
+  report_.Print();
+  const std::vector<CanvasCall> texts = calls(Kind::kTextOut);
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0].from, (Point{4750, 100}));
+  EXPECT_EQ(texts[0].anchor, TextAnchor::kRight);
+  EXPECT_EQ(texts[1].text, "Page 12");
+  EXPECT_EQ(texts[1].from, (Point{50, 100}));
+  // A band of one line of the footer font (100) above the title line; with
+  // nothing at the foot a page holds 61 records, so page 12 starts at row 672.
+  const std::vector<CanvasCall> cells = calls(Kind::kTextRect);
+  EXPECT_EQ(cells[0].rect.top, 200 + 8 + 10);
+  EXPECT_EQ(cells[3].text, "672");
+  EXPECT_EQ(cells[3].rect.top, 350 + 8);
+}
+
 TEST_F(ReportRunTest, TheGapPercentageIsHeldForLinesButEntersTheFrameAndTitlesAsDots) {
   auto table = tables_.numbered(2);
   report_.Table = table.get();
