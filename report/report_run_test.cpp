@@ -350,6 +350,35 @@ TEST_F(ReportRunTest, TheTableComesBackToItsRowAfterSuccessFailureAndStop) {
   backAtRow40();
 }
 
+// Moves the table while the report lets the window have its turn, as a
+// search box's timer firing then would.
+class MovingUi : public toolkit::ScopedScriptedUi {
+ public:
+  void processEvents() override {
+    ScopedScriptedUi::processEvents();
+    if (table) table->First();
+  }
+  data::TDataSet* table = nullptr;
+};
+
+TEST_F(ReportRunTest, AMoveOfTheTableWhileTheWindowHasItsTurnDoesNotDisturbTheWalk) {
+  auto table = tables_.numbered(70);
+  report_.Table = table.get();
+  report_.YieldInterval = std::chrono::milliseconds(0);
+  MovingUi moving;
+  moving.table = table.get();
+  report_.Print();
+  moving.table = nullptr;
+  std::vector<std::string> ids;
+  for (std::size_t sheet = 0; sheet < 2; ++sheet) {
+    const std::vector<std::string> texts = sheetTexts(sheet);
+    for (std::size_t i = 6; i < texts.size(); i += 3) ids.push_back(texts[i]);
+  }
+  ASSERT_EQ(ids.size(), 70u);
+  EXPECT_EQ(ids[1], "2");
+  EXPECT_EQ(ids[69], "70");
+}
+
 TEST_F(ReportRunTest, APrinterThatWritesAFileIsNamedInAnInformationBoxUnlessStopped) {
   auto table = tables_.numbered(3);
   report_.Table = table.get();
