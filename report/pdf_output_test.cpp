@@ -217,8 +217,9 @@ TEST(PdfOutput, APdfOfASampleTableShowsItsLinesWhereTheRunDrewThem) {
   };
 
   EXPECT_GT(darkAlong(true, column(frame.left), row(frame.top), row(frame.bottom)), 0.95);
-  if (frame.right <= log.pageWidth)
+  if (frame.right <= log.pageWidth) {
     EXPECT_GT(darkAlong(true, column(frame.right - 1), row(frame.top), row(frame.bottom)), 0.95);
+  }
   EXPECT_GT(darkAlong(false, row(frame.bottom - 1), column(frame.left), column(visibleRight)),
             0.95);
   ASSERT_GT(log.lines.size(), 10u);
@@ -228,14 +229,15 @@ TEST(PdfOutput, APdfOfASampleTableShowsItsLinesWhereTheRunDrewThem) {
   for (const auto& [from, to] : log.lines) {
     const bool vertical = from.x == to.x;
     SCOPED_TRACE(::testing::Message() << (vertical ? "x " : "y ") << (vertical ? from.x : from.y));
-    if (vertical && from.x < log.pageWidth)
+    if (vertical && from.x < log.pageWidth) {
       EXPECT_GT(darkAlong(true, column(from.x), row(from.y), row(to.y)), 0.95);
-    else if (!vertical)
+    } else if (!vertical) {
       EXPECT_GT(
           darkAlong(false, row(from.y), column(from.x), column(std::min(to.x, log.pageWidth))),
           0.95);
+    }
   }
-  // Every column title has ink inside its box; the gaps beside it have none.
+  // Every column title the device shows has ink inside its box.
   for (const toolkit::Rect& box : log.boxes) {
     if (box.bottom > log.lines.front().first.y) break;  // the titles come first
     if (box.right > log.pageWidth) continue;
@@ -349,6 +351,13 @@ TEST(ProgressWindow, ItsStopButtonEndsARunThatLeavesNoFileAndTheTableOnItsRow) {
   report.SetProgressFactory(
       [] { return std::unique_ptr<ReportProgress>(new ProgressWindow(nullptr, 0)); });
 
+  // A button of another window, clicked before the progress window shows.
+  QPushButton other("Print");
+  other.show();
+  int otherClicks = 0;
+  QObject::connect(&other, &QPushButton::clicked, [&] { ++otherClicks; });
+  QTimer::singleShot(0, [&] { QTest::mouseClick(&other, Qt::LeftButton); });
+
   // Clicks Stop as soon as the window shows, from the events the run lets through.
   QString shownText;
   QTimer clicker;
@@ -367,6 +376,9 @@ TEST(ProgressWindow, ItsStopButtonEndsARunThatLeavesNoFileAndTheTableOnItsRow) {
   report.Print();
 
   EXPECT_TRUE(report.LastRunStopped());
+  EXPECT_EQ(otherClicks, 0) << "input reached another window during the run";
+  QTest::mouseClick(&other, Qt::LeftButton);
+  EXPECT_EQ(otherClicks, 1) << "input is let through again after the run";
   EXPECT_TRUE(shownText.startsWith("Page 1 of 8, record ")) << shownText.toStdString();
   EXPECT_TRUE(shownText.endsWith(" of 500")) << shownText.toStdString();
   EXPECT_FALSE(fs::exists(file));
