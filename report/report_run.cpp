@@ -261,11 +261,14 @@ bool ReportRun::print(toolkit::PrinterService& printer) {
     finished = walk(sink);
   } catch (...) {
     // What was drawn goes to the printer; a file that did not come out whole
-    // is not left behind.
-    if (printer.outputFile().empty())
-      printer.endDoc();
-    else
-      printer.abortDoc();
+    // is not left behind. The failure that stopped the run is the one told.
+    try {
+      if (printer.outputFile().empty())
+        printer.endDoc();
+      else
+        printer.abortDoc();
+    } catch (...) {
+    }
     throw;
   }
   if (finished)
