@@ -27,6 +27,16 @@ std::shared_ptr<const toolkit::TextCodec> CodecOfTable(const TableCursor& cursor
 
 }  // namespace
 
+const toolkit::NumberSymbols& TDataSet::TableNumberSymbols() const {
+  const unsigned long generation = toolkit::localeSettingsGeneration();
+  if (symbols_.codec != codec_.get() || symbols_.generation != generation) {
+    symbols_.symbols = toolkit::numberSymbols(toolkit::localeSettings(), codec_.get());
+    symbols_.codec = codec_.get();
+    symbols_.generation = generation;
+  }
+  return symbols_.symbols;
+}
+
 TDataSet::TDataSet()
     : opener_(std::make_shared<EngineTableOpener>()),
       codec_(toolkit::TextCodec::forCodePage(437)) {}

@@ -18,6 +18,7 @@
 #include "data_events.h"
 #include "field.h"
 #include "table_cursor.h"
+#include "toolkit/number_text.h"
 #include "toolkit/text_codec.h"
 
 namespace data {
@@ -40,9 +41,7 @@ class TDataSet {
 
   // The class and its ancestors, most derived first: the ww data set test
   // and the control's checks read it.
-  virtual std::vector<std::string> ClassNames() const {
-    return {"TDataSet"};
-  }
+  virtual std::vector<std::string> ClassNames() const { return {"TDataSet"}; }
   // The published properties other components read by name; none for a name
   // this class does not publish.
   virtual PropertyValue ReadProperty(const std::string& name) const;
@@ -73,6 +72,9 @@ class TDataSet {
   // closed; 437 before any). Field values stay in that code page; controls
   // convert where text meets the screen, keyboard, clipboard or printer.
   const toolkit::TextCodec& textCodec() const { return *codec_; }
+  // The locale's number symbols in the table's code page, made once per
+  // table and locale settings: fields ask for them for every number text.
+  const toolkit::NumberSymbols& TableNumberSymbols() const;
 
   // ---- Moving; each first brings the data set to browse state.
   void First();
@@ -209,6 +211,12 @@ class TDataSet {
   std::shared_ptr<TableOpener> opener_;
   std::unique_ptr<TableCursor> cursor_;
   std::shared_ptr<const toolkit::TextCodec> codec_;
+  struct SymbolsCache {
+    toolkit::NumberSymbols symbols;
+    const toolkit::TextCodec* codec = nullptr;
+    unsigned long generation = 0;
+  };
+  mutable SymbolsCache symbols_;
   std::string databaseName_;
   std::string tableName_;
   std::vector<std::unique_ptr<TField>> fields_;

@@ -216,8 +216,8 @@ std::string TField::TextOf(const FieldValue& value, bool forDisplay) const {
 }
 
 toolkit::NumberSymbols TField::Symbols() const {
-  return toolkit::numberSymbols(toolkit::localeSettings(),
-                                dataSet_ != nullptr ? &dataSet_->textCodec() : nullptr);
+  if (dataSet_ != nullptr) return dataSet_->TableNumberSymbols();
+  return toolkit::numberSymbols(toolkit::localeSettings(), nullptr);
 }
 
 std::string TField::NumberText(double value, bool forDisplay) const {

@@ -22,6 +22,7 @@ LocaleSettings& current() {
   static LocaleSettings settings;
   return settings;
 }
+unsigned long generation = 0;
 }  // namespace
 
 const LocaleSettings& localeSettings() {
@@ -29,6 +30,10 @@ const LocaleSettings& localeSettings() {
 }
 void setLocaleSettings(const LocaleSettings& settings) {
   current() = settings;
+  ++generation;
+}
+unsigned long localeSettingsGeneration() {
+  return generation;
 }
 
 }  // namespace toolkit

@@ -55,5 +55,8 @@ struct LocaleSettings {
 // defaults above; the program installs the system's at start.
 const LocaleSettings& localeSettings();
 void setLocaleSettings(const LocaleSettings& settings);
+// Counts the calls of setLocaleSettings, so that what is derived from the
+// settings can be kept until they change.
+unsigned long localeSettingsGeneration();
 
 }  // namespace toolkit
