@@ -25,10 +25,6 @@ std::string iconvNameOf(int codePage) {
   return "CP" + std::to_string(codePage);
 }
 
-bool isDoubleBytePage(int codePage) {
-  return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
-}
-
 class Converter {
  public:
   Converter(const std::string& to, const std::string& from)
@@ -104,15 +100,32 @@ struct TextCodec::Converters {
   Converter encoder;
 };
 
-TextCodec::TextCodec(int codePage)
-    : codePage_(codePage),
-      iconvName_(iconvNameOf(codePage)),
-      singleByte_(!isDoubleBytePage(codePage)) {
+TextCodec::TextCodec(int codePage) : codePage_(codePage), iconvName_(iconvNameOf(codePage)) {
   if (codePage > 0) converters_ = std::make_unique<Converters>(iconvName_);
   if (!converters_ || !converters_->decoder.ok() || !converters_->encoder.ok())
     throw std::invalid_argument("Code page " + std::to_string(codePage) +
                                 " is not known to this system's character conversion.");
+  singleByte_ = !startsLongerCharacters();
   buildByteTables();
+}
+
+// A byte that iconv finds cut off when alone starts a character of two or
+// more bytes (a lead byte of 932, 936, 949, 950, 1361, ...).
+bool TextCodec::startsLongerCharacters() const {
+  const Converter& converter = converters_->decoder;
+  for (int b = 0x80; b < 0x100; ++b) {
+    iconv(converter.get(), nullptr, nullptr, nullptr, nullptr);
+    char byte = static_cast<char>(b);
+    char* in = &byte;
+    size_t inLeft = 1;
+    char buffer[16];
+    char* out = buffer;
+    size_t outLeft = sizeof buffer;
+    if (iconv(converter.get(), &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1) &&
+        errno == EINVAL)
+      return true;
+  }
+  return false;
 }
 
 TextCodec::~TextCodec() = default;

@@ -25,7 +25,7 @@ class TextCodec {
 
   int codePage() const { return codePage_; }
   // True for the pages of one byte per character; the double-byte pages (932,
-  // 936, 949, 950) are not.
+  // 936, 949, 950, ...) are not.
   bool singleByte() const { return singleByte_; }
 
   // Never fails: a byte or sequence the code page does not define becomes
@@ -57,6 +57,7 @@ class TextCodec {
 
  private:
   explicit TextCodec(int codePage);
+  bool startsLongerCharacters() const;
   void buildByteTables();
   std::string decodeWithIconv(std::string_view tableText) const;
   bool encodeWithIconv(std::u32string_view characters, std::string& out) const;
