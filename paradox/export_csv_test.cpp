@@ -58,8 +58,8 @@ TEST(ExportCsv, EverySampleReadsBackAsItsDump) {
     files += " " + base + ".csv " + base + ".dump " + base + ".info";
   }
   EXPECT_GE(tables, 50);
-  const std::string checker = std::string(PDX_TESTDATA_DIR) + "/../testing/csv_matches_dump.py";
-  const int status = Shell("python3 " + ShellQuote(checker) + files + " > " + dir.File("report"));
+  const std::string checker = std::string(PDX_TESTDATA_DIR) + "/../testing/export_matches_dump.py";
+  const int status = Shell("python3 " + ShellQuote(checker) + " csv" + files + " > " + dir.File("report"));
   EXPECT_EQ(status, 0) << ReadFile(dir.File("report"));
 }
 

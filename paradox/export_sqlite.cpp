@@ -26,6 +26,7 @@ const char* ColumnType(FieldType type) {
     case FieldType::kBcd:
       return "REAL";
     case FieldType::kBytes:
+    case FieldType::kFormattedMemo:
     case FieldType::kBlob:
     case FieldType::kOle:
     case FieldType::kGraphic:
@@ -51,13 +52,18 @@ class TableCopy {
     insert_ = nullptr;
   }
 
-  // Creates the table. first_row_read: whether the cursor is on a first row
-  // (a single integer key becomes SQLite's row id unless that row's key is
-  // blank, since a row id cannot be null).
+  // Creates the table. first_row_read: whether the cursor is on a first row.
+  //
+  // A single integer key becomes SQLite's row id, which saves SQLite an
+  // index, unless the first row's key is blank (a blank key sorts first):
+  // a row id cannot be NULL, and SQLite would number that row instead. A
+  // column of type INTEGER that is the whole primary key is always the row
+  // id, so such a key column is declared INT, which reads alike.
   bool Create(const std::string& name, bool first_row_read, std::string* error) {
     const std::vector<Field>& fields = rows_->fields();
     const int keys = rows_->key_fields();
-    bool row_id_key = keys == 1 && IsIntegerKey(fields[0]);
+    const bool integer_key = keys == 1 && IsIntegerKey(fields[0]);
+    bool row_id_key = integer_key;
     if (row_id_key && first_row_read) {
       Value value;
       row_id_key = rows_->Get(0, &value) == PDX_OK && value.kind != ValueKind::kBlank;
@@ -67,7 +73,9 @@ class TableCopy {
     std::string insert = "INSERT INTO " + QuoteName(name) + " VALUES (";
     for (size_t i = 0; i < fields.size(); ++i) {
       if (i > 0) create += ", ", insert += ", ";
-      create += QuoteName(Utf8(fields[i].name)) + " " + ColumnType(fields[i].type);
+      const bool blank_key = i == 0 && integer_key && !row_id_key;
+      create +=
+          QuoteName(Utf8(fields[i].name)) + " " + (blank_key ? "INT" : ColumnType(fields[i].type));
       if (i == 0 && row_id_key) create += " PRIMARY KEY";
       insert += "?";
     }

@@ -24,8 +24,7 @@ class ValueParser {
     if (value.empty()) return true;  // the record starts blank
     switch (field.type) {
       case FieldType::kAlpha:
-      case FieldType::kMemo:
-      case FieldType::kFormattedMemo: {
+      case FieldType::kMemo: {
         std::string_view bytes = value;
         if (text_ != nullptr && !IsAscii(value)) {
           if (!text_->FromUtf8(value, &converted_, message)) return Refuse(field, message);
@@ -40,6 +39,7 @@ class ValueParser {
         return true;
       }
       case FieldType::kBytes:
+      case FieldType::kFormattedMemo:
       case FieldType::kBlob:
       case FieldType::kOle:
       case FieldType::kGraphic:

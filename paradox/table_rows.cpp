@@ -6,11 +6,6 @@
 
 namespace pdx::tool {
 
-bool IsBinaryField(const Field& field) {
-  return field.type == FieldType::kBytes || field.type == FieldType::kBlob ||
-         field.type == FieldType::kOle || field.type == FieldType::kGraphic;
-}
-
 pdx_code TableRows::Open(const std::string& path, const std::vector<std::string>& passwords,
                          std::unique_ptr<TableRows>* rows, std::string* error) {
   const size_t slash = path.rfind('/');
@@ -80,8 +75,7 @@ pdx_code TableRows::Get(size_t index, Value* value) {
     if (ParseBlobPointer(data, field.length).length == 0) return PDX_OK;
     if (pdx_code code = ReadBlob(field, &scratch); code != PDX_OK) return code;
     if (scratch.empty()) return PDX_OK;
-    const bool memo = field.type == FieldType::kMemo || field.type == FieldType::kFormattedMemo;
-    value->kind = memo ? ValueKind::kText : ValueKind::kBytes;
+    value->kind = field.type == FieldType::kMemo ? ValueKind::kText : ValueKind::kBytes;
     value->text = scratch;
     return PDX_OK;
   }
