@@ -178,7 +178,8 @@ Outcome CopyTable(const std::string& table, const std::string& name, SqliteFile*
     return Outcome::kTableFailed;
   }
   std::unique_ptr<TableText> text;
-  if (!TableText::Make(rows->code_page(), &text, &error)) {
+  if (!TableText::Make(options.code_page != 0 ? options.code_page : rows->code_page(), &text,
+                       &error)) {
     Fail(table, error);
     return Outcome::kTableFailed;
   }

@@ -91,7 +91,8 @@ TEST_F(ImportTest, CharacterOutsideTheCodePageIsRefusedWithItsLine) {
       "last,y\n";
   EXPECT_EQ(Import("T", csv), 1);
   EXPECT_NE(errors_.find("T: line 4: "), std::string::npos) << errors_;
-  EXPECT_NE(errors_.find("code page 850"), std::string::npos) << errors_;
+  EXPECT_NE(errors_.find("(U+20AC) cannot be stored in code page 850."), std::string::npos)
+      << errors_;
   EXPECT_NE(errors_.find("Field: Name"), std::string::npos) << errors_;
   EXPECT_EQ(std::count(errors_.begin(), errors_.end(), '\n'), 1) << errors_;
   const std::string dump = Dump("T");
@@ -101,6 +102,21 @@ TEST_F(ImportTest, CharacterOutsideTheCodePageIsRefusedWithItsLine) {
   // The table's own bytes go in as they are with --encoding table.
   EXPECT_EQ(Import("T", "Name\ncaf\x82\n", "--encoding table"), 0) << errors_;
   EXPECT_NE(Dump("T").find("\ncaf\x82\t"), std::string::npos);
+}
+
+TEST_F(ImportTest, CodePageOptionOverridesTheHeadersBothWays) {
+  // Text written in code page 1251 into a table whose header says 850.
+  Create("T");
+  const std::string csv = "Name\n\xd0\x9f\xd1\x80\xd0\xb8\n";  // Cyrillic, which 850 lacks
+  EXPECT_EQ(Import("T", csv), 1);
+  EXPECT_EQ(Import("T", csv, "--code-page 1251"), 0) << errors_;
+  const std::string dump = Dump("T");
+  EXPECT_EQ(dump.substr(dump.find('\n') + 1, 4), "\xcf\xf0\xe8\t");
+  ASSERT_EQ(Shell(Pdx() + "export " + dir_.File("T") + " --csv " + dir_.File("out.csv") +
+                  " --lf --code-page 1251"),
+            0);
+  const std::string out = ReadFile(dir_.File("out.csv"));
+  EXPECT_EQ(out.substr(out.find('\n') + 1, 7), "\xd0\x9f\xd1\x80\xd0\xb8,");
 }
 
 TEST_F(ImportTest, RowsThatDoNotFitAreRefusedAndTheRestGoesIn) {

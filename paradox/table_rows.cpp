@@ -3,15 +3,14 @@
 #include "blob_file.h"
 #include "error_context.h"
 #include "field_codec.h"
+#include "table_files.h"
 
 namespace pdx::tool {
 
 pdx_code TableRows::Open(const std::string& path, const std::vector<std::string>& passwords,
                          std::unique_ptr<TableRows>* rows, std::string* error) {
-  const size_t slash = path.rfind('/');
-  const std::string directory =
-      slash == std::string::npos ? "./" : (slash == 0 ? "/" : path.substr(0, slash));
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string directory, name;
+  SplitTablePath(path, &directory, &name);
   std::unique_ptr<TableRows> opened(new TableRows());
   Table::Options options;
   options.passwords = passwords;
