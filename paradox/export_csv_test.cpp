@@ -59,7 +59,8 @@ TEST(ExportCsv, EverySampleReadsBackAsItsDump) {
   }
   EXPECT_GE(tables, 50);
   const std::string checker = std::string(PDX_TESTDATA_DIR) + "/../testing/export_matches_dump.py";
-  const int status = Shell("python3 " + ShellQuote(checker) + " csv" + files + " > " + dir.File("report"));
+  const int status =
+      Shell("python3 " + ShellQuote(checker) + " csv" + files + " > " + dir.File("report"));
   EXPECT_EQ(status, 0) << ReadFile(dir.File("report"));
 }
 
@@ -131,6 +132,25 @@ TEST_F(ExportTest, DamagedAndProtectedTablesFailAsDumpDoesAndLeaveNoFile) {
       fs::remove(dir_.File("export.err"));
       EXPECT_EQ(Files(dir_.path()), before) << format;
     }
+  }
+}
+
+TEST_F(ExportTest, RelativeTablePathsOpenForDumpAndExportAlike) {
+  MakeTable("Name\tA10\n", "Name\nann\n");
+  const fs::path dir(dir_.path());
+  // From the table's own directory, and from the one above it.
+  const std::string here = "cd " + ShellQuote(dir.string()) + " && ";
+  const std::string above = "cd " + ShellQuote(dir.parent_path().string()) + " && ";
+  const std::string sub = dir.filename().string() + "/";
+  for (const auto& [cd, prefix] : {std::pair{here, std::string()}, std::pair{above, sub}}) {
+    SCOPED_TRACE(prefix);
+    EXPECT_EQ(Shell(cd + Pdx() + "dump " + prefix + "T > /dev/null"), 0);
+    EXPECT_EQ(Shell(cd + Pdx() + "export " + prefix + "T --csv " + prefix + "t.csv"), 0);
+    EXPECT_EQ(ReadFile(dir_.File("t.csv")), "Name\r\nann\r\n");
+    EXPECT_EQ(Shell(cd + Pdx() + "dump " + prefix + "None 2> " + dir_.File("dump.err")), 2);
+    EXPECT_EQ(Shell(cd + Pdx() + "export " + prefix + "None --csv - 2> " + dir_.File("err")), 2);
+    EXPECT_EQ(ReadFile(dir_.File("err")), ReadFile(dir_.File("dump.err")));
+    EXPECT_NE(ReadFile(dir_.File("err")).find("Table does not exist."), std::string::npos);
   }
 }
 

@@ -7,10 +7,16 @@
 
 namespace pdx::tool {
 
+std::string DirectoryArgument(const std::string& directory) {
+  if (directory.find('/') != std::string::npos) return directory;
+  return directory == "." ? "./" : "./" + directory;
+}
+
 pdx_code TableRows::Open(const std::string& path, const std::vector<std::string>& passwords,
                          std::unique_ptr<TableRows>* rows, std::string* error) {
   std::string directory, name;
   SplitTablePath(path, &directory, &name);
+  directory = DirectoryArgument(directory);
   std::unique_ptr<TableRows> opened(new TableRows());
   Table::Options options;
   options.passwords = passwords;
