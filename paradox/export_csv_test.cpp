@@ -154,32 +154,6 @@ TEST_F(ExportTest, RelativeTablePathsOpenForDumpAndExportAlike) {
   }
 }
 
-// Starts the tool with its standard error on a pipe; answers its pid.
-pid_t Start(const std::vector<std::string>& arguments, int* error_pipe) {
-  int fds[2];
-  if (pipe(fds) != 0) return -1;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(fds[1], 2);
-    close(fds[0]);
-    std::vector<char*> argv{const_cast<char*>(PDX_TOOL_PATH)};
-    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(PDX_TOOL_PATH, argv.data());
-    _exit(127);
-  }
-  close(fds[1]);
-  *error_pipe = fds[0];
-  return pid;
-}
-
-std::string ReadLine(int fd) {
-  std::string line;
-  char c;
-  while (read(fd, &c, 1) == 1 && c != '\n') line.push_back(c);
-  return line;
-}
-
 TEST_F(ExportTest, InterruptedExportLeavesNoFile) {
   // Enough rows that the export is still running when its first progress
   // report (after 100,000 rows) has been read and the program stopped.

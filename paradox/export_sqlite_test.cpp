@@ -2,6 +2,7 @@
 // through the sqlite3 shell; keys; directories with unreadable tables; and
 // databases that exist already, which get every table or none.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <strings.h>
 
 #include <algorithm>
@@ -161,6 +162,31 @@ TEST_F(SqliteExportTest, AnExistingDatabaseGetsTheTableOrStaysAsItWas) {
             2);
   EXPECT_NE(Errors().find("notes.txt: file is not a database"), std::string::npos) << Errors();
   EXPECT_EQ(ReadFile(out_.File("notes.txt")), "just text\n");
+}
+
+TEST_F(SqliteExportTest, AnInterruptedExportIntoAnExistingDatabaseIsRolledBack) {
+  ASSERT_EQ(Shell("sqlite3 " + database_ + " 'CREATE TABLE keep (x); INSERT INTO keep VALUES (1)'"),
+            0);
+  std::string rows = "Key\tText\n";
+  for (int i = 0; i < 400000; ++i)
+    rows += std::to_string(i) + "\tthe text of row " + std::to_string(i) + "\n";
+  MakeTable("Big.DB", "Key\tI*\nText\tA40\nblocksize 4096\n", rows);
+  int error_pipe = -1;
+  const pid_t pid =
+      Start({"export", dir_.File("Big"), "--sqlite", database_, "--progress"}, &error_pipe);
+  ASSERT_GT(pid, 0);
+  const std::string first = ReadLine(error_pipe);
+  kill(pid, SIGSTOP);
+  EXPECT_NE(first.find("100000 of 400000 rows"), std::string::npos) << first;
+  kill(pid, SIGINT);
+  kill(pid, SIGCONT);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  close(error_pipe);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the export ended before it was interrupted";
+  // The next program to open the database rolls the unfinished transaction back.
+  EXPECT_EQ(Query(database_, "SELECT name FROM sqlite_schema; SELECT x FROM keep"), "keep\n1\n");
+  EXPECT_FALSE(fs::exists(database_ + "-journal"));
 }
 
 }  // namespace
