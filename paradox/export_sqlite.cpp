@@ -36,6 +36,11 @@ const char* ColumnType(FieldType type) {
   }
 }
 
+// Outcomes of an insert besides the store's codes, which reading never
+// answers.
+constexpr pdx_code kRowRefused = PDX_ERR_KEY_VIOLATION;
+constexpr pdx_code kDatabaseFailed = PDX_ERR_WRITE;
+
 bool IsIntegerKey(const Field& field) {
   return field.type == FieldType::kShort || field.type == FieldType::kLong ||
          field.type == FieldType::kAutoIncrement;
@@ -95,8 +100,9 @@ class TableCopy {
     return true;
   }
 
-  // Inserts the current row. A failure to read it answers its code; one of
-  // SQLite's answers PDX_ERR_WRITE with *error set.
+  // Inserts the current row. A failure to read it answers its code; a row
+  // SQLite refuses answers kRowRefused, and a failure of the database
+  // kDatabaseFailed, both with *error set.
   pdx_code Insert(std::string* error) {
     Value value;
     for (size_t i = 0; i < rows_->fields().size(); ++i) {
@@ -106,7 +112,7 @@ class TableCopy {
         case ValueKind::kBlank:
           if (i == 0 && row_id_key_) {
             *error = "a blank key after the first row cannot be a row id";
-            return PDX_ERR_WRITE;
+            return kRowRefused;
           }
           sqlite3_bind_null(insert_, column);
           break;
@@ -142,7 +148,9 @@ class TableCopy {
     sqlite3_reset(insert_);
     if (rc != SQLITE_DONE) {
       *error = target_->Message();
-      return PDX_ERR_WRITE;
+      // A row that breaks the key (a damaged table's repeated key, BCD keys
+      // that differ beyond a double's digits) spoils its table only.
+      return (rc & 0xFF) == SQLITE_CONSTRAINT ? kRowRefused : kDatabaseFailed;
     }
     return PDX_OK;
   }
@@ -211,11 +219,14 @@ Outcome CopyTable(const std::string& table, const std::string& name, SqliteFile*
     if (options.progress) ReportProgress(table, done, total);
     return Outcome::kExported;
   }
-  Fail(table, code == PDX_ERR_WRITE ? error : rows->error(code));
+  if (code == kRowRefused)
+    Fail(table, "row " + std::to_string(done + 1) + ": " + error);
+  else
+    Fail(table, code == kDatabaseFailed ? error : rows->error(code));
   // What was copied goes again, so that no table is there in part.
   copy.Close();
   if (!target->Execute("DROP TABLE " + QuoteName(table_name), &error)) return Outcome::kFileFailed;
-  return code == PDX_ERR_WRITE ? Outcome::kFileFailed : Outcome::kTableFailed;
+  return code == kDatabaseFailed ? Outcome::kFileFailed : Outcome::kTableFailed;
 }
 
 // The tables of a directory: its .DB files, by name.
