@@ -229,13 +229,15 @@ Outcome CopyTable(const std::string& table, const std::string& name, SqliteFile*
   return code == kDatabaseFailed ? Outcome::kFileFailed : Outcome::kTableFailed;
 }
 
-// The tables of a directory: its .DB files, by name.
-std::vector<std::string> TablesIn(const std::string& directory) {
+// The tables of a directory: its .DB files, by name, except the database
+// written, which people often name .db as well.
+std::vector<std::string> TablesIn(const std::string& directory, const std::string& database) {
   std::vector<std::string> tables;
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(directory, ec)) {
     const std::string extension = entry.path().extension().string();
-    if (entry.is_regular_file(ec) && strcasecmp(extension.c_str(), ".db") == 0)
+    if (entry.is_regular_file(ec) && strcasecmp(extension.c_str(), ".db") == 0 &&
+        !std::filesystem::equivalent(entry.path(), database, ec))
       tables.push_back(entry.path().string());
   }
   std::sort(tables.begin(), tables.end());
@@ -249,7 +251,7 @@ int ExportSqlite(const std::string& source, const std::string& file, const Expor
   const bool directory = std::filesystem::is_directory(source, ec);
   if (directory && !options.table_name.empty())
     return Fail(source, "--table names one table; a directory gives each its own name");
-  const std::vector<std::string> tables = directory ? TablesIn(source) : std::vector{source};
+  const std::vector<std::string> tables = directory ? TablesIn(source, file) : std::vector{source};
   if (tables.empty()) return Fail(source, "the directory holds no tables");
   SqliteFile target;
   std::string error;

@@ -167,6 +167,17 @@ TEST_F(SqliteExportTest, AnExistingDatabaseGetsTheTableOrStaysAsItWas) {
   EXPECT_EQ(ReadFile(out_.File("notes.txt")), "just text\n");
 }
 
+TEST_F(SqliteExportTest, ADatabaseInTheDirectoryIsNotTakenForATable) {
+  MakeTable("T.DB", "Name\tA10\n", "Name\nann\n");
+  const std::string inside = dir_.File("all.db");
+  const std::string command = Pdx() + "export " + dir_.path() + " --sqlite " + inside;
+  ASSERT_EQ(Shell(command + " --table x 2> /dev/null"), 2);  // one name for many tables
+  ASSERT_EQ(Shell(command), 0);
+  ASSERT_EQ(Shell("sqlite3 " + inside + " 'DROP TABLE T'"), 0);
+  EXPECT_EQ(Shell(command + " 2> " + dir_.File("err")), 0) << Errors();
+  EXPECT_EQ(Query(inside, "SELECT Name FROM T"), "ann\n");
+}
+
 TEST_F(SqliteExportTest, AnInterruptedExportIntoAnExistingDatabaseIsRolledBack) {
   ASSERT_EQ(Shell("sqlite3 " + database_ + " 'CREATE TABLE keep (x); INSERT INTO keep VALUES (1)'"),
             0);
