@@ -207,7 +207,9 @@ Outcome CopyTable(const std::string& table, const std::string& name, SqliteFile*
   TableCopy copy(rows.get(), text.get(), target);
   if (!copy.Create(table_name, code == PDX_OK, &error)) {
     Fail(table, error);
-    return Outcome::kFileFailed;
+    // A plain SQL error is the table's (field names SQLite takes for one
+    // name); a full disk or an unwritable file ends the export.
+    return target->Code() == SQLITE_ERROR ? Outcome::kTableFailed : Outcome::kFileFailed;
   }
   const int64_t total = rows->row_count();
   int64_t done = 0;
