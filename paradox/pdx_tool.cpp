@@ -24,6 +24,7 @@
 #include "pdx_write_commands.h"
 #include "table_check.h"
 #include "table_files.h"
+#include "table_rows.h"
 
 namespace {
 
@@ -195,7 +196,8 @@ int main(int argc, char** argv) {
   if (pdx_session_open("pdx", &session) != PDX_OK) return Failure(table);
   for (const std::string& password : passwords) pdx_session_add_password(session, password.c_str());
   int status;
-  if (pdx_table_open(session, directory.c_str(), name.c_str(), PDX_OPEN_READ_ONLY, &cursor) !=
+  const std::string database = pdx::tool::DirectoryArgument(directory);
+  if (pdx_table_open(session, database.c_str(), name.c_str(), PDX_OPEN_READ_ONLY, &cursor) !=
       PDX_OK) {
     status = Failure(table);
   } else {
