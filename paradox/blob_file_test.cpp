@@ -10,8 +10,8 @@
 
 #include "byte_order.h"
 #include "cipher.h"
+#include "paradox/testing/memory_file_system.h"
 #include "pdx_codes.h"
-#include "testing/memory_file_system.h"
 
 namespace pdx {
 namespace {

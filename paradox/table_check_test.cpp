@@ -12,10 +12,10 @@
 #include "byte_order.h"
 #include "create_table.h"
 #include "error_context.h"
+#include "paradox/testing/memory_file_system.h"
 #include "pdx_codes.h"
 #include "schema.h"
 #include "table_writer.h"
-#include "testing/memory_file_system.h"
 
 namespace pdx {
 namespace {

@@ -6,7 +6,7 @@
 #include <map>
 #include <random>
 
-#include "field_codec.h"
+#include "paradox/field_codec.h"
 
 namespace foliodb {
 namespace {

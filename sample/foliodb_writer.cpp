@@ -3,17 +3,17 @@
 #include <memory>
 #include <vector>
 
-#include "create_table.h"
-#include "error_context.h"
-#include "file_system.h"
 #include "foliodb_data.h"
 #include "foliodb_schemas.h"
-#include "pdx_codes.h"
-#include "record_checks.h"
-#include "record_text.h"
-#include "schema.h"
-#include "table.h"
-#include "table_writer.h"
+#include "paradox/create_table.h"
+#include "paradox/error_context.h"
+#include "paradox/file_system.h"
+#include "paradox/pdx_codes.h"
+#include "paradox/record_checks.h"
+#include "paradox/record_text.h"
+#include "paradox/schema.h"
+#include "paradox/table.h"
+#include "paradox/table_writer.h"
 
 namespace foliodb {
 namespace {

@@ -29,8 +29,7 @@ class LibraryLoaderTest : public ::testing::Test {
     return target;
   }
   void setDllPath(const std::string& value) {
-    dir_.write(search_.registryFile,
-               "[Software\\Vindral\\Table Engine]\nDLLPATH=" + value + "\n");
+    dir_.write(search_.registryFile, "[Software\\Vindral\\Table Engine]\nDLLPATH=" + value + "\n");
   }
   std::string dirPath(const std::string& subdir) { return dir_.sub(subdir).string(); }
 
