@@ -12,6 +12,7 @@
 
 #include "create_table.h"
 #include "paradox/testing/memory_file_system.h"
+#include "paradox/testing/samples.h"
 #include "schema.h"
 #include "store_test_support.h"
 #include "table.h"
@@ -41,10 +42,8 @@ void ExpectSameChain(const ChainIndex& a, const ChainIndex& b) {
 
 class ChainIndexTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (!fs::is_directory(VINDRAL_SAMPLES_DIR)) GTEST_SKIP() << "no sample folder";
-  }
-  const std::string samples_ = VINDRAL_SAMPLES_DIR;
+  void SetUp() override { SKIP_WITHOUT_SAMPLES(); }
+  const std::string samples_ = testing::SamplesDirectory();
 };
 
 TEST_F(ChainIndexTest, TwoLevelIndexAgreesWithTheBlockWalk) {
