@@ -72,7 +72,7 @@ TEST_F(ChainIndexTest, IndexWithOddHeaderCountsStillMatchesTheChain) {
 }
 
 TEST_F(ChainIndexTest, IndexNamingABlockTwiceIsSetAside) {
-  TempDir dir;
+  TemporaryDirectory dir;
   const std::string from = samples_ + "/kymuweb__Paradox-Reader/";
   fs::copy_file(from + "zakazky.db", dir.File("zakazky.db"));
   std::vector<uint8_t> index = ReadBytes(from + "zakazky.PX");
@@ -83,7 +83,7 @@ TEST_F(ChainIndexTest, IndexNamingABlockTwiceIsSetAside) {
   index[second + 4] = index[first + 4];
   index[second + 5] = index[first + 5];
   WriteBytes(dir.File("zakazky.PX"), index);
-  auto table = OpenSample(dir.path(), "zakazky");
+  auto table = OpenSample(dir.Path(), "zakazky");
   ASSERT_TRUE(table);
   const ChainIndex* chain;
   ASSERT_EQ(table->Chain(&chain), PDX_OK);
@@ -100,7 +100,7 @@ namespace {
 // An index whose leaf names a block with a first key it does not hold (its
 // counts right): finding a key inside that block must still land on it.
 TEST_F(ChainIndexTest, WrongFirstKeyInTheIndexDoesNotMisleadFinds) {
-  TempDir dir;
+  TemporaryDirectory dir;
   const std::string from = samples_ + "/kymuweb__Paradox-Reader/";
   fs::copy_file(from + "zakazky.db", dir.File("zakazky.db"));
   std::vector<uint8_t> index = ReadBytes(from + "zakazky.PX");
@@ -114,7 +114,7 @@ TEST_F(ChainIndexTest, WrongFirstKeyInTheIndexDoesNotMisleadFinds) {
   pdx_session* session;
   ASSERT_EQ(pdx_session_open("t", &session), PDX_OK);
   pdx_cursor* cursor;
-  ASSERT_EQ(pdx_table_open(session, dir.path().c_str(), "zakazky", PDX_OPEN_READ_ONLY, &cursor),
+  ASSERT_EQ(pdx_table_open(session, dir.Path().c_str(), "zakazky", PDX_OPEN_READ_ONLY, &cursor),
             PDX_OK);
   pdx_cursor_info info;
   ASSERT_EQ(pdx_cursor_info_get(cursor, &info), PDX_OK);

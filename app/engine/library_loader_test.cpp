@@ -4,15 +4,15 @@
 #include <unistd.h>
 
 #include "paradox/pdx_codes.h"
-#include "test_directory.h"
+#include "test_support/temporary_directory.h"
 
 namespace engine {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ScopedCurrentDirectory;
-using testing::ScopedEnvironment;
-using testing::TestDirectory;
+using test_support::ScopedCurrentDirectory;
+using test_support::ScopedEnvironment;
+using test_support::TemporaryDirectory;
 
 // A file name the platform's own search never finds, so only the program's
 // directory and DLLPATH can supply it.
@@ -20,25 +20,25 @@ constexpr const char* kProbeName = "libvindral-loader-probe.so";
 
 class LibraryLoaderTest : public ::testing::Test {
  protected:
-  LibraryLoaderTest() : cwd_(dir_.sub("cwd")), marker_(dir_.path() / "loaded.txt") {
+  LibraryLoaderTest() : cwd_(dir_.Sub("cwd")), marker_(dir_.Path() / "loaded.txt") {
     search_.fileName = kProbeName;
-    search_.registryFile = (dir_.path() / "registry.ini").string();
+    search_.registryFile = (dir_.Path() / "registry.ini").string();
     search_.programDirectory = dirPath("program");
   }
 
   fs::path place(const char* fixture, const std::string& subdir) {
-    fs::path target = dir_.sub(subdir) / kProbeName;
+    fs::path target = dir_.Sub(subdir) / kProbeName;
     fs::copy_file(fixture, target, fs::copy_options::overwrite_existing);
     return target;
   }
   void setDllPath(const std::string& value) {
-    dir_.write(search_.registryFile, "[Software\\Vindral\\Table Engine]\nDLLPATH=" + value + "\n");
+    dir_.Write(search_.registryFile, "[Software\\Vindral\\Table Engine]\nDLLPATH=" + value + "\n");
   }
-  std::string dirPath(const std::string& subdir) { return dir_.sub(subdir).string(); }
+  std::string dirPath(const std::string& subdir) { return dir_.Sub(subdir).string(); }
   // Whether a planted fixture has run any of its code in this process.
   bool plantedWasLoaded() const { return fs::exists(marker_); }
 
-  TestDirectory dir_;
+  TemporaryDirectory dir_;
   ScopedCurrentDirectory cwd_;
   fs::path marker_;
   ScopedEnvironment markerVariable_{"VINDRAL_LOADED_MARKER", marker_.string()};
@@ -67,7 +67,7 @@ TEST_F(LibraryLoaderTest, ByDefaultTheProgramsDirectoryIsTheExecutablesOwn) {
   search_.fileName = "libvindral-loader-probe-" + std::to_string(getpid()) + ".so";
   const fs::path beside = fs::canonical("/proc/self/exe").parent_path() / search_.fileName;
   fs::copy_file(FIXTURE_REFUSING, beside, fs::copy_options::overwrite_existing);
-  fs::copy_file(FIXTURE_REFUSING, dir_.path() / "cwd" / search_.fileName);
+  fs::copy_file(FIXTURE_REFUSING, dir_.Path() / "cwd" / search_.fileName);
   setDllPath(dirPath("empty"));
   const pdx_code loaded = library_.load(search_, api_);
   const bool fromBeside = loaded == PDX_OK && fs::equivalent(library_.path(), beside);
@@ -144,13 +144,13 @@ TEST_F(LibraryLoaderTest, MissingEverywhereIsNotFound) {
 }
 
 TEST_F(LibraryLoaderTest, AFileThatIsNotALibraryFailsToLoad) {
-  dir_.write(dir_.path() / "program" / kProbeName, "just some text, not a library\n");
+  dir_.Write(dir_.Path() / "program" / kProbeName, "just some text, not a library\n");
   EXPECT_EQ(library_.load(search_, api_), PDX_ERR_LIBRARY_LOAD_FAILED);
   EXPECT_FALSE(library_.loaded());
 }
 
 TEST_F(LibraryLoaderTest, ABrokenFileBesideTheProgramDoesNotHideAGoodOne) {
-  dir_.write(dir_.path() / "program" / kProbeName, "not a library");
+  dir_.Write(dir_.Path() / "program" / kProbeName, "not a library");
   fs::path good = place(FIXTURE_REFUSING, "good");
   setDllPath(dirPath("good"));
   ASSERT_EQ(library_.load(search_, api_), PDX_OK);
@@ -178,12 +178,12 @@ TEST_F(LibraryLoaderTest, BareNameFallsBackToThePlatformSearch) {
 
 TEST_F(LibraryLoaderTest, AnEngineLibraryPlantedInTheCurrentDirectoryIsPassedOver) {
   // Under the engine's own file name, with the search as the program runs it.
-  fs::copy_file(FIXTURE_PLANTED, dir_.path() / "cwd" / "libpdx.so");
+  fs::copy_file(FIXTURE_PLANTED, dir_.Path() / "cwd" / "libpdx.so");
   LibrarySearch search;
   search.registryFile = search_.registryFile;
   setDllPath(dirPath("empty"));
   ASSERT_EQ(library_.load(search, api_), PDX_OK);
-  EXPECT_NE(fs::canonical(library_.path()), fs::canonical(dir_.path() / "cwd" / "libpdx.so"));
+  EXPECT_NE(fs::canonical(library_.path()), fs::canonical(dir_.Path() / "cwd" / "libpdx.so"));
   EXPECT_FALSE(plantedWasLoaded());
 }
 #endif
