@@ -43,7 +43,7 @@ std::vector<std::string> Files(const std::string& directory) {
 TEST(ExportCsv, EverySampleReadsBackAsItsDump) {
   if (!fs::is_directory(VINDRAL_SAMPLES_DIR)) GTEST_SKIP() << "no sample folder";
   if (!Available("python3")) GTEST_SKIP() << "no python3 to read the CSV files";
-  TempDir dir;
+  TemporaryDirectory dir;
   std::string files;
   int tables = 0;
   for (const fs::path& table : SampleTables()) {
@@ -75,7 +75,7 @@ class ExportTest : public ::testing::Test {
   }
   std::string table() const { return dir_.File("T.DB"); }
 
-  TempDir dir_;
+  TemporaryDirectory dir_;
 };
 
 TEST_F(ExportTest, OptionsChooseLineEndsBlobsAndEncoding) {
@@ -117,7 +117,7 @@ TEST_F(ExportTest, DamagedAndProtectedTablesFailAsDumpDoesAndLeaveNoFile) {
   MakeTable("Name\tA30\nCount\tI\nblocksize 1024\n", rows);
   DamageChain(table());
   fs::copy_file(std::string(PDX_TESTDATA_DIR) + "/encrypted35.db", dir_.File("secret.db"));
-  const std::vector<std::string> before = Files(dir_.path());
+  const std::vector<std::string> before = Files(dir_.Path());
   for (const char* name : {"T.DB", "secret.db"}) {
     SCOPED_TRACE(name);
     const std::string path = dir_.File(name);
@@ -130,7 +130,7 @@ TEST_F(ExportTest, DamagedAndProtectedTablesFailAsDumpDoesAndLeaveNoFile) {
       EXPECT_EQ(Shell(command + " 2> " + dir_.File("export.err")), 2) << format;
       EXPECT_EQ(ReadFile(dir_.File("export.err")), expected) << format;
       fs::remove(dir_.File("export.err"));
-      EXPECT_EQ(Files(dir_.path()), before) << format;
+      EXPECT_EQ(Files(dir_.Path()), before) << format;
     }
   }
 }
@@ -164,7 +164,7 @@ TEST_F(ExportTest, InterruptedExportLeavesNoFile) {
   MakeTable("Key\tI*\nText\tA40\nblocksize 4096\n", rows);
   for (const std::string format : {"--csv", "--sqlite"}) {
     SCOPED_TRACE(format);
-    const std::vector<std::string> before = Files(dir_.path());
+    const std::vector<std::string> before = Files(dir_.Path());
     int error_pipe = -1;
     const pid_t pid =
         Start({"export", table(), format, dir_.File("out"), "--progress"}, &error_pipe);
@@ -173,7 +173,7 @@ TEST_F(ExportTest, InterruptedExportLeavesNoFile) {
     kill(pid, SIGSTOP);
     EXPECT_NE(first.find("100000 of 400000 rows"), std::string::npos) << first;
     // While it runs, the file is there under a name of its own only.
-    std::vector<std::string> running = Files(dir_.path());
+    std::vector<std::string> running = Files(dir_.Path());
     EXPECT_EQ(std::count(running.begin(), running.end(), "out"), 0);
     EXPECT_EQ(running.size(), before.size() + 1);
     kill(pid, SIGINT);
@@ -183,7 +183,7 @@ TEST_F(ExportTest, InterruptedExportLeavesNoFile) {
     close(error_pipe);
     ASSERT_TRUE(WIFSIGNALED(status)) << "the export ended before it was interrupted";
     EXPECT_EQ(WTERMSIG(status), SIGINT);
-    EXPECT_EQ(Files(dir_.path()), before);
+    EXPECT_EQ(Files(dir_.Path()), before);
   }
 }
 

@@ -189,7 +189,7 @@ pdx_code pdx_refresh(pdx_cursor* cursor);
  * 0 (day number * 86400000 + time). */
 
 pdx_code pdx_is_blank(pdx_cursor* cursor, const void* record, int field_number, int* blank);
-/* The value in the dump format of the pdx tool (documented in the README):
+/* The value in the dump format of the pdx tool (documented in dump-format.md):
  * A text as stored and M/F memo text, both escaped; numbers, dates and times
  * formatted; bytes and blobs as hex. *length receives the full length even
  * when size is too small, and the text is cut (NUL-terminated) at size-1. */
