@@ -10,7 +10,26 @@
 
 namespace data {
 
-TDataSet::TDataSet() : opener_(std::make_shared<EngineTableOpener>()) {}
+namespace {
+
+// A code page the system cannot convert leaves the table unopened: showing or
+// storing its text through a guessed page would garble it.
+std::shared_ptr<const toolkit::TextCodec> CodecOfTable(const TableCursor& cursor) {
+  const int codePage = cursor.CodePage();
+  try {
+    return toolkit::TextCodec::forCodePage(codePage);
+  } catch (const std::invalid_argument& error) {
+    throw EDatabaseError(std::string(error.what()) +
+                         " Set the code page of the table's text with CODEPAGE= in the alias's "
+                         "section of the engine configuration.");
+  }
+}
+
+}  // namespace
+
+TDataSet::TDataSet()
+    : opener_(std::make_shared<EngineTableOpener>()),
+      codec_(toolkit::TextCodec::forCodePage(437)) {}
 
 TDataSet::~TDataSet() {
   // A data set going away must not leave sources pointing at it.
@@ -50,6 +69,7 @@ void TDataSet::Open() {
   CheckCanOpen();
   cursor_ = OpenTableCursor();
   try {
+    codec_ = CodecOfTable(*cursor_);
     BuildFields();
     AfterCursorOpened();
     UpdateBufferCount();

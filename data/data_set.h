@@ -18,6 +18,7 @@
 #include "data_events.h"
 #include "field.h"
 #include "table_cursor.h"
+#include "toolkit/text_codec.h"
 
 namespace data {
 
@@ -40,7 +41,7 @@ class TDataSet {
   // The class and its ancestors, most derived first: the ww data set test
   // and the control's checks read it.
   virtual std::vector<std::string> ClassNames() const {
-    return {"TTable", "TDBDataSet", "TBDEDataSet", "TDataSet"};
+    return {"TDataSet"};
   }
   // The published properties other components read by name; none for a name
   // this class does not publish.
@@ -68,6 +69,10 @@ class TDataSet {
   bool Modified() const { return modified_; }
   void SetReadOnly(bool readOnly);
   bool ReadOnly() const { return readOnly_; }
+  // The codec of the open table's code page (of the last table opened while
+  // closed; 437 before any). Field values stay in that code page; controls
+  // convert where text meets the screen, keyboard, clipboard or printer.
+  const toolkit::TextCodec& textCodec() const { return *codec_; }
 
   // ---- Moving; each first brings the data set to browse state.
   void First();
@@ -203,6 +208,7 @@ class TDataSet {
 
   std::shared_ptr<TableOpener> opener_;
   std::unique_ptr<TableCursor> cursor_;
+  std::shared_ptr<const toolkit::TextCodec> codec_;
   std::string databaseName_;
   std::string tableName_;
   std::vector<std::unique_ptr<TField>> fields_;

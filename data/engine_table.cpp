@@ -7,6 +7,7 @@
 #include "app/engine/cursor.h"
 #include "app/engine/engine_error.h"
 #include "paradox/pdx_codes.h"
+#include "table_code_page.h"
 
 namespace data {
 namespace {
@@ -33,6 +34,10 @@ class EngineTableCursor : public TableCursor {
            strcasecmp(info_.sort_order, "DBWINUS0") != 0;
   }
   bool ReadOnly() const override { return info_.read_only != 0; }
+  int CodePage() const override {
+    return TableCodePage({info_.level, info_.code_page, info_.sort_order, info_.sort_order_code,
+                          info_.configured_code_page});
+  }
 
   std::vector<CheckDef> Checks() override {
     std::vector<CheckDef> checks;
