@@ -709,10 +709,8 @@ void TDataSet::CancelRange() {
 namespace {
 
 // Text folded by the table's case rules, for comparisons without regard to case.
-std::string FoldCase(std::string text) {
-  const auto& upper = toolkit::localeSettings().upperCase;
-  for (char& c : text) c = static_cast<char>(upper(static_cast<unsigned char>(c)));
-  return text;
+std::string FoldCase(const toolkit::TextCodec& codec, const std::string& text) {
+  return codec.upperCase(text);
 }
 
 bool Matches(const std::string& have, const std::string& want, bool partial) {
@@ -725,7 +723,7 @@ bool TDataSet::RowMatches(const std::vector<TField*>& fields,
                           const std::vector<std::string>& wanted, LocateOptions options) {
   for (size_t i = 0; i < fields.size(); ++i) {
     std::string have = fields[i]->AsString();
-    if (options.caseInsensitive) have = FoldCase(std::move(have));
+    if (options.caseInsensitive) have = FoldCase(textCodec(), have);
     const std::string& want = i < wanted.size() ? wanted[i] : std::string();
     // Only the last value may be a beginning; the ones before it are whole.
     if (!Matches(have, want, options.partialKey && i + 1 == fields.size())) return false;
@@ -752,7 +750,7 @@ bool TDataSet::LocateByKey(const std::vector<TField*>& fields,
   LocateOptions group = options;
   group.caseInsensitive = options.caseInsensitive || keyIgnoresCase;
   std::vector<std::string> groupWanted;
-  for (const std::string& value : values) groupWanted.push_back(FoldCase(value));
+  for (const std::string& value : values) groupWanted.push_back(FoldCase(textCodec(), value));
   Row row;
   bool found = false;
   bool more = cursor_->Current(row);
@@ -783,7 +781,7 @@ bool TDataSet::Locate(const std::string& fieldNames, const std::vector<std::stri
   }
   std::vector<std::string> wanted;
   for (const std::string& value : values)
-    wanted.push_back(options.caseInsensitive ? FoldCase(value) : value);
+    wanted.push_back(options.caseInsensitive ? FoldCase(textCodec(), value) : value);
 
   // The leading fields of the key, in key order, are found by a seek in the
   // index, never by reading the table: unless the search ignores case where

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 #include "data/data_source.h"
@@ -13,6 +14,7 @@
 #include "edit/wwdbedit_texts.h"
 #include "intl/international_strings.h"
 #include "toolkit/locale_settings.h"
+#include "toolkit/text_codec.h"
 #include "toolkit/ui_services.h"
 
 namespace edit {
@@ -28,9 +30,14 @@ bool HasClass(const TDataSet* dataSet, const std::string& name) {
   return std::find(names.begin(), names.end(), name) != names.end();
 }
 
+// Field names compare without regard to ASCII case.
+// Every data set of the data layer is a table's; queries would not be.
+bool IsTableDataSet(const TDataSet* dataSet) {
+  return dynamic_cast<const data::TwwTable*>(dataSet) || HasClass(dataSet, "TDataSet");
+}
+
 std::string Lower(std::string text) {
-  const auto& lower = toolkit::localeSettings().lowerCase;
-  for (char& c : text) c = static_cast<char>(lower(static_cast<unsigned char>(c)));
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
 }
 
@@ -73,7 +80,9 @@ bool KeyMatches(TField* field, const std::string& text) {
     return !field->IsNull() && std::strtod(text.substr(0, 63).c_str(), nullptr) == field->AsFloat();
   }
   if (IsIntegerType(type)) return text == field->AsString();
-  return Lower(field->AsString()).compare(0, text.size(), Lower(text)) == 0;
+  // Lower case by the rules of the table's code page.
+  const toolkit::TextCodec& codec = field->DataSet()->textCodec();
+  return codec.lowerCase(field->AsString()).compare(0, text.size(), codec.lowerCase(text)) == 0;
 }
 
 // Hourglass and quiet controls while the data set moves more than once.
@@ -186,7 +195,7 @@ void TwwIncrementalSearch::Search() {
   bool match = false;
   if (!typed) {
     // A character the table cannot hold matches no row.
-  } else if (HasClass(dataSet, "TTable")) {
+  } else if (IsTableDataSet(dataSet)) {
     auto* table = dynamic_cast<data::TwwTable*>(dataSet);
     const int keys = dataSet->IndexFieldCount();
     if (keys == 0 && table && !table->Query().empty()) {
@@ -268,7 +277,8 @@ bool TwwIncrementalSearch::IndexSearch(const std::string& text, int position) {
 
 bool TwwIncrementalSearch::ScanSearch(TField* field, const std::string& text) {
   TDataSet* dataSet = DataSource()->DataSet();
-  if (Lower(field->AsString()) == Lower(text)) return true;
+  const toolkit::TextCodec& codec = dataSet->textCodec();
+  if (codec.lowerCase(field->AsString()) == codec.lowerCase(text)) return true;
   BusyMove busy(dataSet);
   data::TDataSet::LocateOptions options;
   options.partialKey = true;

@@ -16,6 +16,7 @@
 #include "edit/wwdbedit_texts.h"
 #include "toolkit/manual_timers.h"
 #include "toolkit/scripted_ui.h"
+#include "toolkit/text_codec.h"
 
 namespace edit {
 namespace {
@@ -58,6 +59,16 @@ bool MarkInternational(const TemporaryDirectory& directory, const std::string& n
   file.clear();
   file.seekp(static_cast<std::streamoff>(at));
   file.write("intl\0\0", 6);
+  return static_cast<bool>(file);
+}
+
+// Sets the code page the table's header names.
+bool SetCodePage(const TemporaryDirectory& directory, const std::string& name, int codePage) {
+  std::fstream file(directory.Path() / (name + ".DB"),
+                    std::ios::in | std::ios::out | std::ios::binary);
+  const char bytes[2] = {static_cast<char>(codePage & 0xFF), static_cast<char>(codePage >> 8)};
+  file.seekp(0x6A);
+  file.write(bytes, 2);
   return static_cast<bool>(file);
 }
 
@@ -246,6 +257,7 @@ TEST_F(SearchTest, AnInternationalSortOrderFindsKeysWithoutRegardToCase) {
   ASSERT_TRUE(MarkInternational(directory, "INTL"));
 
   Open("ASCII");
+  EXPECT_FALSE(table.IndexCaseInsensitive());
   box.SetCharCase(TEditCharCase::ecUpperCase);
   Type("CH");
   timers.advance(166);
@@ -261,6 +273,28 @@ TEST_F(SearchTest, AnInternationalSortOrderFindsKeysWithoutRegardToCase) {
   timers.advance(166);
   EXPECT_EQ(results.back(), true);
   EXPECT_EQ(Current(), "cherry");
+}
+
+TEST_F(SearchTest, CyrillicTypingReachesTheTableInItsCodePage) {
+  auto cp866 = toolkit::TextCodec::forCodePage(866);
+  std::vector<std::vector<std::string>> names;
+  for (const char* name : {"АННА", "БОРИС", "БОРЯ", "ВЕРА"})
+    names.push_back({cp866->fromUtf8(name).text, "x"});
+  ASSERT_EQ(CreateTable(directory, "NAMES", kNames, names), "");
+  ASSERT_TRUE(SetCodePage(directory, "NAMES", 866));
+  Open("NAMES");
+  box.SetCharCase(TEditCharCase::ecUpperCase);
+  for (QChar c : QString::fromUtf8("боря")) {
+    // A Cyrillic layout's key: Qt names it by its capital letter.
+    QKeyEvent press(QEvent::KeyPress, c.toUpper().unicode(), Qt::NoModifier, QString(c));
+    QKeyEvent release(QEvent::KeyRelease, c.toUpper().unicode(), Qt::NoModifier, QString(c));
+    QCoreApplication::sendEvent(&box, &press);
+    QCoreApplication::sendEvent(&box, &release);
+  }
+  EXPECT_EQ(box.text(), QString::fromUtf8("БОРЯ"));
+  timers.advance(166);
+  EXPECT_EQ(results, std::vector<bool>{true});
+  EXPECT_EQ(cp866->toUtf8(Current()), "БОРЯ");
 }
 
 }  // namespace
