@@ -133,6 +133,25 @@ TEST_F(SearchTest, TwoQuickLettersSearchOnceAfterTheShortDelay) {
   EXPECT_EQ(box.text(), "SMIX");
 }
 
+TEST_F(SearchTest, NarrowSearchShowsOnlyTheRowsThatBeginWithTheText) {
+  ASSERT_EQ(CreateTable(directory, "PEOPLE", kNames, kPeople), "");
+  Open("PEOPLE");
+  table.NarrowSearch = true;
+  Type("SM");
+  timers.advance(166);
+  EXPECT_EQ(results, std::vector<bool>{true});
+  EXPECT_EQ(Current(), "SMALL");
+  table.Last();
+  EXPECT_EQ(Current(), "SMITH");
+  EXPECT_EQ(ui.cursorHistory.back(), toolkit::CursorShape::kArrow);
+  EXPECT_FALSE(table.ControlsDisabled());
+  QTest::keyClick(&box, Qt::Key_Backspace);
+  QTest::keyClick(&box, Qt::Key_Backspace);
+  timers.advance(166);
+  table.Last();
+  EXPECT_EQ(Current(), "TURNER");
+}
+
 TEST_F(SearchTest, KeysThatMoveOrModifyNeverSearch) {
   ASSERT_EQ(CreateTable(directory, "PEOPLE", kNames, kPeople), "");
   Open("PEOPLE");
