@@ -20,6 +20,10 @@ namespace app {
 class TDBNavigator;
 }
 
+namespace grid {
+class TwwDBGrid;
+}
+
 namespace toolkit {
 class BevelPanel;
 class GlyphButton;
@@ -34,9 +38,8 @@ class TKorvelfrm : public QWidget {
   explicit TKorvelfrm(const FormDescription& form, QWidget* parent = nullptr);
   ~TKorvelfrm() override;
 
-  // The components, under their stored names. The search box and grid
-  // places hold empty frames of their stored geometry until those controls
-  // exist.
+  // The components, under their stored names. The search box's place holds
+  // an empty frame of its stored geometry until that control exists.
   toolkit::BevelPanel* Panel1;
   TDBNavigator* DBNavigator1;
   toolkit::TabControl* TabControl1;
@@ -45,7 +48,7 @@ class TKorvelfrm : public QWidget {
   toolkit::GlyphButton* BitBtn3;
   toolkit::GlyphButton* BitBtn2;
   toolkit::BevelPanel* Panel2;
-  QWidget* wwDBGrid1;
+  grid::TwwDBGrid* wwDBGrid1;
   data::TwwTable wwTable1;
   data::TwwDataSource wwDataSource1;
   report::TxvDBPrint xvDBPrint1;
@@ -57,6 +60,7 @@ class TKorvelfrm : public QWidget {
   void TabControl1Change(QObject* Sender);
   void FormCreate(QObject* Sender);
   void BitBtn3Click(QObject* Sender);
+  void wwDBGrid1DblClick(QObject* Sender);
 
  protected:
   void closeEvent(QCloseEvent* event) override;

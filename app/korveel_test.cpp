@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "app/engine/engine.h"
+#include "grid/wwdbgrid.h"
 #include "application.h"
 #include "navigator.h"
 #include "show_state.h"
