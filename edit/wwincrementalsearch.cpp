@@ -31,11 +31,6 @@ bool HasClass(const TDataSet* dataSet, const std::string& name) {
 }
 
 // Field names compare without regard to ASCII case.
-// Every data set of the data layer is a table's; queries would not be.
-bool IsTableDataSet(const TDataSet* dataSet) {
-  return dynamic_cast<const data::TwwTable*>(dataSet) || HasClass(dataSet, "TDataSet");
-}
-
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
@@ -193,9 +188,11 @@ void TwwIncrementalSearch::Search() {
 
   TField* named = SearchField.empty() ? nullptr : dataSet->FindField(SearchField);
   bool match = false;
+  // Every data set of the data layer is a table's; there are no query data
+  // sets to search by their own rules.
   if (!typed) {
     // A character the table cannot hold matches no row.
-  } else if (IsTableDataSet(dataSet)) {
+  } else {
     auto* table = dynamic_cast<data::TwwTable*>(dataSet);
     const int keys = dataSet->IndexFieldCount();
     if (keys == 0 && table && !table->Query().empty()) {
@@ -217,11 +214,6 @@ void TwwIncrementalSearch::Search() {
       if (!named && dataSet->FieldCount() > 0) named = dataSet->Fields(0);
       match = named && ScanSearch(named, *typed);
     }
-  } else {
-    if (!named && dataSet->FieldCount() > 0) named = dataSet->Fields(0);
-    if (named && FitsKeyType(*typed, named->DataType()) &&
-        !(typed->empty() && !IsTextKey(named->DataType())))
-      match = ScanSearch(named, *typed);
   }
   if (OnAfterSearch) OnAfterSearch(this, match);
   if (match && ShowMatchText) ShowMatch(named ? named : dataSet->IndexFields(0));
