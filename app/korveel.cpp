@@ -13,6 +13,7 @@
 #include "grid_settings.h"
 #include "navigator.h"
 #include "report/xvdbprn_form.h"
+#include "search_box_form.h"
 #include "toolkit/bevel_panel.h"
 #include "toolkit/bitmap_resources.h"
 #include "toolkit/font_mapping.h"
@@ -118,7 +119,8 @@ void TKorvelfrm::build(const FormDescription& form) {
   Label1->move(label["Left"].toInt(), label["Top"].toInt());
   Label1->adjustSize();
 
-  wwIncrementalSearch1 = reservedPlace(form.component("wwIncrementalSearch1"), Panel1);
+  wwIncrementalSearch1 =
+      CreateSearchBox(form.component("wwIncrementalSearch1"), Panel1, &wwDataSource1);
 
   BitBtn3 = glyphButton(form.component("BitBtn3"), Panel1);
   // Of the close kind, it closes the window itself; the stored form gives it
