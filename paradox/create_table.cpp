@@ -1,5 +1,7 @@
 #include "create_table.h"
 
+#include <algorithm>
+
 #include <ctime>
 #include <tuple>
 
@@ -181,9 +183,16 @@ pdx_code BuildValFile(const TableSchema& schema, const std::string& table_name,
                       uint32_t update_time, std::vector<uint8_t>* bytes, std::string* error) {
   ValFile val;
   val.header[0] = 1;  // the data file's structure counter
-  val.header[1] = VersionId(schema.level);
-  StoreLe32(val.header.data() + 3, update_time);
-  StoreLe16(val.header.data() + 7, static_cast<uint16_t>(schema.fields.size() + 1));
+  if (schema.level == 30) {
+    // Level 3.0 engines read the short form: a count, no footer, fields by
+    // their position in the table.
+    val.level3 = true;
+    val.header[1] = kValLevel3Marker;
+  } else {
+    val.header[1] = VersionId(schema.level);
+    StoreLe32(val.header.data() + 3, update_time);
+    StoreLe16(val.header.data() + 7, static_cast<uint16_t>(schema.fields.size() + 1));
+  }
   val.key_field_count = static_cast<uint16_t>(schema.KeyFieldCount());
   val.table_name.assign(79, '\0');
   val.table_name.replace(0, std::min<size_t>(table_name.size() + 3, 78),
@@ -228,6 +237,11 @@ pdx_code BuildValFile(const TableSchema& schema, const std::string& table_name,
     }
     val.checks.push_back(std::move(record));
   }
+  // Records in field order, which level-3 readers are known to take.
+  if (val.level3)
+    std::stable_sort(
+        val.checks.begin(), val.checks.end(),
+        [](const ValCheck& a, const ValCheck& b) { return a.field_index < b.field_index; });
   *bytes = SerializeValFile(val);
   return PDX_OK;
 }

@@ -56,6 +56,11 @@ typedef struct pdx_cursor_info {
   int read_only; /* opened read-only, or the files cannot be written */
   char sort_order[32];
   char table_name[80]; /* as stored in the header */
+  /* Why the store will not change this table (empty when it will): its
+   * keys follow a collation the store cannot reproduce, its validity checks
+   * are unreadable, a secondary index is out of date, ... Such a table opens
+   * read-only whatever the mode asked for. */
+  char read_only_reason[256];
 } pdx_cursor_info;
 
 typedef struct pdx_field_desc {

@@ -145,10 +145,10 @@ pdx_code TableWriter::Load() {
     return PDX_ERR_CORRUPT_HEADER;
   }
   const bool keyed = header_.key_fields > 0;
-  if (keyed && !IsByteOrderSortOrder(header_)) {
+  if (keyed && !KeysOrderAsBytes(header_)) {
     // Rows must go where the table's collation puts them; only the byte
     // orders are known exactly.
-    error_ = "writing a keyed table sorted by \"" + header_.sort_order_name + "\" is not supported";
+    error_ = KeyOrderRefusal(header_);
     return PDX_ERR_NOT_SUPPORTED;
   }
   key_ = header_.EncryptionKey();
