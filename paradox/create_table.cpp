@@ -135,31 +135,58 @@ std::vector<uint8_t> BuildDataHeader(const TableSchema& schema, const std::strin
   return h;
 }
 
-std::vector<uint8_t> BuildIndexHeader(const TableSchema& schema, const std::string& table_name) {
-  const size_t n = schema.KeyFieldCount();
-  const size_t name_area = TableNameArea(schema.level);
+namespace {
+
+// A primary index header for keys of the given descriptors (type code, size
+// byte) and total size.
+std::vector<uint8_t> IndexHeader(const std::vector<std::pair<uint8_t, uint8_t>>& keys,
+                                 size_t key_size, uint8_t block_size_k, uint8_t sort_order_code,
+                                 int level, uint8_t version_id, uint8_t parent_change_count,
+                                 const std::string& table_name) {
+  const size_t n = keys.size();
+  const size_t name_area = TableNameArea(level);
   const size_t real_size = kFixedHeaderSize + 2 * n + 4 + name_area;
   std::vector<uint8_t> h(RoundUpToHeaderUnit(real_size), 0);
   uint8_t* d = h.data();
-  StoreLe16(d + 0x00, static_cast<uint16_t>(schema.KeySize() + 6));
+  StoreLe16(d + 0x00, static_cast<uint16_t>(key_size + 6));
   StoreLe16(d + 0x02, static_cast<uint16_t>(h.size()));
   d[0x04] = static_cast<uint8_t>(FileKind::kPrimaryIndex);
-  d[0x05] = static_cast<uint8_t>(schema.block_size / 1024);
+  d[0x05] = block_size_k;
   d[0x12] = 4;
   StoreLe16(d + 0x21, static_cast<uint16_t>(n));
-  d[0x29] = kSortOrderCode;
-  d[0x2C] = kFirstChangeCount;  // in step with the data file's change counter
+  d[0x29] = sort_order_code;
+  d[0x2C] = parent_change_count;  // in step with the data file's change counter
   d[0x2D] = 1;
   StoreLe32(d + 0x30, static_cast<uint32_t>(kFixedHeaderSize + 2 * n + 4));
-  d[0x39] = VersionId(schema.level);
+  d[0x39] = version_id;
   StoreLe16(d + 0x51, static_cast<uint16_t>(real_size));
   for (size_t i = 0; i < n; ++i) {
-    d[kFixedHeaderSize + 2 * i] = TypeCode(schema.fields[i].type);
-    d[kFixedHeaderSize + 2 * i + 1] = SizeByte(schema.fields[i]);
+    d[kFixedHeaderSize + 2 * i] = keys[i].first;
+    d[kFixedHeaderSize + 2 * i + 1] = keys[i].second;
   }
   StoreLe32(d + kFixedHeaderSize + 2 * n, static_cast<uint32_t>(kFixedHeaderSize + 2 * n + 4));
   PutName(&h, kFixedHeaderSize + 2 * n + 4, table_name + kPrimaryIndexExtension, name_area);
   return h;
+}
+
+}  // namespace
+
+std::vector<uint8_t> BuildIndexHeader(const TableSchema& schema, const std::string& table_name) {
+  std::vector<std::pair<uint8_t, uint8_t>> keys;
+  for (size_t i = 0; i < schema.KeyFieldCount(); ++i)
+    keys.emplace_back(TypeCode(schema.fields[i].type), SizeByte(schema.fields[i]));
+  return IndexHeader(keys, schema.KeySize(), static_cast<uint8_t>(schema.block_size / 1024),
+                     kSortOrderCode, schema.level, VersionId(schema.level), kFirstChangeCount,
+                     table_name);
+}
+
+std::vector<uint8_t> BuildIndexHeaderFor(const TableHeader& table, const std::string& table_name) {
+  std::vector<std::pair<uint8_t, uint8_t>> keys;
+  for (size_t i = 0; i < table.key_fields && i < table.fields.size(); ++i)
+    keys.emplace_back(static_cast<uint8_t>(table.fields[i].type), table.fields[i].size_byte);
+  return IndexHeader(keys, static_cast<size_t>(table.KeyLength()), table.block_size_k,
+                     table.sort_order_code, table.Level(), table.version_id, table.change_count,
+                     table_name);
 }
 
 std::vector<uint8_t> BuildBlobHeader() {
