@@ -93,6 +93,7 @@ int Info(pdx_cursor* cursor, const std::string& table) {
   std::printf("Sort order: %s\n", info.sort_order);
   std::printf("Password protected: %s\n", info.encrypted ? "yes" : "no");
   std::printf("Key fields: %d\n", info.key_field_count);
+  if (info.read_only_reason[0] != '\0') std::printf("Writable: no, %s\n", info.read_only_reason);
   std::printf("Fields: %d\n", info.field_count);
   for (int i = 1; i <= info.field_count; ++i) {
     pdx_field_desc desc;
