@@ -11,6 +11,7 @@
 #include "data/data_source.h"
 #include "data/wwtable.h"
 #include "form_description.h"
+#include "report/xvdbprn.h"
 
 class QLabel;
 
@@ -46,6 +47,7 @@ class TKorvelfrm : public QWidget {
   QWidget* wwDBGrid1;
   data::TwwTable wwTable1;
   data::TwwDataSource wwDataSource1;
+  report::TxvDBPrint xvDBPrint1;
 
  public slots:
   void BitBtn2Click(QObject* Sender);
@@ -53,6 +55,7 @@ class TKorvelfrm : public QWidget {
   void Handlechoice();
   void TabControl1Change(QObject* Sender);
   void FormCreate(QObject* Sender);
+  void BitBtn3Click(QObject* Sender);
 
  protected:
   void closeEvent(QCloseEvent* event) override;

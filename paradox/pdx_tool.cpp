@@ -21,6 +21,7 @@
 #include "pdx_codes.h"
 #include "pdx_write_commands.h"
 #include "table_check.h"
+#include "table_files.h"
 
 namespace {
 
@@ -169,10 +170,8 @@ int main(int argc, char** argv) {
   if (words.size() != 2 || (words[0] != "info" && words[0] != "dump" && words[0] != "check"))
     return Usage();
   const std::string& table = words[1];
-  const size_t slash = table.rfind('/');
-  const std::string directory =
-      slash == std::string::npos ? "./" : (slash == 0 ? "/" : table.substr(0, slash));
-  const std::string name = slash == std::string::npos ? table : table.substr(slash + 1);
+  std::string directory, name;
+  pdx::SplitTablePath(table, &directory, &name);
   if (words[0] == "check") {
     std::string out, error;
     const int status =

@@ -15,6 +15,7 @@
 #include "record_checks.h"
 #include "record_text.h"
 #include "table.h"
+#include "table_files.h"
 #include "table_writer.h"
 
 namespace pdx::tool {
@@ -325,10 +326,8 @@ int RunWriteCommand(const std::vector<std::string>& words,
     return kFailed;
   }
   const std::string& table = command == "create" ? rest[1] : rest[0];
-  const size_t slash = table.rfind('/');
-  const std::string directory =
-      slash == std::string::npos ? "." : (slash == 0 ? "/" : table.substr(0, slash));
-  const std::string name = slash == std::string::npos ? table : table.substr(slash + 1);
+  std::string directory, name;
+  SplitTablePath(table, &directory, &name);
   if (command == "create") return CreateCommand(rest[0], directory, name);
   if (command == "insert") return InsertCommand(directory, name, options, stdin);
   if (command == "update") return UpdateCommand(directory, name, options, stdin);

@@ -18,9 +18,10 @@ namespace {
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 
 // The C library's name of a code page. Page 867 has no converter of its own;
-// its closest neighbour, 862, stands in.
+// its closest neighbour, 862, stands in. 1051 is HP's Roman-8.
 std::string iconvNameOf(int codePage) {
   if (codePage == 867) return "CP862";
+  if (codePage == 1051) return "HP-ROMAN8";
   return "CP" + std::to_string(codePage);
 }
 
