@@ -23,10 +23,10 @@ void OpenMemoDialog(FieldMemo& memo) {
 
   QDialog window(memo.window());
   window.setObjectName("MemoDialog");
-  window.setWindowTitle(ShownText(field->FieldName()));
+  window.setWindowTitle(ShownText(*field->DataSet(), field->FieldName()));
   window.resize(561, 396);
   auto* text = new QPlainTextEdit(&window);
-  text->setPlainText(ShownText(field->AsString()));
+  text->setPlainText(ShownText(*field->DataSet(), field->AsString()));
   text->setFont(memo.font());
   QTextCursor cursor = text->textCursor();
   cursor.setPosition(std::min(caret, static_cast<int>(text->toPlainText().size())));
@@ -41,7 +41,7 @@ void OpenMemoDialog(FieldMemo& memo) {
   if (window.exec() != QDialog::Accepted || text->isReadOnly()) return;
   if (!text->document()->isModified()) return;
   field->DataSet()->Edit();
-  field->SetAsString(TableText(text->toPlainText()));
+  field->SetAsString(TableText(*field->DataSet(), text->toPlainText()));
 }
 
 }  // namespace recordview

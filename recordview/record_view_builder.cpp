@@ -12,8 +12,8 @@
 #include "data/data_set.h"
 #include "data/data_source.h"
 #include "data/field.h"
+#include "edit/wwdbedit.h"
 #include "intl/dialog_buttons.h"
-#include "recordview/field_edit.h"
 #include "recordview/field_memo.h"
 #include "recordview/memo_dialog_bridge.h"
 #include "recordview/record_view_controls.h"
@@ -84,6 +84,27 @@ FieldControl ControlFor(const TwwRecordViewDialog& dialog, data::TField& field,
   return control;
 }
 
+// The data-aware edit box as the edit list sees it. Its pending text goes
+// into the field as every control's does before a post.
+class DBEditEditor : public FieldEditor {
+ public:
+  explicit DBEditEditor(edit::TwwDBEdit* edit) : edit_(edit) {}
+  bool Modified() const override { return edit_->isModified(); }
+  void ClearModified() override { edit_->setModified(false); }
+  void FinishEdit() override {
+    data::TField* field = edit_->Field();
+    if (!field || !edit_->isModified()) return;
+    const data::DataSetState state = field->DataSet()->State();
+    if (state == data::DataSetState::kEdit || state == data::DataSetState::kInsert) {
+      field->DataSet()->UpdateRecord();
+    }
+  }
+  bool WantReturns() const override { return edit_->WantReturns; }
+
+ private:
+  edit::TwwDBEdit* edit_;
+};
+
 // A borrowed control that is not one of ours shows no pending change.
 class PlainEditor : public FieldEditor {
  public:
@@ -93,7 +114,7 @@ class PlainEditor : public FieldEditor {
 };
 
 bool BoundTo(QWidget* control, data::TwwDataSource* source, const std::string& fieldName) {
-  if (auto* edit = qobject_cast<FieldEdit*>(control)) {
+  if (auto* edit = qobject_cast<edit::TwwDBEdit*>(control)) {
     return edit->DataSource() == source && edit->DataField() == fieldName;
   }
   if (auto* memo = qobject_cast<FieldMemo*>(control)) {
@@ -126,7 +147,7 @@ class FormSink : public LayoutSink {
     QLabel* label =
         checkBox ? new TwwLabel(form_.ScrollContents) : new QLabel(form_.ScrollContents);
     toolkit::applyFont(*label, dialog_.LabelFont);
-    label->setText(ShownText(placement.caption));
+    label->setText(ShownText(*Field(index)->DataSet(), placement.caption));
     label->setAlignment((placement.rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
     label->setGeometry(QtRect(placement.bounds));
     labels_[static_cast<size_t>(index)] = label;
@@ -162,8 +183,12 @@ class FormSink : public LayoutSink {
         if (auto* frame = qobject_cast<QFrame*>(control)) {
           frame->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         }
-        editor = dynamic_cast<FieldEditor*>(control);
-        if (!editor) editor = form_.KeepEditor(std::make_unique<PlainEditor>());
+        if (auto* dbEdit = qobject_cast<edit::TwwDBEdit*>(control)) {
+          editor = form_.KeepEditor(std::make_unique<DBEditEditor>(dbEdit));
+        } else {
+          editor = dynamic_cast<FieldEditor*>(control);
+          if (!editor) editor = form_.KeepEditor(std::make_unique<PlainEditor>());
+        }
         break;
       }
       case ControlKind::kMemo: {
@@ -177,16 +202,18 @@ class FormSink : public LayoutSink {
         break;
       }
       case ControlKind::kEdit: {
-        auto* edit = new FieldEdit(form_.ScrollContents);
-        edit->SetDataSource(source);
-        edit->SetDataField(field->FieldName());
+        auto* box = new edit::TwwDBEdit(form_.ScrollContents);
+        box->SetDataSource(source);
+        box->SetDataField(field->FieldName());
+        box->Font = dialog_.Font;
         if (placement.readOnlyColor) {
-          QPalette palette = edit->palette();
+          box->Color = dialog_.ReadOnlyColor;
+          QPalette palette = box->palette();
           palette.setColor(QPalette::Base, toolkit::qtColor(dialog_.ReadOnlyColor));
-          edit->setPalette(palette);
+          box->setPalette(palette);
         }
-        control = edit;
-        editor = edit;
+        control = box;
+        editor = form_.KeepEditor(std::make_unique<DBEditEditor>(box));
         break;
       }
     }
@@ -314,11 +341,12 @@ LayoutMetrics MeasureFor(const TwwRecordViewDialog& dialog, const TwwRecordViewF
   metrics.zeroWidth = windowFont.horizontalAdvance(QLatin1Char('0'));
   metrics.zeroHeight = windowFont.height();
   const QFontMetrics labelFont(toolkit::qtFont(dialog.LabelFont));
-  metrics.labelWidth = [labelFont](const std::string& text) {
-    return labelFont.horizontalAdvance(ShownText(text));
+  const data::TDataSet* dataSet = dialog.DataSource()->DataSet();
+  metrics.labelWidth = [labelFont, dataSet](const std::string& text) {
+    return labelFont.horizontalAdvance(ShownText(*dataSet, text));
   };
   metrics.labelHeight = labelFont.height();
-  FieldEdit probe;
+  edit::TwwDBEdit probe;
   toolkit::applyFont(probe, dialog.Font);
   metrics.editHeight = probe.sizeHint().height();
   if (form.OKButton) {
@@ -372,7 +400,7 @@ std::vector<ShownField> ShownFields(const TwwRecordViewDialog& dialog, data::TDa
 void BuildRecordView(TwwRecordViewDialog& dialog, TwwRecordViewForm& form) {
   data::TDataSet& dataSet = *dialog.DataSource()->DataSet();
   ApplyBorderStyle(dialog.BorderStyle, form);
-  form.setWindowTitle(ShownText(dialog.Caption));
+  form.setWindowTitle(QString::fromStdString(dialog.Caption));
   toolkit::applyFont(form, dialog.Font);
   BuildPanels(dialog, form);
 

@@ -9,8 +9,8 @@
 
 #include "app/engine/cursor.h"
 #include "data/field.h"
+#include "edit/wwdbedit.h"
 #include "paradox/pdx.h"
-#include "recordview/field_edit.h"
 #include "recordview/record_view_controls.h"
 #include "recordview/record_view_form.h"
 #include "recordview/record_view_test_support.h"
