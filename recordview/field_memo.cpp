@@ -34,9 +34,13 @@ FieldMemo::FieldMemo(QWidget* parent) : QPlainTextEdit(parent) {
 
 void FieldMemo::ShowValue() {
   data::TField* field = link_.Field();
-  showing_ = true;
-  setPlainText(field ? ShownText(*field->DataSet(), field->AsString()) : QString());
-  showing_ = false;
+  const QString text = field ? ShownText(*field->DataSet(), field->AsString()) : QString();
+  // The same text again (the row going into edit state) keeps the caret.
+  if (text != toPlainText()) {
+    showing_ = true;
+    setPlainText(text);
+    showing_ = false;
+  }
   modified_ = false;
   setEnabled(field && link_.CanModify());
 }

@@ -1,7 +1,11 @@
 // The record view's window on real widgets with the classic desktop's
 // metrics (work area 1024 by 740, caption 19, frames 3 and 4, thumbs 16):
 // its size and place, the labels, scrolling, and the resize handler.
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
@@ -137,6 +141,34 @@ TEST_F(RecordViewWindowTest, OptionsLeaveOutTheNavigatorButtonsAndHiddenFields) 
     EXPECT_EQ(OuterHeight(form), 19 + 0 + (5 + 2 * (editHeight + 2) + 5 - 2) + 0 + 21);
     CloseWindow(form);
   });
+}
+
+}  // namespace
+}  // namespace recordview::testing
+
+namespace recordview::testing {
+namespace {
+
+// Labels and values are table text: shown, typed and stored in the table's
+// code page (the store writes new tables in 850).
+TEST_F(RecordViewWindowTest, LabelsAndValuesCrossInTheTablesCodePage) {
+  MakeTable("ID\tI*\nCaf\x82\tM20\n", {{"1", "cr\x8Ame"}});
+  ASSERT_EQ(table.textCodec().codePage(), 850);
+  bool ok = ExecuteWith([&](TwwRecordViewForm& form) {
+    auto* label = form.ScrollContents->findChildren<QLabel*>().at(1);
+    EXPECT_EQ(label->text(), QString::fromUtf8("Caf\u00e9"));
+    auto* memo = qobject_cast<QPlainTextEdit*>(ControlOf(form, "Caf\x82"));
+    ASSERT_NE(memo, nullptr);
+    EXPECT_EQ(memo->toPlainText(), QString::fromUtf8("cr\u00e8me"));
+    memo->setFocus();
+    memo->moveCursor(QTextCursor::End);
+    // QTest types ASCII only; the key of a character beyond it, as a keyboard sends it.
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_Agrave, Qt::NoModifier, QString::fromUtf8("\u00e0"));
+    QApplication::sendEvent(memo, &key);
+    QTest::mouseClick(form.OKButton, Qt::LeftButton);
+  });
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(Stored(1, "Caf\x82"), "cr\x8Ame\x85");
 }
 
 }  // namespace
