@@ -19,6 +19,10 @@ namespace app {
 class TDBNavigator;
 }
 
+namespace recordview {
+class TwwRecordViewDialog;
+}
+
 namespace toolkit {
 class BevelPanel;
 class GlyphButton;
@@ -47,6 +51,8 @@ class TKorvelfrm : public QWidget {
   QWidget* wwDBGrid1;
   data::TwwTable wwTable1;
   data::TwwDataSource wwDataSource1;
+  // Shows the current row as a form; owned by the window.
+  recordview::TwwRecordViewDialog* wwRecordViewDialog1;
   report::TxvDBPrint xvDBPrint1;
 
  public slots:
@@ -55,6 +61,7 @@ class TKorvelfrm : public QWidget {
   void Handlechoice();
   void TabControl1Change(QObject* Sender);
   void FormCreate(QObject* Sender);
+  void wwDBGrid1DblClick(QObject* Sender);
   void BitBtn3Click(QObject* Sender);
 
  protected:
