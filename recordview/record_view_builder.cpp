@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 #include "app/navigator.h"
@@ -132,7 +133,16 @@ class FormSink : public LayoutSink {
         shown_(shown),
         controls_(controls),
         widgets_(shown.size(), nullptr),
-        labels_(shown.size(), nullptr) {}
+        labels_(shown.size(), nullptr) {
+    // The controls take the window's font from the window; labels in a font
+    // of their own get it made once, not per label.
+    if (!(dialog.LabelFont == dialog.Font)) {
+      QLabel probe;
+      toolkit::applyFont(probe, dialog.LabelFont);
+      labelFont_ = probe.font();
+      labelPalette_ = probe.palette();
+    }
+  }
 
   bool acceptField(int index) override {
     bool accept = true;
@@ -146,7 +156,10 @@ class FormSink : public LayoutSink {
     const bool checkBox = Control(index).kind == ControlKind::kCheckBox;
     QLabel* label =
         checkBox ? new TwwLabel(form_.ScrollContents) : new QLabel(form_.ScrollContents);
-    toolkit::applyFont(*label, dialog_.LabelFont);
+    if (labelFont_) {
+      label->setFont(*labelFont_);
+      label->setPalette(labelPalette_);
+    }
     label->setText(ShownText(*Field(index)->DataSet(), placement.caption));
     label->setAlignment((placement.rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
     label->setGeometry(QtRect(placement.bounds));
@@ -217,9 +230,6 @@ class FormSink : public LayoutSink {
         break;
       }
     }
-    if (kind.kind != ControlKind::kCustom && kind.kind != ControlKind::kRichEdit) {
-      toolkit::applyFont(*control, dialog_.Font);
-    }
     control->setGeometry(QtRect(placement.bounds));
     if (!placement.tabStop) control->setFocusPolicy(Qt::ClickFocus);
     if (QLabel* label = labels_[static_cast<size_t>(index)]) label->setBuddy(control);
@@ -258,6 +268,8 @@ class FormSink : public LayoutSink {
   const std::vector<FieldControl>& controls_;
   std::vector<QWidget*> widgets_;
   std::vector<QLabel*> labels_;
+  std::optional<QFont> labelFont_;
+  QPalette labelPalette_;
 };
 
 void BuildPanels(TwwRecordViewDialog& dialog, TwwRecordViewForm& form) {
