@@ -4,6 +4,7 @@
 // (every control shows the new row and the window repaints what changed).
 //
 //   recordview_bench [ROUNDS]
+//   recordview_bench --screenshot FILE   the window on the sample's Portf, as a PNG
 //
 // Tables are written into a temporary directory by the store. Prints the
 // median and the slowest round of each, in milliseconds.
@@ -84,6 +85,26 @@ Measured Measure(const std::string& database, const std::string& tableName, int 
   return Measured{Summarise(opens), Summarise(nexts)};
 }
 
+bool Screenshot(const std::string& database, const QString& file) {
+  data::TwwTable table;
+  table.SetDatabaseName(database);
+  table.SetTableName("Portf");
+  table.Open();
+  data::TwwDataSource source;
+  source.SetDataSet(&table);
+  recordview::TwwRecordViewDialog dialog;
+  dialog.SetDataSource(&source);
+  dialog.ReadOnlyColor = toolkit::clNavy;
+  dialog.Options.erase(recordview::rvoModalForm);
+  dialog.Execute();
+  recordview::TwwRecordViewForm* form = dialog.Form();
+  QCoreApplication::processEvents();
+  const bool saved = form->grab().save(file, "PNG");
+  form->CancelButton->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  return saved;
+}
+
 void Report(const char* what, const Measured& measured, int fields) {
   std::printf("%-34s %3d fields  open %6.2f ms (slowest %6.2f)  next %5.2f ms (slowest %5.2f)\n",
               what, fields, measured.open.median, measured.open.slowest, measured.next.median,
@@ -95,7 +116,8 @@ void Report(const char* what, const Measured& measured, int fields) {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
-  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
+  const bool screenshot = argc > 2 && std::string(argv[1]) == "--screenshot";
+  const int rounds = argc > 1 && !screenshot ? std::max(1, std::atoi(argv[1])) : 20;
 
   std::string reason;
   if (!data::testing::StartEngine(&reason)) {
@@ -106,6 +128,11 @@ int main(int argc, char** argv) {
   if (!foliodb::WriteFolioDb(directory.Path().string(), 1, &reason)) {
     std::fprintf(stderr, "recordview_bench: %s\n", reason.c_str());
     return 1;
+  }
+  if (screenshot) {
+    const bool saved = Screenshot(directory.Database(), QString::fromLocal8Bit(argv[2]));
+    engine::Engine::instance().shutdown();
+    return saved ? 0 : 1;
   }
   // Sectrans has the most fields of the six.
   Report("sample table Sectrans", Measure(directory.Database(), "Sectrans", rounds), 11);

@@ -221,8 +221,15 @@ class FormSink : public LayoutSink {
         box->Font = dialog_.Font;
         if (placement.readOnlyColor) {
           box->Color = dialog_.ReadOnlyColor;
+          const QColor background = toolkit::qtColor(dialog_.ReadOnlyColor);
           QPalette palette = box->palette();
-          palette.setColor(QPalette::Base, toolkit::qtColor(dialog_.ReadOnlyColor));
+          palette.setColor(QPalette::Base, background);
+          // On a dark read-only colour (navy here) the value would vanish in
+          // window text: it is written in white instead.
+          if (background.lightness() < 128) {
+            box->Font.color = toolkit::clWhite;
+            palette.setColor(QPalette::Text, Qt::white);
+          }
           box->setPalette(palette);
         }
         control = box;

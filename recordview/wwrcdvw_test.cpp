@@ -257,6 +257,7 @@ TEST_F(RecordViewDialogTest, ReadOnlyFieldsAreNavyAndTabSkipsThem) {
     QWidget* name = ControlOf(form, "Name");
     QWidget* city = ControlOf(form, "City");
     EXPECT_EQ(name->palette().color(QPalette::Base), QColor(0, 0, 128));
+    EXPECT_EQ(name->palette().color(QPalette::Text), QColor(Qt::white)) << "readable on navy";
     EXPECT_NE(id->palette().color(QPalette::Base), QColor(0, 0, 128));
     id->setFocus();
     QTest::keyClick(id, Qt::Key_Tab);
