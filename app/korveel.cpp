@@ -9,6 +9,8 @@
 
 #include "application.h"
 #include "data/value_text.h"
+#include "grid/wwdbgrid.h"
+#include "grid_settings.h"
 #include "navigator.h"
 #include "recordview/record_view_stored.h"
 #include "recordview/wwrcdvw.h"
@@ -127,7 +129,9 @@ void TKorvelfrm::build(const FormDescription& form) {
   BitBtn2 = glyphButton(form.component("BitBtn2"), Panel1);
 
   Panel2 = raisedPanel(form.component("Panel2"), this);
-  wwDBGrid1 = reservedPlace(form.component("wwDBGrid1"), Panel2);
+  wwDBGrid1 = new grid::TwwDBGrid(Panel2);
+  ApplyGridSettings(*wwDBGrid1, form.component("wwDBGrid1"));
+  wwDBGrid1->OnDblClick = [this](grid::TwwCustomDBGrid& grid) { wwDBGrid1DblClick(&grid); };
 
   QJsonObject table = form.component("wwTable1");
   wwTable1.Name = "wwTable1";
@@ -150,6 +154,7 @@ void TKorvelfrm::build(const FormDescription& form) {
   xvDBPrint1.Table = &wwTable1;
   connect(BitBtn3, &QPushButton::clicked, this,
           [this] { Application::RunHandler([this] { BitBtn3Click(BitBtn3); }); });
+  wwDBGrid1->SetDataSource(&wwDataSource1);
 }
 
 // As the form is created, not from an event: its failures still belong to

@@ -19,6 +19,10 @@ namespace app {
 class TDBNavigator;
 }
 
+namespace grid {
+class TwwDBGrid;
+}
+
 namespace recordview {
 class TwwRecordViewDialog;
 }
@@ -37,9 +41,8 @@ class TKorvelfrm : public QWidget {
   explicit TKorvelfrm(const FormDescription& form, QWidget* parent = nullptr);
   ~TKorvelfrm() override;
 
-  // The components, under their stored names. The search box and grid
-  // places hold empty frames of their stored geometry until those controls
-  // exist.
+  // The components, under their stored names. The search box's place holds
+  // an empty frame of its stored geometry until that control exists.
   toolkit::BevelPanel* Panel1;
   TDBNavigator* DBNavigator1;
   toolkit::TabControl* TabControl1;
@@ -48,7 +51,7 @@ class TKorvelfrm : public QWidget {
   toolkit::GlyphButton* BitBtn3;
   toolkit::GlyphButton* BitBtn2;
   toolkit::BevelPanel* Panel2;
-  QWidget* wwDBGrid1;
+  grid::TwwDBGrid* wwDBGrid1;
   data::TwwTable wwTable1;
   data::TwwDataSource wwDataSource1;
   // Shows the current row as a form; owned by the window.

@@ -10,6 +10,7 @@
 
 #include "app/engine/engine.h"
 #include "application.h"
+#include "grid/wwdbgrid.h"
 #include "navigator.h"
 #include "show_state.h"
 #include "toolkit/abort.h"
@@ -339,11 +340,12 @@ TEST_F(WindowOnTablesTest, PrintReportsTheShownTableUnderItsTabsCaptionDatedToda
   EXPECT_EQ(form.wwTable1.RecNo(), 2) << "the grid's row is kept";
 }
 
-TEST_F(WindowOnTablesTest, TheGridsDoubleClickHandlerOpensTheRecordViewOnTheCurrentRow) {
+TEST_F(WindowOnTablesTest, ADoubleClickOnAGridRowOpensTheRecordViewOnIt) {
   testing::addTheSixTables(database_);
   TKorvelfrm form(FormDescription::korveel());
   form.show();
-  form.wwTable1.Next();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
   bool shown = false;
   QTimer::singleShot(0, [&] {
     recordview::TwwRecordViewForm* view = form.wwRecordViewDialog1->Form();
@@ -359,7 +361,12 @@ TEST_F(WindowOnTablesTest, TheGridsDoubleClickHandlerOpensTheRecordViewOnTheCurr
     QTest::keyClicks(name, " Fund");
     QTest::mouseClick(view->OKButton, Qt::LeftButton);
   });
-  form.wwDBGrid1DblClick(form.wwDBGrid1);
+  // The second row of the grid: below the title row.
+  const toolkit::Rect cell = form.wwDBGrid1->cellRect(1, 2);
+  const QPoint point(cell.left + 3, cell.top + 3);
+  QTest::mouseClick(form.wwDBGrid1, Qt::LeftButton, {}, point);
+  ASSERT_EQ(form.wwTable1.FieldByName("Name")->AsString(), "Income");
+  QTest::mouseDClick(form.wwDBGrid1, Qt::LeftButton, {}, point);
   EXPECT_TRUE(shown);
   EXPECT_TRUE(ui_.shown.empty());
   EXPECT_EQ(form.wwTable1.State(), data::DataSetState::kBrowse);

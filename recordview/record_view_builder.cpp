@@ -209,6 +209,7 @@ class FormSink : public LayoutSink {
         memo->SetDataSource(source);
         memo->SetDataField(field->FieldName());
         memo->SetWantReturns(!dialog_.Has(rvoEnterToTab));
+        memo->Font = dialog_.Font;
         memo->OnMemoDialog = [](FieldMemo& shownMemo) { OpenMemoDialog(shownMemo); };
         control = memo;
         editor = memo;

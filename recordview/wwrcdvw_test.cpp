@@ -4,12 +4,15 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QTest>
+#include <QTimer>
 
 #include "app/engine/cursor.h"
 #include "data/field.h"
 #include "edit/wwdbedit.h"
+#include "grid/wwmemo.h"
 #include "paradox/pdx.h"
 #include "recordview/record_view_controls.h"
 #include "recordview/record_view_form.h"
@@ -345,6 +348,37 @@ TEST_F(RecordViewDialogTest, CheckBoxesFollowTheControlTypeList) {
   });
   EXPECT_TRUE(ok);
   EXPECT_EQ(Stored(1, "Paid"), "N");
+}
+
+TEST_F(RecordViewDialogTest, F2OpensTheMemoInTheMemoDialogWithThePendingLines) {
+  MakeTable("ID\tI*\nNotes\tM20\n", {{"1", "first"}});
+  bool ok = ExecuteWith([&](TwwRecordViewForm& form) {
+    auto* memo = qobject_cast<QPlainTextEdit*>(ControlOf(form, "Notes"));
+    ASSERT_NE(memo, nullptr);
+    memo->setFocus();
+    memo->moveCursor(QTextCursor::End);
+    QTest::keyClicks(memo, " line");
+    memo->moveCursor(QTextCursor::Start);
+    memo->moveCursor(QTextCursor::NextCharacter);
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+      auto* memoDialog = qobject_cast<grid::TwwMemoDlg*>(QApplication::activeModalWidget());
+      ASSERT_NE(memoDialog, nullptr);
+      opened = true;
+      EXPECT_EQ(memoDialog->windowTitle(), "Notes");
+      EXPECT_EQ(memoDialog->Memo->toPlainText(), "first line") << "the pending lines went first";
+      EXPECT_EQ(memoDialog->Memo->textCursor().position(), 1) << "the record view's caret";
+      memoDialog->Memo->moveCursor(QTextCursor::End);
+      QTest::keyClicks(memoDialog->Memo, "s");
+      QTest::keyClick(memoDialog->Memo, Qt::Key_Return, Qt::ControlModifier);
+    });
+    QTest::keyClick(memo, Qt::Key_F2);
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(memo->toPlainText(), "first lines");
+    QTest::mouseClick(form.OKButton, Qt::LeftButton);
+  });
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(Stored(1, "Notes"), "first lines");
 }
 
 }  // namespace

@@ -222,6 +222,10 @@ void PainterCanvas::copyBitmap(const Rect& dest, const Bitmap& bitmap, RasterOp 
   painter_->restore();
 }
 
+std::unique_ptr<Canvas> PainterCanvas::onImage(int width, int height, int pixelsPerInch) {
+  return std::unique_ptr<Canvas>(new PainterCanvas(width, height, pixelsPerInch));
+}
+
 std::unique_ptr<Canvas> PainterCanvas::createOffscreen(int width, int height) {
   return std::unique_ptr<Canvas>(new PainterCanvas(width, height, pixelsPerInch_));
 }

@@ -19,6 +19,9 @@ class PainterCanvas : public Canvas {
   // Draws through painter (not owned), which must outlive this canvas.
   explicit PainterCanvas(QPainter& painter, int pixelsPerInch = 96);
   ~PainterCanvas() override;
+  // A canvas on an image of its own, white, width by height: for measuring
+  // text where no widget is being painted.
+  static std::unique_ptr<Canvas> onImage(int width, int height, int pixelsPerInch = 96);
 
   void setFont(const FontSpec& font) override;
   const FontSpec& font() const override { return font_; }
