@@ -41,7 +41,7 @@ void RecordViewTest::MakeTable(const std::string& schema,
 std::string RecordViewTest::Stored(int row, const std::string& field) {
   data::TwwTable reader;
   reader.SetDatabaseName(directory.Database());
-  reader.SetTableName("T");
+  reader.SetTableName(table.TableName());
   reader.Open();
   reader.MoveBy(row - 1);
   return reader.FieldByName(field)->AsString();

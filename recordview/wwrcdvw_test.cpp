@@ -12,6 +12,7 @@
 #include "app/engine/cursor.h"
 #include "data/field.h"
 #include "edit/wwdbedit.h"
+#include "foliodb_writer.h"
 #include "grid/wwmemo.h"
 #include "paradox/pdx.h"
 #include "recordview/record_view_controls.h"
@@ -379,6 +380,59 @@ TEST_F(RecordViewDialogTest, F2OpensTheMemoInTheMemoDialogWithThePendingLines) {
   });
   EXPECT_TRUE(ok);
   EXPECT_EQ(Stored(1, "Notes"), "first lines");
+}
+
+}  // namespace
+}  // namespace recordview::testing
+
+namespace recordview::testing {
+namespace {
+
+// The sample database: on each of its six tables a field is edited in the
+// window and posted with OK.
+TEST_F(RecordViewDialogTest, EverySampleTableIsEditedAndPosted) {
+  std::string reason;
+  ASSERT_TRUE(foliodb::WriteFolioDb(directory.Path().string(), 1, &reason)) << reason;
+  struct Edit {
+    const char* table;
+    const char* field;
+    const char* typed;
+    bool append;  // typed after the value, else in its place
+  };
+  const Edit edits[] = {{"Portf", "Owner", " Jr", true},      {"PortfDet", "Shares", "123", false},
+                        {"Sectrans", "Price", "45.5", false}, {"Account", "Bank", " Ltd", true},
+                        {"Acctr", "Description", " x", true}, {"UpdateSh", "Volume", "777", false}};
+  table.SetDatabaseName(directory.Database());
+  for (const Edit& edit : edits) {
+    SCOPED_TRACE(edit.table);
+    table.Close();
+    table.SetTableName(edit.table);
+    table.Open();
+    table.Next();
+    const std::string before = table.FieldByName(edit.field)->AsString();
+    bool ok = ExecuteWith([&](TwwRecordViewForm& form) {
+      QWidget* box = ControlOf(form, edit.field);
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(form.EditList().size(), static_cast<size_t>(table.FieldCount()));
+      box->setFocus();
+      if (edit.append) {
+        QTest::keyClick(box, Qt::Key_End);
+      } else {
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+      }
+      QTest::keyClicks(box, edit.typed);
+      QTest::mouseClick(form.OKButton, Qt::LeftButton);
+    });
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(ui.shown.empty()) << (ui.shown.empty() ? "" : ui.shown[0].text);
+    data::TField* field = table.FieldByName(edit.field);
+    if (edit.append) {
+      EXPECT_EQ(field->AsString(), before + edit.typed);
+    } else {
+      EXPECT_DOUBLE_EQ(field->AsFloat(), std::stod(edit.typed));
+    }
+    EXPECT_EQ(Stored(2, edit.field), field->AsString()) << "in the table, not only in the window";
+  }
 }
 
 }  // namespace
