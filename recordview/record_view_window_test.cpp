@@ -9,8 +9,10 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 
 #include "data/field.h"
+#include "edit/wwdbedit.h"
 #include "recordview/record_view_form.h"
 #include "recordview/record_view_test_support.h"
 #include "toolkit/bevel_panel.h"
@@ -169,6 +171,63 @@ TEST_F(RecordViewWindowTest, LabelsAndValuesCrossInTheTablesCodePage) {
   });
   EXPECT_TRUE(ok);
   EXPECT_EQ(Stored(1, "Caf\x82"), "cr\x8Ame\x85");
+}
+
+}  // namespace
+}  // namespace recordview::testing
+
+namespace recordview::testing {
+namespace {
+
+// A control of the owner's form named by the ControlType list takes the
+// field's row while the window is open and goes home hidden afterwards.
+TEST_F(RecordViewWindowTest, ABorrowedControlIsPlacedAndGivenBack) {
+  MakeTable("ID\tI*\nName\tA20\nCity\tA12\n", {{"1", "Ann", "Oslo"}});
+  QWidget owner;
+  auto* own = new edit::TwwDBEdit(&owner);
+  own->setObjectName("CityEdit");
+  own->SetDataSource(&source);
+  own->SetDataField("City");
+  own->setGeometry(300, 200, 50, 21);
+  own->hide();
+  TwwRecordViewDialog borrowing(&owner);
+  borrowing.SetDataSource(&source);
+  table.ControlType = {"city;CustomEdit;CityEdit"};
+  bool ran = false;
+  QTimer::singleShot(0, [&] {
+    TwwRecordViewForm* form = borrowing.Form();
+    ASSERT_NE(form, nullptr);
+    ran = true;
+    EXPECT_EQ(own->parentWidget(), form->ScrollContents);
+    EXPECT_TRUE(own->isVisible());
+    EXPECT_EQ(own->x(), ControlOf(*form, "Name")->x());
+    EXPECT_EQ(own->y(), ControlOf(*form, "Name")->y() + ControlOf(*form, "Name")->height() + 2);
+    EXPECT_EQ(form->EditList().size(), 3u);
+    EXPECT_EQ(own->text(), "Oslo");
+    QTest::keyClick(form, Qt::Key_Escape);
+  });
+  borrowing.Execute();
+  EXPECT_TRUE(ran);
+  EXPECT_EQ(own->parentWidget(), &owner);
+  EXPECT_FALSE(own->isVisibleTo(&owner));
+  EXPECT_EQ(own->geometry(), QRect(300, 200, 50, 21));
+}
+
+TEST_F(RecordViewWindowTest, TheHorizontalStyleSetsLabelsAboveTheirBoxes) {
+  MakeTable("ID\tI*\nName\tA20\nCity\tA12\n", {{"1", "Ann", "Oslo"}});
+  dialog.Style = TwwRecordViewStyle::rvsHorizontal;
+  ExecuteWith([&](TwwRecordViewForm& form) {
+    QWidget* id = ControlOf(form, "ID");
+    QWidget* name = ControlOf(form, "Name");
+    QLabel* label = qobject_cast<QLabel*>(form.ScrollContents->findChildren<QLabel*>().at(0));
+    EXPECT_EQ(label->buddy(), id);
+    EXPECT_EQ(label->pos(), QPoint(5 + 1, 5));
+    EXPECT_EQ(id->pos(), QPoint(5, 5 + label->height() + 1));
+    EXPECT_EQ(name->y(), id->y()) << "side by side in one row";
+    EXPECT_GT(name->x(), id->x() + id->width());
+    EXPECT_TRUE(label->alignment() & Qt::AlignLeft);
+    CloseWindow(form);
+  });
 }
 
 }  // namespace
