@@ -12,6 +12,8 @@
 #include "grid/wwdbgrid.h"
 #include "grid_settings.h"
 #include "navigator.h"
+#include "recordview/record_view_stored.h"
+#include "recordview/wwrcdvw.h"
 #include "report/xvdbprn_form.h"
 #include "search_box_form.h"
 #include "toolkit/bevel_panel.h"
@@ -81,6 +83,7 @@ TKorvelfrm::TKorvelfrm(const FormDescription& form, QWidget* parent) : QWidget(p
 // The controls hold links to the data source, a member that goes before the
 // widget base would delete them: they go first.
 TKorvelfrm::~TKorvelfrm() {
+  delete wwRecordViewDialog1;
   delete Panel1;
   delete Panel2;
 }
@@ -143,6 +146,11 @@ void TKorvelfrm::build(const FormDescription& form) {
   wwTable1.ValidateWithMask = table["ValidateWithMask"].toBool(true);
   wwDataSource1.SetDataSet(&wwTable1);
 
+  wwRecordViewDialog1 = new recordview::TwwRecordViewDialog(this);
+  wwRecordViewDialog1->setObjectName("wwRecordViewDialog1");
+  recordview::ReadStoredSettings(*wwRecordViewDialog1, form.component("wwRecordViewDialog1"));
+  wwRecordViewDialog1->SetDataSource(&wwDataSource1);
+
   // The report printer prints the window's table; its stored "Table" names it.
   report::ReadStoredSettings(xvDBPrint1, form.component("xvDBPrint1"));
   xvDBPrint1.Table = &wwTable1;
@@ -177,12 +185,14 @@ void TKorvelfrm::TabControl1Change(QObject*) {
   Handlechoice();
 }
 
-// The record view opens here once it exists.
-void TKorvelfrm::wwDBGrid1DblClick(QObject*) {}
-
 void TKorvelfrm::FormCreate(QObject*) {
   TabControl1->setTabIndex(0);
   Handlechoice();
+}
+
+// The grid's double click: the current row as a form.
+void TKorvelfrm::wwDBGrid1DblClick(QObject*) {
+  wwRecordViewDialog1->Execute();
 }
 
 // Prints the shown table under its tab's caption, dated today.
