@@ -5,15 +5,19 @@
 #include <QFrame>
 #include <QJsonArray>
 #include <QLabel>
+#include <chrono>
 
 #include "application.h"
+#include "data/value_text.h"
 #include "grid/wwdbgrid.h"
 #include "grid_settings.h"
 #include "navigator.h"
+#include "report/xvdbprn_form.h"
 #include "toolkit/bevel_panel.h"
 #include "toolkit/bitmap_resources.h"
 #include "toolkit/font_mapping.h"
 #include "toolkit/glyph_button.h"
+#include "toolkit/locale_settings.h"
 #include "toolkit/tab_control.h"
 
 namespace app {
@@ -137,6 +141,12 @@ void TKorvelfrm::build(const FormDescription& form) {
   wwTable1.ValidateWithMask = table["ValidateWithMask"].toBool(true);
   wwDataSource1.SetDataSet(&wwTable1);
   wwDBGrid1->SetDataSource(&wwDataSource1);
+
+  // The report printer prints the window's table; its stored "Table" names it.
+  report::ReadStoredSettings(xvDBPrint1, form.component("xvDBPrint1"));
+  xvDBPrint1.Table = &wwTable1;
+  connect(BitBtn3, &QPushButton::clicked, this,
+          [this] { Application::RunHandler([this] { BitBtn3Click(BitBtn3); }); });
 }
 
 // As the form is created, not from an event: its failures still belong to
@@ -171,6 +181,21 @@ void TKorvelfrm::wwDBGrid1DblClick(QObject*) {}
 void TKorvelfrm::FormCreate(QObject*) {
   TabControl1->setTabIndex(0);
   Handlechoice();
+}
+
+// Prints the shown table under its tab's caption, dated today.
+void TKorvelfrm::BitBtn3Click(QObject*) {
+  const std::chrono::year_month_day today(
+      std::chrono::floor<std::chrono::days>(toolkit::localeSettings().now()));
+  xvDBPrint1.DateLabel =
+      data::FormatDate({static_cast<int>(today.year()), static_cast<int>(unsigned(today.month())),
+                        static_cast<int>(unsigned(today.day()))},
+                       toolkit::localeSettings());
+  const int index = TabControl1->tabIndex();
+  xvDBPrint1.Header = index >= 0 && index < TabControl1->tabs().size()
+                          ? TabControl1->tabs()[index].toStdString()
+                          : std::string();
+  xvDBPrint1.Print();
 }
 
 // The main form: closing it ends the program; nothing is saved or posted.

@@ -11,6 +11,7 @@
 #include "data/data_source.h"
 #include "data/wwtable.h"
 #include "form_description.h"
+#include "report/xvdbprn.h"
 
 class QLabel;
 
@@ -49,6 +50,7 @@ class TKorvelfrm : public QWidget {
   grid::TwwDBGrid* wwDBGrid1;
   data::TwwTable wwTable1;
   data::TwwDataSource wwDataSource1;
+  report::TxvDBPrint xvDBPrint1;
 
  public slots:
   void BitBtn2Click(QObject* Sender);
@@ -57,6 +59,7 @@ class TKorvelfrm : public QWidget {
   void TabControl1Change(QObject* Sender);
   void FormCreate(QObject* Sender);
   void wwDBGrid1DblClick(QObject* Sender);
+  void BitBtn3Click(QObject* Sender);
 
  protected:
   void closeEvent(QCloseEvent* event) override;

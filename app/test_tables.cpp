@@ -23,7 +23,7 @@ TestDatabase::TestDatabase()
       configVariable_("PDX_CONFIG", config_.string()),
       registryVariable_("VINDRAL_REGISTRY", registry_.string()) {
   dir_.write(config_, "[Aliases]\nFOLIODB=" + tables_.string() + "\n");
-  dir_.write(registry_, "[Software\\Borland\\Database Engine]\nDLLPATH=" ENGINE_LIBRARY_DIR "\n");
+  dir_.write(registry_, "[Software\\Vindral\\Table Engine]\nDLLPATH=" ENGINE_LIBRARY_DIR "\n");
 }
 
 TestDatabase::~TestDatabase() = default;

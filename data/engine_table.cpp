@@ -1,8 +1,13 @@
 #include "engine_table.h"
 
+#include <strings.h>
+
+#include <string_view>
+
 #include "app/engine/cursor.h"
 #include "app/engine/engine_error.h"
 #include "paradox/pdx_codes.h"
+#include "table_code_page.h"
 
 namespace data {
 namespace {
@@ -21,7 +26,18 @@ class EngineTableCursor : public TableCursor {
 
   const std::vector<FieldDef>& Fields() const override { return fields_; }
   int KeyFieldCount() const override { return info_.key_field_count; }
+  // Only the ascii orders compare alpha keys byte by byte; the international
+  // and national ones compare letters without regard to case.
+  bool CaseInsensitiveKeys() const override {
+    std::string_view order = info_.sort_order;
+    return !order.empty() && strcasecmp(info_.sort_order, "ascii") != 0 &&
+           strcasecmp(info_.sort_order, "DBWINUS0") != 0;
+  }
   bool ReadOnly() const override { return info_.read_only != 0; }
+  int CodePage() const override {
+    return TableCodePage({info_.level, info_.code_page, info_.sort_order, info_.sort_order_code,
+                          info_.configured_code_page});
+  }
 
   std::vector<CheckDef> Checks() override {
     std::vector<CheckDef> checks;

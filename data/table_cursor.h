@@ -33,6 +33,11 @@ class TableCursor {
   virtual const std::vector<FieldDef>& Fields() const = 0;
   // Leading fields that make the primary key (the current index); 0 unkeyed.
   virtual int KeyFieldCount() const = 0;
+  // The code page of the table's text (see table_code_page.h).
+  virtual int CodePage() const { return 437; }
+  // Whether the key compares text without regard to case (the table's sort
+  // order is not the bytes' order).
+  virtual bool CaseInsensitiveKeys() const { return false; }
   virtual bool ReadOnly() const = 0;
   virtual std::vector<CheckDef> Checks() = 0;
 

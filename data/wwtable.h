@@ -38,7 +38,7 @@ class TwwTable : public TDataSet {
   ~TwwTable() override;
 
   std::vector<std::string> ClassNames() const override {
-    return {"TwwTable", "TTable", "TDBDataSet", "TBDEDataSet", "TDataSet"};
+    return {"TwwTable", "TDataSet"};
   }
   PropertyValue ReadProperty(const std::string& name) const override;
 

@@ -33,8 +33,9 @@ bool IsDirectory(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// The directory of a database argument: a path when it holds a '/', else an alias.
-pdx_code DatabaseDirectory(const char* database, std::string* directory) {
+// The directory of a database argument: a path when it holds a '/', else an
+// alias, whose configured code page lands in *code_page when asked for.
+pdx_code DatabaseDirectory(const char* database, std::string* directory, int* code_page = nullptr) {
   if (database == nullptr || *database == '\0') {
     *directory = ".";
     return PDX_OK;
@@ -42,7 +43,9 @@ pdx_code DatabaseDirectory(const char* database, std::string* directory) {
   if (std::strchr(database, '/') != nullptr) {
     *directory = database;
   } else {
-    *directory = LoadEngineConfig().AliasPath(database);
+    const EngineConfig config = LoadEngineConfig();
+    *directory = config.AliasPath(database);
+    if (code_page != nullptr) *code_page = config.AliasCodePage(database);
     if (directory->empty())
       return Fail(PDX_ERR_UNKNOWN_DATABASE, std::string("Alias: ") + database);
   }
@@ -186,7 +189,9 @@ pdx_code pdx_table_open(pdx_session* session, const char* database, const char* 
   if (!ValidSession(session)) return Finish(PDX_ERR_INVALID_HANDLE);
   if (table == nullptr || cursor == nullptr) return Finish(PDX_ERR_INVALID_PARAMETER);
   std::string directory;
-  if (pdx_code rc = DatabaseDirectory(database, &directory); rc != PDX_OK) return Finish(rc);
+  int configured_code_page = 0;
+  if (pdx_code rc = DatabaseDirectory(database, &directory, &configured_code_page); rc != PDX_OK)
+    return Finish(rc);
   Table::Options options;
   options.write = (mode & PDX_OPEN_READ_WRITE) != 0;
   options.exclusive = (mode & PDX_OPEN_EXCLUSIVE) != 0;
@@ -198,6 +203,7 @@ pdx_code pdx_table_open(pdx_session* session, const char* database, const char* 
   auto* handle = new pdx_cursor;
   handle->session = session;
   handle->table = std::move(opened);
+  handle->configured_code_page = configured_code_page;
   handle->fields = &handle->table->fields();
   handle->cursor = std::make_unique<Cursor>(handle->table.get());
   session->cursors.insert(handle);

@@ -16,17 +16,12 @@
 #include "pdx_codes.h"
 #include "record_checks.h"
 #include "schema.h"
+#include "table_files.h"
 
 using namespace pdx;
 using namespace pdx::api;
 
 namespace {
-
-std::string WithoutDbExtension(const std::string& name) {
-  if (name.size() > 3 && strcasecmp(name.c_str() + name.size() - 3, ".db") == 0)
-    return name.substr(0, name.size() - 3);
-  return name;
-}
 
 // The writer of the cursor's table, made on first need.
 pdx_code Writer(pdx_cursor* cursor, TableWriter** writer) {
@@ -134,8 +129,7 @@ pdx_code CreateTableFromSchema(const std::string& directory, const std::string& 
   TableSchema schema;
   std::string error;
   if (pdx_code rc = ParseSchema(schema_text, &schema, &error); rc != PDX_OK) return Fail(rc, error);
-  if (pdx_code rc =
-          CreateTable(FileSystem::Default(), directory, WithoutDbExtension(table), schema, &error);
+  if (pdx_code rc = CreateTable(FileSystem::Default(), directory, TableStem(table), schema, &error);
       rc != PDX_OK)
     return Fail(rc, error);
   return PDX_OK;
@@ -143,10 +137,10 @@ pdx_code CreateTableFromSchema(const std::string& directory, const std::string& 
 
 pdx_code DeleteTableFiles(const std::string& directory, const std::string& table) {
   FileSystem* fs = FileSystem::Default();
-  const std::string stem = WithoutDbExtension(table);
-  const std::string path = FindFileNoCase(fs, directory, stem + ".DB");
+  const std::string stem = TableStem(table);
+  const std::string path = FindFileNoCase(fs, directory, stem + kDataExtension);
   if (path.empty())
-    return Fail(PDX_ERR_TABLE_NOT_FOUND, "Table: " + JoinPath(directory, stem + ".DB"));
+    return Fail(PDX_ERR_TABLE_NOT_FOUND, "Table: " + JoinPath(directory, stem + kDataExtension));
   // A program that has the table open would go on reading, and writing, files
   // that no longer have a name: its changes would be lost without a word.
   std::unique_ptr<File> in_use;
@@ -155,16 +149,12 @@ pdx_code DeleteTableFiles(const std::string& directory, const std::string& table
   if (pdx_code rc = LockTableOpen(in_use.get(), true); rc != PDX_OK)
     return Fail(rc, "Table: " + path);
   std::vector<std::string> names;
-  if (pdx_code rc = fs->ListDirectory(directory, &names); rc != PDX_OK) return rc;
+  if (pdx_code rc = ListTableFiles(fs, directory, stem, &names); rc != PDX_OK) return rc;
   // The data file goes last, so an interrupted delete leaves a table whose
   // companions are missing rather than companions without a table.
   std::string data_file;
   for (const std::string& name : names) {
-    size_t dot = name.rfind('.');
-    if (dot == std::string::npos || dot != stem.size() ||
-        strncasecmp(name.c_str(), stem.c_str(), stem.size()) != 0)
-      continue;
-    if (strcasecmp(name.c_str() + dot, ".db") == 0) {
+    if (strcasecmp(name.c_str() + stem.size(), kDataExtension) == 0) {
       data_file = name;
       continue;
     }

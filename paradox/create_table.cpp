@@ -9,6 +9,7 @@
 #include "field_codec.h"
 #include "field_type.h"
 #include "pdx_codes.h"
+#include "table_files.h"
 #include "table_header.h"
 #include "val_file.h"
 
@@ -124,7 +125,7 @@ std::vector<uint8_t> BuildDataHeader(const TableSchema& schema, const std::strin
     PutName(&h, name_at, schema.fields[i].name, schema.fields[i].name.size() + 1);
     name_at += schema.fields[i].name.size() + 1;
   }
-  PutName(&h, table_name_at, table_name + ".DB", name_area);
+  PutName(&h, table_name_at, table_name + kDataExtension, name_area);
   if (extended) {
     for (size_t i = 0; i < n; ++i) StoreLe16(d + numbers_at + 2 * i, static_cast<uint16_t>(i + 1));
     PutName(&h, sort_name_at, kSortOrderName, sizeof(kSortOrderName));
@@ -155,7 +156,7 @@ std::vector<uint8_t> BuildIndexHeader(const TableSchema& schema, const std::stri
     d[kFixedHeaderSize + 2 * i + 1] = SizeByte(schema.fields[i]);
   }
   StoreLe32(d + kFixedHeaderSize + 2 * n, static_cast<uint32_t>(kFixedHeaderSize + 2 * n + 4));
-  PutName(&h, kFixedHeaderSize + 2 * n + 4, table_name + ".PX", name_area);
+  PutName(&h, kFixedHeaderSize + 2 * n + 4, table_name + kPrimaryIndexExtension, name_area);
   return h;
 }
 
@@ -185,7 +186,8 @@ pdx_code BuildValFile(const TableSchema& schema, const std::string& table_name,
   StoreLe16(val.header.data() + 7, static_cast<uint16_t>(schema.fields.size() + 1));
   val.key_field_count = static_cast<uint16_t>(schema.KeyFieldCount());
   val.table_name.assign(79, '\0');
-  val.table_name.replace(0, std::min<size_t>(table_name.size() + 3, 78), table_name + ".DB");
+  val.table_name.replace(0, std::min<size_t>(table_name.size() + 3, 78),
+                         table_name + kDataExtension);
   val.table_name.resize(79, '\0');
   for (size_t i = 0; i < schema.fields.size(); ++i)
     val.fields.push_back({static_cast<uint16_t>(i + 1), TypeCode(schema.fields[i].type),
@@ -248,21 +250,22 @@ pdx_code CreateTable(FileSystem* fs, const std::string& directory, const std::st
     FieldTypeFromLetter(f.type, &type);
     has_blobs = has_blobs || IsBlobType(type);
   }
-  if (schema.KeyFieldCount() > 0) parts.push_back({".PX", BuildIndexHeader(schema, table)});
+  if (schema.KeyFieldCount() > 0)
+    parts.push_back({kPrimaryIndexExtension, BuildIndexHeader(schema, table)});
   if (has_blobs) {
     std::vector<uint8_t> blob = BuildBlobHeader();
     if (uint32_t key = PasswordChecksum(schema.password))
       EncryptBlobChunks(key, blob.data(), blob.size());
-    parts.push_back({".MB", std::move(blob)});
+    parts.push_back({kBlobExtension, std::move(blob)});
   }
   const uint32_t now = static_cast<uint32_t>(std::time(nullptr));
   if (!schema.checks.empty()) {
     std::vector<uint8_t> val;
     if (pdx_code code = BuildValFile(schema, table, now, &val, error); code != PDX_OK) return code;
-    parts.push_back({".VAL", std::move(val)});
+    parts.push_back({kChecksExtension, std::move(val)});
   }
   // The data file comes last: a table exists once its data file does.
-  parts.push_back({".DB", BuildDataHeader(schema, table, now)});
+  parts.push_back({kDataExtension, BuildDataHeader(schema, table, now)});
 
   for (const Part& part : parts) {
     if (!FindFileNoCase(fs, directory, table + part.extension).empty()) {

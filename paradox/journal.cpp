@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "pdx_codes.h"
+#include "table_files.h"
 
 namespace pdx {
 namespace {
@@ -109,9 +110,7 @@ pdx_code Journal::OpenFile(bool create) {
   if (fs_->Exists(path_)) return fs_->Open(path_, OpenMode::kReadWrite, &file_);
   if (!create) return PDX_ERR_FILE_NOT_FOUND;
   if (pdx_code code = fs_->Open(path_, OpenMode::kCreate, &file_); code != PDX_OK) return code;
-  size_t slash = path_.rfind('/');
-  return sync_ ? fs_->SyncDirectory(slash == std::string::npos ? "." : path_.substr(0, slash))
-               : pdx_code{PDX_OK};
+  return sync_ ? fs_->SyncDirectory(DirectoryOf(path_)) : pdx_code{PDX_OK};
 }
 
 pdx_code Journal::Write(const std::string& bytes) {

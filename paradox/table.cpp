@@ -1,33 +1,20 @@
 #include "table.h"
 
-#include <strings.h>
-
 #include "cipher.h"
 #include "error_context.h"
 #include "locking.h"
 #include "pdx_codes.h"
+#include "table_files.h"
 #include "table_writer.h"
 
 namespace pdx {
-namespace {
-
-bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() &&
-         strcasecmp(text.c_str() + text.size() - suffix.size(), suffix.c_str()) == 0;
-}
-
-std::string FileNameOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 pdx_code Table::Open(FileSystem* fs, const std::string& directory, const std::string& name,
                      const Options& options, std::unique_ptr<Table>* out) {
   if (name.empty() || name.find('/') != std::string::npos)
     return AddErrorContext(PDX_ERR_INVALID_TABLE_NAME, "Table: " + name);
-  const std::string file_name = EndsWithNoCase(name, ".db") ? name : name + ".DB";
+  const std::string file_name = DataFileName(name);
   const std::string path = FindFileNoCase(fs, directory, file_name);
   if (path.empty())
     return AddErrorContext(PDX_ERR_TABLE_NOT_FOUND, "Table: " + JoinPath(directory, file_name));
@@ -36,7 +23,7 @@ pdx_code Table::Open(FileSystem* fs, const std::string& directory, const std::st
   table->fs_ = fs;
   table->directory_ = directory;
   const std::string found = FileNameOf(path);
-  table->stem_ = found.substr(0, found.size() - 3);
+  table->stem_ = TableStem(found);
   table->cache_ = std::make_unique<BlockCache>(options.cache_budget);
   table->read_only_ = !options.write;
   // A writer killed in the middle of a change left its journal: roll it
@@ -86,7 +73,7 @@ std::string Table::CompanionPath(const std::string& extension) const {
 }
 
 pdx_code Table::OpenPrimaryIndex() {
-  const std::string path = CompanionPath(".PX");
+  const std::string path = CompanionPath(kPrimaryIndexExtension);
   if (path.empty()) return PDX_ERR_FILE_NOT_FOUND;
   if (pdx_code rc = BlockFile::Open(fs_, path, OpenMode::kRead, cache_.get(), &primary_);
       rc != PDX_OK)
@@ -130,7 +117,7 @@ pdx_code Table::RebuildChainFromData(const ChainIndex** chain) {
 
 pdx_code Table::Blobs(BlobFile** blobs) {
   if (!blobs_) {
-    const std::string path = CompanionPath(".MB");
+    const std::string path = CompanionPath(kBlobExtension);
     if (path.empty()) return AddErrorContext(PDX_ERR_BLOB_FILE_MISSING, "Table: " + data_->path());
     std::unique_ptr<File> file;
     if (pdx_code rc = fs_->Open(path, OpenMode::kRead, &file); rc != PDX_OK)
@@ -146,7 +133,7 @@ pdx_code Table::Blobs(BlobFile** blobs) {
 pdx_code Table::Checks(const std::vector<FieldCheck>** checks) {
   if (!checks_) {
     std::vector<FieldCheck> loaded;
-    const std::string path = CompanionPath(".VAL");
+    const std::string path = CompanionPath(kChecksExtension);
     if (!path.empty()) {
       // Validity-check files are small; anything this large is not one.
       constexpr uint64_t kLargestValFile = 4u << 20;

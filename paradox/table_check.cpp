@@ -12,6 +12,7 @@
 #include "error_context.h"
 #include "field_codec.h"
 #include "pdx_codes.h"
+#include "table_files.h"
 #include "val_file.h"
 
 namespace pdx {
@@ -60,7 +61,8 @@ class Checker {
     if (h_.IsKeyed()) CheckPrimaryIndex();
     const bool has_blobs = std::any_of(h_.fields.begin(), h_.fields.end(),
                                        [](const Field& f) { return IsBlobType(f.type); });
-    if (has_blobs && !table_->CompanionPath(".MB").empty() && OpenBlobFile()) CheckBlobBlocks();
+    if (has_blobs && !table_->CompanionPath(kBlobExtension).empty() && OpenBlobFile())
+      CheckBlobBlocks();
     CheckValFile();
     if (left_out_ > 0) {
       problems_->push_back(std::to_string(left_out_) + " more problems not shown");
@@ -326,7 +328,7 @@ class Checker {
   // and the sum of its child's counts, and the leaf entries must name the
   // chain's blocks in order with their counts and first keys.
   void CheckPrimaryIndex() {
-    const std::string path = table_->CompanionPath(".PX");
+    const std::string path = table_->CompanionPath(kPrimaryIndexExtension);
     if (path.empty()) {
       Problem("the table is keyed but its primary index (.PX) is missing");
       return;
@@ -453,7 +455,7 @@ class Checker {
   }
 
   void CheckValFile() {
-    const std::string path = table_->CompanionPath(".VAL");
+    const std::string path = table_->CompanionPath(kChecksExtension);
     if (path.empty()) return;
     std::unique_ptr<File> file;
     uint64_t size = 0;

@@ -1,8 +1,10 @@
 #include "table_header.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "byte_order.h"
+#include "file_system.h"
 #include "pdx_codes.h"
 
 namespace pdx {
@@ -209,6 +211,19 @@ std::vector<uint8_t> TableHeader::Serialize() const {
     StoreLe16(d + 0x6A, code_page);
   }
   return out;
+}
+
+pdx_code ReadTableHeader(File* file, TableHeader* header, std::string* why) {
+  uint64_t size = 0;
+  if (pdx_code code = file->Size(&size); code != PDX_OK) return code;
+  uint8_t start[4] = {};
+  size_t got = 0;
+  if (pdx_code code = file->ReadAt(0, start, 4, &got); code != PDX_OK) return code;
+  size_t header_size = std::max<size_t>(LoadLe16(start + 2), kExtendedHeaderSize);
+  std::vector<uint8_t> image(std::min<uint64_t>(header_size, size));
+  if (pdx_code code = file->ReadAt(0, image.data(), image.size(), &got); code != PDX_OK)
+    return code;
+  return ParseTableHeader(image.data(), got, size, header, why);
 }
 
 }  // namespace pdx

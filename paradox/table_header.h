@@ -14,6 +14,8 @@
 
 namespace pdx {
 
+class File;
+
 enum class FileKind : uint8_t {
   kKeyedData = 0,
   kPrimaryIndex = 1,
@@ -99,5 +101,8 @@ struct TableHeader {
 // Answers PDX_ERR_CORRUPT_HEADER with the reason in *why.
 pdx_code ParseTableHeader(const uint8_t* data, size_t size, uint64_t file_length,
                           TableHeader* header, std::string* why);
+
+// Reads and parses the header at the start of file (a data or index file).
+pdx_code ReadTableHeader(File* file, TableHeader* header, std::string* why);
 
 }  // namespace pdx

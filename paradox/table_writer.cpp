@@ -1,10 +1,7 @@
 #include "table_writer.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <cstring>
-#include <tuple>
 
 #include "byte_order.h"
 #include "cipher.h"
@@ -12,6 +9,7 @@
 #include "key_compare.h"
 #include "locking.h"
 #include "pdx_codes.h"
+#include "table_files.h"
 
 namespace pdx {
 namespace {
@@ -19,42 +17,15 @@ namespace {
 constexpr int kBlockHeader = 6;
 constexpr uint32_t kMaxBlocks = 65535;
 
-// Index entries hold block numbers as short integers do (big-endian, top
-// bit flipped) but unsigned: blocks past 32767 exist in large tables.
-void StoreIndexBlockNumber(uint8_t* at, uint16_t block) {
-  at[0] = static_cast<uint8_t>((block >> 8) ^ 0x80);
-  at[1] = static_cast<uint8_t>(block);
-}
-
-std::string Stem(const std::string& path) {
-  size_t dot = path.rfind('.');
-  size_t slash = path.rfind('/');
-  return dot == std::string::npos || (slash != std::string::npos && dot < slash)
-             ? path
-             : path.substr(0, dot);
-}
-
-std::string DirectoryOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
-std::string BaseName(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // NAME.Xnn / NAME.XGn files beside the table.
 bool HasSecondaryIndex(FileSystem* fs, const std::string& db_path) {
   std::vector<std::string> names;
-  if (fs->ListDirectory(DirectoryOf(db_path), &names) != PDX_OK) return false;
-  const std::string stem = BaseName(Stem(db_path));
+  const std::string stem = FileNameOf(WithoutExtension(db_path));
+  if (ListTableFiles(fs, DirectoryOf(db_path), stem, &names) != PDX_OK) return false;
   for (const std::string& name : names) {
-    if (name.size() < stem.size() + 3 || name[stem.size()] != '.' ||
-        strncasecmp(name.c_str(), stem.c_str(), stem.size()) != 0)
-      continue;
-    const char* extension = name.c_str() + stem.size() + 1;
-    if ((extension[0] == 'X' || extension[0] == 'x') && std::strlen(extension) == 3) return true;
+    const std::string extension = name.substr(stem.size() + 1);
+    if ((extension[0] == 'X' || extension[0] == 'x') && IsSecondaryIndexExtension(extension))
+      return true;
   }
   return false;
 }
@@ -63,27 +34,14 @@ bool HasSecondaryIndex(FileSystem* fs, const std::string& db_path) {
 // their own format beside it, which our locks cannot see into; writing under
 // such an engine could tear the table for both.
 bool ForeignEngineHoldsTable(FileSystem* fs, const std::string& db_path) {
-  return !FindFileNoCase(fs, DirectoryOf(db_path), BaseName(Stem(db_path)) + ".LCK").empty();
+  return !FindCompanion(fs, db_path, kForeignLockExtension).empty();
 }
 
 pdx_code OpenCompanion(FileSystem* fs, const std::string& db_path, const char* extension,
                        std::unique_ptr<File>* file) {
-  std::string path = FindFileNoCase(fs, DirectoryOf(db_path), BaseName(Stem(db_path)) + extension);
+  std::string path = FindCompanion(fs, db_path, extension);
   if (path.empty()) return PDX_ERR_FILE_NOT_FOUND;
   return fs->Open(path, OpenMode::kReadWrite, file);
-}
-
-pdx_code ReadHeader(File* file, TableHeader* header, std::string* why) {
-  uint64_t size = 0;
-  if (pdx_code code = file->Size(&size); code != PDX_OK) return code;
-  uint8_t start[4] = {};
-  size_t got = 0;
-  if (pdx_code code = file->ReadAt(0, start, 4, &got); code != PDX_OK) return code;
-  size_t header_size = std::max<size_t>(LoadLe16(start + 2), kExtendedHeaderSize);
-  std::vector<uint8_t> image(std::min<uint64_t>(header_size, size));
-  if (pdx_code code = file->ReadAt(0, image.data(), image.size(), &got); code != PDX_OK)
-    return code;
-  return ParseTableHeader(image.data(), got, size, header, why);
 }
 
 // Rolls back what a journal holds, out of readers' sight; files[0] is the
@@ -98,7 +56,7 @@ pdx_code RollBack(Journal* journal, const std::vector<File*>& files) {
 }  // namespace
 
 pdx_code TableWriter::RecoverInterruptedChange(FileSystem* fs, const std::string& db_path) {
-  const std::string journal_path = Stem(db_path) + ".JNL";
+  const std::string journal_path = CompanionPath(db_path, kJournalExtension);
   std::unique_ptr<File> journal_file;
   uint64_t size = 0;
   if (fs->Open(journal_path, OpenMode::kRead, &journal_file) != PDX_OK ||
@@ -108,8 +66,8 @@ pdx_code TableWriter::RecoverInterruptedChange(FileSystem* fs, const std::string
   std::unique_ptr<File> db, px, mb;
   if (fs->Open(db_path, OpenMode::kReadWrite, &db) != PDX_OK) return PDX_OK;
   if (TryWriteLock(db.get()) != PDX_OK) return PDX_OK;  // its writer is alive
-  OpenCompanion(fs, db_path, ".PX", &px);
-  OpenCompanion(fs, db_path, ".MB", &mb);
+  OpenCompanion(fs, db_path, kPrimaryIndexExtension, &px);
+  OpenCompanion(fs, db_path, kBlobExtension, &mb);
   Journal journal(fs, journal_path);
   pdx_code code = RollBack(&journal, {db.get(), px.get(), mb.get()});
   ReleaseWriteLock(db.get());
@@ -134,19 +92,20 @@ pdx_code TableWriter::Open(FileSystem* fs, const std::string& db_path,
     *error = "cannot open " + db_path + " for writing";
     return code;
   }
-  OpenCompanion(fs, db_path, ".PX", &w->px_);
-  OpenCompanion(fs, db_path, ".MB", &w->mb_);
+  OpenCompanion(fs, db_path, kPrimaryIndexExtension, &w->px_);
+  OpenCompanion(fs, db_path, kBlobExtension, &w->mb_);
   if (HasSecondaryIndex(fs, db_path)) {
     // They would go stale: the writer keeps only the primary index.
     *error = "writing a table with secondary indexes is not supported: " + db_path;
     return PDX_ERR_NOT_SUPPORTED;
   }
   if (ForeignEngineHoldsTable(fs, db_path)) {
-    *error = "another engine has the table open (its lock file " + BaseName(Stem(db_path)) +
-             ".LCK is present): " + db_path;
+    *error = "another engine has the table open (its lock file " +
+             FileNameOf(WithoutExtension(db_path)) + kForeignLockExtension +
+             " is present): " + db_path;
     return PDX_ERR_TABLE_BUSY;
   }
-  w->journal_ = std::make_unique<Journal>(fs, Stem(db_path) + ".JNL");
+  w->journal_ = std::make_unique<Journal>(fs, CompanionPath(db_path, kJournalExtension));
   if (pdx_code code = AcquireWriteLock(w->db_.get()); code != PDX_OK) {
     *error = "another program keeps writing " + db_path;
     return code;
@@ -154,7 +113,8 @@ pdx_code TableWriter::Open(FileSystem* fs, const std::string& db_path,
   pdx_code code = RollBack(w->journal_.get(), {w->db_.get(), w->px_.get(), w->mb_.get()});
   if (code != PDX_OK) {
     ReleaseWriteLock(w->db_.get());
-    *error = "cannot roll back the unfinished change left in " + Stem(db_path) + ".JNL";
+    *error = "cannot roll back the unfinished change left in " +
+             CompanionPath(db_path, kJournalExtension);
     return code;
   }
   w->transaction_ = std::make_unique<Transaction>(
@@ -174,9 +134,9 @@ pdx_code TableWriter::Load() {
   transaction_->Abandon();
   chain_.clear();
   changed_ = false;
-  leaves_.clear();  // the index is laid out afresh and compared with the file
+  index_.Reset();  // the index is laid out afresh and compared with the file
   std::string why;
-  if (pdx_code code = ReadHeader(db_.get(), &header_, &why); code != PDX_OK) {
+  if (pdx_code code = ReadTableHeader(db_.get(), &header_, &why); code != PDX_OK) {
     error_ = db_path_ + ": " + why;
     return code;
   }
@@ -230,28 +190,7 @@ pdx_code TableWriter::Load() {
       error_ = "the primary index of " + db_path_ + " is missing";
       return PDX_ERR_CORRUPT_INDEX;
     }
-    if (pdx_code code = ReadHeader(px_.get(), &index_header_, &why); code != PDX_OK) {
-      error_ = "primary index: " + why;
-      return PDX_ERR_CORRUPT_INDEX;
-    }
-    if (index_header_.record_size != key_length_ + 6) {
-      error_ = "the primary index does not match the table's key";
-      return PDX_ERR_CORRUPT_INDEX;
-    }
-    uint64_t size = 0;
-    if (pdx_code code = px_->Size(&size); code != PDX_OK) return code;
-    index_image_.assign(size > index_header_.header_size ? size - index_header_.header_size : 0, 0);
-    size_t got = 0;
-    if (pdx_code code =
-            px_->ReadAt(index_header_.header_size, index_image_.data(), index_image_.size(), &got);
-        code != PDX_OK)
-      return code;
-    const size_t index_block = index_header_.BlockSize();
-    index_image_.resize(index_image_.size() / index_block * index_block);
-    if (uint32_t key = index_header_.EncryptionKey())
-      for (size_t at = 0; at < index_image_.size(); at += index_block)
-        DecryptBlock(key, static_cast<uint32_t>(at / index_block + 1), index_image_.data() + at,
-                     index_block);
+    if (pdx_code code = index_.Load(px_.get(), key_length_, &error_); code != PDX_OK) return code;
   }
   seen_header_.assign(kExtendedHeaderSize, 0);
   size_t got = 0;
@@ -531,7 +470,7 @@ pdx_code TableWriter::RemoveAt(size_t i, int slot) {
     FreeBlock(chain_[0].block);
     NoteChainEdit(ChainEdit::kErased, 0);
     chain_.clear();
-    leaves_.clear();
+    index_.Reset();
     return Relink(0);
   }
   if (count == 0 && i > 0) {
@@ -761,192 +700,24 @@ pdx_code TableWriter::Flush() {
   return code;
 }
 
-size_t TableWriter::LeafOf(size_t chain_index) const {
-  size_t start = 0;
-  for (size_t k = 0; k < leaves_.size(); ++k) {
-    if (chain_index < start + leaves_[k].size || k + 1 == leaves_.size()) return k;
-    start += leaves_[k].size;
-  }
-  return 0;
-}
-
 void TableWriter::IndexTouched(size_t chain_index) {
   NoteChainEdit(ChainEdit::kTouched, chain_index);
-  if (!leaves_.empty()) leaves_[LeafOf(chain_index)].dirty = true;
+  index_.Touched(chain_index);
 }
 
 void TableWriter::IndexInserted(size_t chain_index) {
   NoteChainEdit(ChainEdit::kInserted, chain_index);
-  if (leaves_.empty()) return;  // laid out afresh when written
-  const size_t k = LeafOf(chain_index);
-  Leaf& leaf = leaves_[k];
-  leaf.dirty = true;
-  if (++leaf.size <= IndexEntriesPerBlock()) return;
-  // A full index block splits; the new half goes into a new block of the
-  // file, so no other block's place changes.
-  Leaf upper;
-  upper.block = ++index_file_blocks_;
-  upper.size = leaf.size - leaf.size / 2;
-  upper.dirty = true;
-  leaf.size /= 2;
-  leaves_.insert(leaves_.begin() + k + 1, upper);
-  if (k + 2 < leaves_.size()) leaves_[k + 2].dirty = true;  // its back link
+  index_.Inserted(chain_index);
 }
 
 void TableWriter::IndexErased(size_t chain_index) {
   NoteChainEdit(ChainEdit::kErased, chain_index);
-  if (leaves_.empty()) return;
-  const size_t k = LeafOf(chain_index);
-  if (--leaves_[k].size > 0) {
-    leaves_[k].dirty = true;
-    return;
-  }
-  // An emptied index block drops out of its level; its neighbours' links change.
-  leaves_.erase(leaves_.begin() + k);
-  if (k > 0) leaves_[k - 1].dirty = true;
-  if (k < leaves_.size()) leaves_[k].dirty = true;
+  index_.Erased(chain_index);
 }
 
-size_t TableWriter::IndexEntriesPerBlock() const {
-  return (index_header_.BlockSize() - kBlockHeader) / (static_cast<size_t>(key_length_) + 6);
-}
-
-// The index is one entry per data block (its first key, its number, its row
-// count) in level-1 blocks, and above them levels of one entry per block of
-// the level below, up to a single root. Level-1 blocks keep their place in
-// the file: one that fills up splits into a new block at the end of the
-// file, so a change rewrites only the level-1 blocks whose entries changed.
-// The upper levels are small and made again each time, in blocks of their
-// own. Blocks are written only where they differ from the file.
 pdx_code TableWriter::WriteIndex() {
   if (header_.key_fields == 0 || !px_) return PDX_OK;
-  const size_t block_size = index_header_.BlockSize();
-  const size_t entry = static_cast<size_t>(key_length_) + 6;
-  const size_t per_block = IndexEntriesPerBlock();
-  if (leaves_.empty() && !chain_.empty()) {
-    // Afresh: level-1 blocks full, numbered from 1, upper levels after them.
-    upper_blocks_.clear();
-    for (size_t first = 0; first < chain_.size(); first += per_block) {
-      Leaf leaf;
-      leaf.block = static_cast<uint16_t>(leaves_.size() + 1);
-      leaf.size = std::min(per_block, chain_.size() - first);
-      leaf.dirty = true;
-      leaves_.push_back(leaf);
-    }
-    index_file_blocks_ = static_cast<uint16_t>(leaves_.size());
-  }
-  if (leaves_.empty()) index_file_blocks_ = 0, upper_blocks_.clear();
-
-  const uint32_t key = index_header_.EncryptionKey();
-  std::vector<uint8_t> block(block_size), cipher;
-  struct Entry {
-    const char* key;
-    uint16_t block;
-    int64_t count;
-  };
-  // Makes one index block and writes it where it differs from the file.
-  auto put_block = [&](uint16_t number, const Entry* entries, size_t n, uint16_t next,
-                       uint16_t prev) {
-    uint8_t* data = block.data();
-    std::memset(data, 0, block_size);
-    StoreLe16(data, next);
-    StoreLe16(data + 2, prev);
-    StoreLe16(data + 4, static_cast<uint16_t>((n - 1) * entry));
-    for (size_t e = 0; e < n; ++e) {
-      uint8_t* out = data + kBlockHeader + e * entry;
-      std::memcpy(out, entries[e].key, key_length_);
-      StoreIndexBlockNumber(out + key_length_, entries[e].block);
-      EncodeInteger(std::min(entries[e].count, kMaxIndexCount), out + key_length_ + 2, 2);
-      EncodeInteger(0, out + key_length_ + 4, 2);
-    }
-    const size_t at = static_cast<size_t>(number - 1) * block_size;
-    if (index_image_.size() < at + block_size) index_image_.resize(at + block_size);
-    if (std::memcmp(index_image_.data() + at, data, block_size) == 0) return;
-    std::memcpy(index_image_.data() + at, data, block_size);
-    if (key) {
-      cipher.assign(data, data + block_size);
-      EncryptBlock(key, number, cipher.data(), block_size);
-      data = cipher.data();
-    }
-    transaction_->Write(kPx, index_header_.header_size + at, data, block_size);
-  };
-
-  std::vector<Entry> entries;
-  size_t start = 0;
-  for (size_t k = 0; k < leaves_.size(); ++k) {
-    Leaf& leaf = leaves_[k];
-    if (leaf.dirty) {
-      entries.clear();
-      leaf.sum = 0;
-      for (size_t i = start; i < start + leaf.size; ++i) {
-        entries.push_back({chain_[i].first_key.data(), chain_[i].block, chain_[i].count});
-        leaf.sum += chain_[i].count;
-      }
-      leaf.first_key = chain_[start].first_key;
-      put_block(leaf.block, entries.data(), leaf.size,
-                k + 1 < leaves_.size() ? leaves_[k + 1].block : 0,
-                k > 0 ? leaves_[k - 1].block : 0);
-      leaf.dirty = false;
-    }
-    start += leaf.size;
-  }
-
-  uint32_t total_entries = static_cast<uint32_t>(chain_.size());
-  uint8_t levels = leaves_.empty() ? 0 : 1;
-  uint16_t root = leaves_.empty() ? 0 : leaves_.front().block;
-  std::vector<std::tuple<std::string, uint16_t, int64_t>> level;
-  for (const Leaf& leaf : leaves_) level.emplace_back(leaf.first_key, leaf.block, leaf.sum);
-  size_t used_upper = 0;
-  while (level.size() > 1) {
-    ++levels;
-    const size_t count = (level.size() + per_block - 1) / per_block;
-    while (upper_blocks_.size() < used_upper + count) {
-      if (index_file_blocks_ >= kMaxBlocks) {
-        error_ = "the primary index has reached 65535 blocks";
-        return PDX_ERR_TABLE_FULL;
-      }
-      upper_blocks_.push_back(++index_file_blocks_);
-    }
-    std::vector<std::tuple<std::string, uint16_t, int64_t>> above;
-    for (size_t b = 0; b < count; ++b) {
-      const size_t first = b * per_block, n = std::min(per_block, level.size() - first);
-      entries.clear();
-      int64_t sum = 0;
-      for (size_t i = first; i < first + n; ++i) {
-        entries.push_back(
-            {std::get<0>(level[i]).data(), std::get<1>(level[i]), std::get<2>(level[i])});
-        sum += std::get<2>(level[i]);
-      }
-      const uint16_t number = upper_blocks_[used_upper + b];
-      put_block(number, entries.data(), n, b + 1 < count ? upper_blocks_[used_upper + b + 1] : 0,
-                b > 0 ? upper_blocks_[used_upper + b - 1] : 0);
-      above.emplace_back(std::get<0>(level[first]), number, sum);
-      root = number;
-    }
-    used_upper += count;
-    total_entries += static_cast<uint32_t>(level.size());
-    level = std::move(above);
-  }
-  const size_t size = static_cast<size_t>(index_file_blocks_) * block_size;
-  if (size != index_image_.size()) {
-    // Blocks past the last one in use (after a fresh layout) are cut off;
-    // blocks that fell out of use stay, unreferenced, until then.
-    transaction_->SetSize(kPx, index_header_.header_size + size);
-    index_image_.resize(size);
-  }
-  index_header_.record_count = total_entries;
-  index_header_.file_blocks = index_file_blocks_;
-  index_header_.used_blocks = static_cast<uint16_t>(leaves_.size() + used_upper);
-  index_header_.first_block = leaves_.empty() ? 0 : leaves_.front().block;
-  index_header_.last_block = leaves_.empty() ? 0 : leaves_.back().block;
-  index_header_.index_root = root;
-  index_header_.index_levels = levels;
-  index_header_.parent_change_count = header_.change_count;
-  ++index_header_.change_count;
-  std::vector<uint8_t> header = index_header_.Serialize();
-  header.resize(kFixedHeaderSize);
-  transaction_->Write(kPx, 0, header.data(), header.size());
-  return PDX_OK;
+  return index_.Write(chain_, header_.change_count, transaction_.get(), kPx, &error_);
 }
 
 }  // namespace pdx

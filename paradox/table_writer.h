@@ -34,6 +34,7 @@
 #include "file_system.h"
 #include "journal.h"
 #include "pending_blobs.h"
+#include "primary_index_writer.h"
 #include "table_header.h"
 
 namespace pdx {
@@ -128,13 +129,11 @@ class TableWriter {
   pdx_code RemoveAt(size_t chain_index, int slot);
   void AssignAutoIncrement(uint8_t* record);
 
-  // Keep leaves_ in step with chain_: an entry changed, was inserted at,
-  // or is about to be erased from chain_index.
-  size_t LeafOf(size_t chain_index) const;
+  // Keep the primary index in step with chain_: an entry changed, was
+  // inserted at, or is about to be erased from chain_index.
   void IndexTouched(size_t chain_index);
   void IndexInserted(size_t chain_index);
   void IndexErased(size_t chain_index);
-  size_t IndexEntriesPerBlock() const;
   // Notes the chain's edits of an operation for last_change().
   enum class ChainEdit { kTouched, kInserted, kErased };
   void NoteChainEdit(ChainEdit edit, size_t chain_index);
@@ -158,21 +157,8 @@ class TableWriter {
   std::unique_ptr<Transaction> transaction_;
   std::unique_ptr<BlobWriter> blob_writer_;  // null when the table has no blob file
   TableHeader header_;
-  TableHeader index_header_;
   std::vector<uint8_t> seen_header_;  // the header bytes as last read or written
-  std::vector<uint8_t> index_image_;  // the index blocks as last written, unscrambled
-  // The level-1 index blocks in order: where each is in the file, how many
-  // of chain_'s entries it holds, and what the level above says of it.
-  struct Leaf {
-    uint16_t block = 0;
-    size_t size = 0;
-    bool dirty = false;
-    std::string first_key;
-    int64_t sum = 0;
-  };
-  std::vector<Leaf> leaves_;            // empty: lay the index out afresh
-  std::vector<uint16_t> upper_blocks_;  // blocks the upper levels use, in order
-  uint16_t index_file_blocks_ = 0;
+  PrimaryIndexWriter index_;
   BlockList chain_;
   BlockBuffers blocks_;  // this transaction's blocks, plain
   uint32_t key_ = 0;     // the cipher key, 0 for a table without password

@@ -23,7 +23,7 @@ class EngineStartTest : public ::testing::Test {
     search.fileName = "libvindral-engine-probe.so";
     search.registryFile = (dir_.path() / "registry.ini").string();
     dir_.write(search.registryFile,
-               "[Software\\Borland\\Database Engine]\nDLLPATH=" + dir_.path().string() + "\n");
+               "[Software\\Vindral\\Table Engine]\nDLLPATH=" + dir_.path().string() + "\n");
     if (fixture) fs::copy_file(fixture, dir_.path() / search.fileName);
     engine().setLibrarySearch(search);
     engine().start();
@@ -45,7 +45,7 @@ TEST_F(EngineStartTest, MissingLibraryGivesTheStartupMessageUnderTheHourglass) {
   } catch (const EngineError& error) {
     EXPECT_EQ(error.code(), PDX_ERR_LIBRARY_NOT_FOUND);
     EXPECT_STREQ(error.what(),
-                 "An error occurred while attempting to initialize the Borland Database Engine "
+                 "An error occurred while attempting to initialize the table engine "
                  "(error $2108)");
   }
   EXPECT_FALSE(engine().started());

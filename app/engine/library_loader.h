@@ -16,9 +16,8 @@
 namespace engine {
 
 struct LibrarySearch {
-  // Stands for the engine's "IDAPI32.DLL".
-  std::string fileName = "libidapi32.so";
-  std::string registryKey = "Software\\Borland\\Database Engine";
+  std::string fileName = "libpdx.so";
+  std::string registryKey = "Software\\Vindral\\Table Engine";
   std::string registryValue = "DLLPATH";
   std::string registryFile;  // empty: registryFilePath()
 };

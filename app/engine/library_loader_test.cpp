@@ -30,7 +30,7 @@ class LibraryLoaderTest : public ::testing::Test {
   }
   void setDllPath(const std::string& value) {
     dir_.write(search_.registryFile,
-               "[Software\\Borland\\Database Engine]\nDLLPATH=" + value + "\n");
+               "[Software\\Vindral\\Table Engine]\nDLLPATH=" + value + "\n");
   }
   std::string dirPath(const std::string& subdir) { return dir_.sub(subdir).string(); }
 
@@ -96,10 +96,10 @@ TEST_F(LibraryLoaderTest, MissingEntryPointsAreReportedAndTheLibraryReleased) {
 
 #ifdef HAVE_STORE
 TEST_F(LibraryLoaderTest, BareNameFallsBackToThePlatformSearch) {
-  search_.fileName = "libidapi32.so";
+  search_.fileName = "libpdx.so";
   setDllPath(dirPath("empty"));
   ASSERT_EQ(library_.load(search_, api_), PDX_OK);
-  EXPECT_EQ(fs::path(library_.path()).filename(), "libidapi32.so");
+  EXPECT_EQ(fs::path(library_.path()).filename(), "libpdx.so");
 }
 #endif
 

@@ -15,19 +15,19 @@ TEST(Registry, FindsTheValueOfItsKeyIgnoringCaseAndBlanks) {
   dir.write(file,
             "; machine settings\n"
             "[Software\\Other]\nDLLPATH=/wrong\n"
-            "[ software\\borland\\DATABASE ENGINE ]\r\n"
+            "[ software\\vindral\\TABLE ENGINE ]\r\n"
             "  dllpath = /opt/engine;/usr/lib/engine  \r\n"
             "CONFIGFILE01=/etc/engine.cfg\n");
-  EXPECT_EQ(readRegistryValue(file, "Software\\Borland\\Database Engine", "DLLPATH"),
+  EXPECT_EQ(readRegistryValue(file, "Software\\Vindral\\Table Engine", "DLLPATH"),
             "/opt/engine;/usr/lib/engine");
-  EXPECT_EQ(readRegistryValue(file, "Software\\Borland\\Database Engine", "MISSING"), std::nullopt);
+  EXPECT_EQ(readRegistryValue(file, "Software\\Vindral\\Table Engine", "MISSING"), std::nullopt);
   EXPECT_EQ(readRegistryValue(file, "Software\\Nobody", "DLLPATH"), std::nullopt);
 }
 
 TEST(Registry, MissingFileHasNoValues) {
   TestDirectory dir;
   EXPECT_EQ(
-      readRegistryValue(dir.path() / "none.ini", "Software\\Borland\\Database Engine", "DLLPATH"),
+      readRegistryValue(dir.path() / "none.ini", "Software\\Vindral\\Table Engine", "DLLPATH"),
       std::nullopt);
 }
 
