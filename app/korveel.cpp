@@ -129,6 +129,8 @@ void TKorvelfrm::build(const FormDescription& form) {
   wwDBGrid1 = new grid::TwwDBGrid(Panel2);
   ApplyGridSettings(*wwDBGrid1, form.component("wwDBGrid1"));
   wwDBGrid1->OnDblClick = [this](grid::TwwCustomDBGrid& grid) { wwDBGrid1DblClick(&grid); };
+  // First in the tab order: the rows have the keyboard when the window opens.
+  wwDBGrid1->setFocus();
 
   QJsonObject table = form.component("wwTable1");
   wwTable1.Name = "wwTable1";
