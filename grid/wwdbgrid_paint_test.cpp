@@ -175,3 +175,44 @@ TEST(GridPaintClosed, AnInactiveGridHasNoIndicatorGlyph) {
 
 }  // namespace
 }  // namespace grid
+
+namespace grid {
+namespace {
+
+TEST(GridCheckBox, ABooleanShownAsACheckBoxTogglesWithSpace) {
+  testing::GridOnTable fixture;
+  fixture.table.ControlType = {"PAID;CheckBox;Yes;No"};
+  std::string reason;
+  if (!fixture.Open("Bills", "ID\tI*\nPAID\tA3\n", {{"1", "Yes"}, {"2", "No"}}, &reason))
+    GTEST_SKIP() << reason;
+  TwwDBGrid& grid = *fixture.grid;
+  grid.resize(300, testing::GridOnTable::HeightFor(3));
+  auto boxes = [&grid] {
+    toolkit::RecordingCanvas canvas;
+    grid.PaintAll(canvas);
+    std::vector<toolkit::Rect> found;
+    for (const toolkit::CanvasCall& call : canvas.callsOf(toolkit::CanvasCall::Kind::kFillRect))
+      if (call.rect.width() == 10 && call.rect.height() == 10) found.push_back(call.rect);
+    // Ticks: black strokes rising to the right.
+    int ticks = 0;
+    for (const toolkit::CanvasCall& call : canvas.callsOf(toolkit::CanvasCall::Kind::kLine))
+      if (call.pen.color == toolkit::clBlack && call.to.y < call.from.y && call.to.x > call.from.x)
+        ++ticks;
+    return std::make_pair(found, ticks);
+  };
+  auto [found, ticks] = boxes();
+  ASSERT_EQ(2u, found.size());
+  const toolkit::Rect cell = grid.cellRect(2, 1);
+  EXPECT_EQ((cell.left + cell.right - 10) / 2, found[0].left);
+  EXPECT_EQ((cell.top + cell.bottom - 10) / 2, found[0].top);
+  EXPECT_EQ(2, ticks);  // one tick of two strokes: only the first row is checked
+  QTest::keyClick(&grid, Qt::Key_Right);
+  QTest::keyClick(&grid, Qt::Key_Space);
+  EXPECT_EQ("No", fixture.Current("PAID"));
+  QTest::keyClick(&grid, Qt::Key_Down);
+  fixture.table.First();
+  EXPECT_EQ("No", fixture.Current("PAID"));
+}
+
+}  // namespace
+}  // namespace grid
