@@ -134,6 +134,8 @@ void TKorvelfrm::build(const FormDescription& form) {
   wwDBGrid1 = new grid::TwwDBGrid(Panel2);
   ApplyGridSettings(*wwDBGrid1, form.component("wwDBGrid1"));
   wwDBGrid1->OnDblClick = [this](grid::TwwCustomDBGrid& grid) { wwDBGrid1DblClick(&grid); };
+  // First in the tab order: the rows have the keyboard when the window opens.
+  wwDBGrid1->setFocus();
 
   QJsonObject table = form.component("wwTable1");
   wwTable1.Name = "wwTable1";
@@ -150,13 +152,13 @@ void TKorvelfrm::build(const FormDescription& form) {
   wwRecordViewDialog1->setObjectName("wwRecordViewDialog1");
   recordview::ReadStoredSettings(*wwRecordViewDialog1, form.component("wwRecordViewDialog1"));
   wwRecordViewDialog1->SetDataSource(&wwDataSource1);
+  wwDBGrid1->SetDataSource(&wwDataSource1);
 
   // The report printer prints the window's table; its stored "Table" names it.
   report::ReadStoredSettings(xvDBPrint1, form.component("xvDBPrint1"));
   xvDBPrint1.Table = &wwTable1;
   connect(BitBtn3, &QPushButton::clicked, this,
           [this] { Application::RunHandler([this] { BitBtn3Click(BitBtn3); }); });
-  wwDBGrid1->SetDataSource(&wwDataSource1);
 }
 
 // As the form is created, not from an event: its failures still belong to
