@@ -728,6 +728,17 @@ bool Matches(const std::string& have, const std::string& want, bool partial) {
   return partial ? have.compare(0, want.size(), want) == 0 : have == want;
 }
 
+// Matches without building a folded copy of the row's text; want is folded.
+bool FoldedMatches(const toolkit::TextCodec& codec, std::string_view have, const std::string& want,
+                   bool partial, bool fold) {
+  if (have.size() < want.size() || (!partial && have.size() != want.size())) return false;
+  for (size_t i = 0; i < want.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(have[i]);
+    if ((fold ? codec.upperCase(c) : c) != static_cast<unsigned char>(want[i])) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool TDataSet::RowMatches(const std::vector<TField*>& fields,
@@ -807,7 +818,26 @@ bool TDataSet::Locate(const std::string& fieldNames, const std::vector<std::stri
   Row probe;
   cursor_->SetToBegin();
   bool found = false;
-  while (!found && cursor_->Next(probe)) {
+  // Text fields of an unfiltered data set are compared straight from each
+  // row's record, decoding only those fields: the scan runs at the store's
+  // pace rather than building every value of every row.
+  const bool textOnly = IsSequenced() && std::all_of(fields.begin(), fields.end(), [](TField* f) {
+                          return f->DataType() == TFieldType::ftString;
+                        });
+  if (textOnly) {
+    while (!found && cursor_->NextUndecoded(probe)) {
+      found = true;
+      for (size_t i = 0; i < fields.size() && found; ++i) {
+        FieldValue value = cursor_->DecodeField(probe, fields[i]->FieldNo());
+        const std::string* text = std::get_if<std::string>(&value);
+        const std::string& want = i < wanted.size() ? wanted[i] : std::string();
+        found =
+            FoldedMatches(textCodec(), text ? *text : std::string_view(), want,
+                          options.partialKey && i + 1 == fields.size(), options.caseInsensitive);
+      }
+    }
+  }
+  while (!textOnly && !found && cursor_->Next(probe)) {
     if (!AcceptRow(probe)) continue;
     WithRowAsActive(probe, [&] { found = RowMatches(fields, wanted, options); });
   }
