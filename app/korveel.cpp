@@ -12,6 +12,8 @@
 #include "grid/wwdbgrid.h"
 #include "grid_settings.h"
 #include "navigator.h"
+#include "recordview/record_view_stored.h"
+#include "recordview/wwrcdvw.h"
 #include "report/xvdbprn_form.h"
 #include "search_box_form.h"
 #include "toolkit/bevel_panel.h"
@@ -81,6 +83,7 @@ TKorvelfrm::TKorvelfrm(const FormDescription& form, QWidget* parent) : QWidget(p
 // The controls hold links to the data source, a member that goes before the
 // widget base would delete them: they go first.
 TKorvelfrm::~TKorvelfrm() {
+  delete wwRecordViewDialog1;
   delete Panel1;
   delete Panel2;
 }
@@ -131,6 +134,8 @@ void TKorvelfrm::build(const FormDescription& form) {
   wwDBGrid1 = new grid::TwwDBGrid(Panel2);
   ApplyGridSettings(*wwDBGrid1, form.component("wwDBGrid1"));
   wwDBGrid1->OnDblClick = [this](grid::TwwCustomDBGrid& grid) { wwDBGrid1DblClick(&grid); };
+  // First in the tab order: the rows have the keyboard when the window opens.
+  wwDBGrid1->setFocus();
 
   QJsonObject table = form.component("wwTable1");
   wwTable1.Name = "wwTable1";
@@ -143,12 +148,17 @@ void TKorvelfrm::build(const FormDescription& form) {
   wwTable1.ValidateWithMask = table["ValidateWithMask"].toBool(true);
   wwDataSource1.SetDataSet(&wwTable1);
 
+  wwRecordViewDialog1 = new recordview::TwwRecordViewDialog(this);
+  wwRecordViewDialog1->setObjectName("wwRecordViewDialog1");
+  recordview::ReadStoredSettings(*wwRecordViewDialog1, form.component("wwRecordViewDialog1"));
+  wwRecordViewDialog1->SetDataSource(&wwDataSource1);
+  wwDBGrid1->SetDataSource(&wwDataSource1);
+
   // The report printer prints the window's table; its stored "Table" names it.
   report::ReadStoredSettings(xvDBPrint1, form.component("xvDBPrint1"));
   xvDBPrint1.Table = &wwTable1;
   connect(BitBtn3, &QPushButton::clicked, this,
           [this] { Application::RunHandler([this] { BitBtn3Click(BitBtn3); }); });
-  wwDBGrid1->SetDataSource(&wwDataSource1);
 }
 
 // As the form is created, not from an event: its failures still belong to
@@ -177,12 +187,14 @@ void TKorvelfrm::TabControl1Change(QObject*) {
   Handlechoice();
 }
 
-// The record view opens here once it exists.
-void TKorvelfrm::wwDBGrid1DblClick(QObject*) {}
-
 void TKorvelfrm::FormCreate(QObject*) {
   TabControl1->setTabIndex(0);
   Handlechoice();
+}
+
+// The grid's double click: the current row as a form.
+void TKorvelfrm::wwDBGrid1DblClick(QObject*) {
+  wwRecordViewDialog1->Execute();
 }
 
 // Prints the shown table under its tab's caption, dated today.

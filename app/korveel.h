@@ -24,6 +24,10 @@ namespace grid {
 class TwwDBGrid;
 }
 
+namespace recordview {
+class TwwRecordViewDialog;
+}
+
 namespace toolkit {
 class BevelPanel;
 class GlyphButton;
@@ -51,6 +55,8 @@ class TKorvelfrm : public QWidget {
   grid::TwwDBGrid* wwDBGrid1;
   data::TwwTable wwTable1;
   data::TwwDataSource wwDataSource1;
+  // Shows the current row as a form; owned by the window.
+  recordview::TwwRecordViewDialog* wwRecordViewDialog1;
   report::TxvDBPrint xvDBPrint1;
 
  public slots:
@@ -59,8 +65,8 @@ class TKorvelfrm : public QWidget {
   void Handlechoice();
   void TabControl1Change(QObject* Sender);
   void FormCreate(QObject* Sender);
-  void BitBtn3Click(QObject* Sender);
   void wwDBGrid1DblClick(QObject* Sender);
+  void BitBtn3Click(QObject* Sender);
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -591,9 +591,9 @@ TField* TDataSet::FindField(const std::string& name) const {
   for (auto& field : fields_) {
     const std::string& own = field->FieldName();
     if (own.size() == name.size() &&
-        std::equal(own.begin(), own.end(), name.begin(), [](char a, char b) {
-          return std::toupper(static_cast<unsigned char>(a)) ==
-                 std::toupper(static_cast<unsigned char>(b));
+        std::equal(own.begin(), own.end(), name.begin(), [this](char a, char b) {
+          return codec_->upperCase(static_cast<unsigned char>(a)) ==
+                 codec_->upperCase(static_cast<unsigned char>(b));
         }))
       return field.get();
   }
@@ -711,7 +711,8 @@ void TDataSet::CancelRange() {
 
 namespace {
 
-// Text folded by the table's case rules, for comparisons without regard to case.
+// Text folded by the table's case rules, for comparisons without regard to
+// case: a Cyrillic table's letters fold too.
 std::string FoldCase(const toolkit::TextCodec& codec, const std::string& text) {
   return codec.upperCase(text);
 }
@@ -742,7 +743,7 @@ bool TDataSet::RowMatches(const std::vector<TField*>& fields,
                           const std::vector<std::string>& wanted, LocateOptions options) {
   for (size_t i = 0; i < fields.size(); ++i) {
     std::string have = fields[i]->AsString();
-    if (options.caseInsensitive) have = FoldCase(textCodec(), have);
+    if (options.caseInsensitive) have = FoldCase(*codec_, have);
     const std::string& want = i < wanted.size() ? wanted[i] : std::string();
     // Only the last value may be a beginning; the ones before it are whole.
     if (!Matches(have, want, options.partialKey && i + 1 == fields.size())) return false;
@@ -831,7 +832,7 @@ bool TDataSet::LocateByKey(const std::vector<TField*>& fields,
   LocateOptions group = options;
   group.caseInsensitive = options.caseInsensitive || keyIgnoresCase;
   std::vector<std::string> groupWanted;
-  for (const std::string& value : values) groupWanted.push_back(FoldCase(textCodec(), value));
+  for (const std::string& value : values) groupWanted.push_back(FoldCase(*codec_, value));
   Row row;
   bool found = false;
   bool more = cursor_->Current(row);
@@ -862,7 +863,7 @@ bool TDataSet::Locate(const std::string& fieldNames, const std::vector<std::stri
   }
   std::vector<std::string> wanted;
   for (const std::string& value : values)
-    wanted.push_back(options.caseInsensitive ? FoldCase(textCodec(), value) : value);
+    wanted.push_back(options.caseInsensitive ? FoldCase(*codec_, value) : value);
 
   // The leading fields of the key, in key order, are found by a seek in the
   // index, never by reading the table: unless the search ignores case where
