@@ -209,6 +209,17 @@ TEST_F(RealTableTest, LocateSeeksKeysAndScansTextFields) {
   EXPECT_FALSE(table.Locate("NAME", {"Name"}, {false, false}));
   EXPECT_EQ(CurrentId(), 25);
 
+  // Beginnings of a number: 4 is gone, so 40 is the first that begins with 4.
+  ASSERT_TRUE(table.Locate("ID", {"4"}, {false, false}));
+  table.Delete();
+  EXPECT_TRUE(table.Locate("ID", {"4"}, partial));
+  EXPECT_EQ(CurrentId(), 40);
+  EXPECT_TRUE(table.Locate("ID", {"1"}, partial));
+  EXPECT_EQ(CurrentId(), 1);
+  EXPECT_FALSE(table.Locate("ID", {"-"}, partial));
+  EXPECT_FALSE(table.Locate("ID", {"07"}, partial));
+  EXPECT_EQ(CurrentId(), 1);
+
   table.SetwwFilter({"ID > 30"});
   EXPECT_TRUE(table.Locate("NAME", {"NAME3"}, anyCase));
   EXPECT_EQ(CurrentId(), 31);

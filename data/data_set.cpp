@@ -1,6 +1,9 @@
 #include "data_set.h"
 
 #include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cstdint>
 
 #include "data_link.h"
 #include "data_set_error.h"
@@ -724,6 +727,11 @@ std::string FoldCase(const toolkit::TextCodec& codec, const std::string& text) {
   return codec.upperCase(text);
 }
 
+bool IsIntegerKey(TFieldType type) {
+  return type == TFieldType::ftSmallint || type == TFieldType::ftInteger ||
+         type == TFieldType::ftWord || type == TFieldType::ftAutoInc;
+}
+
 bool Matches(const std::string& have, const std::string& want, bool partial) {
   return partial ? have.compare(0, want.size(), want) == 0 : have == want;
 }
@@ -753,9 +761,71 @@ bool TDataSet::RowMatches(const std::vector<TField*>& fields,
   return true;
 }
 
+bool TDataSet::LocateIntegerBeginning(const std::vector<TField*>& fields,
+                                      const std::vector<std::string>& values) {
+  // The numbers whose text begins with the digits d lie in the ranges d,
+  // d0 to d9, d00 to d99, ...: one seek each, in key order (the longest
+  // first for negative numbers), instead of reading every row.
+  const std::string& text = values.back();
+  const bool negative = !text.empty() && text[0] == '-';
+  const std::string digits = negative ? text.substr(1) : text;
+  if (digits.size() > 10 || !std::all_of(digits.begin(), digits.end(), ::isdigit) ||
+      (digits.size() > 1 && digits[0] == '0'))
+    return false;
+  struct Span {
+    int64_t low, high;
+  };
+  std::vector<Span> spans;
+  if (digits.empty()) {
+    // The long integer's smallest value marks a blank in the store.
+    if (negative)
+      spans.push_back({INT32_MIN + 1, -1});
+    else
+      spans.push_back({INT32_MIN + 1, INT32_MAX});
+  } else if (digits == "0") {
+    spans.push_back({0, 0});
+  } else {
+    const int64_t d = std::stoll(digits);
+    for (int64_t scale = 1; d * scale <= INT32_MAX; scale *= 10) {
+      if (negative)
+        spans.insert(spans.begin(), {-(d + 1) * scale + 1, -d * scale});
+      else
+        spans.push_back({d * scale, (d + 1) * scale - 1});
+    }
+  }
+  std::vector<std::string> probe = values;
+  std::vector<TField*> leading(fields.begin(), fields.end() - 1);
+  std::vector<std::string> leadingValues(values.begin(), values.end() - 1);
+  for (const Span& span : spans) {
+    probe.back() = std::to_string(span.low);
+    Row key, row;
+    try {
+      key = KeyRow(probe);
+    } catch (const std::exception&) {
+      continue;  // beyond what the field can hold
+    }
+    if (!cursor_->FindNearest(key, static_cast<int>(fields.size())) || !cursor_->Current(row))
+      continue;
+    bool found = false;
+    WithRowAsActive(row, [&] {
+      const int64_t value = fields.back()->AsInteger();
+      found =
+          !fields.back()->IsNull() && value <= span.high && RowMatches(leading, leadingValues, {});
+    });
+    if (found) {
+      ResyncAroundCursor(activeRecord_);
+      return true;
+    }
+  }
+  return false;
+}
+
 bool TDataSet::LocateByKey(const std::vector<TField*>& fields,
                            const std::vector<std::string>& values,
                            const std::vector<std::string>& wanted, LocateOptions options) {
+  TField* lastField = fields.back();
+  if (options.partialKey && IsIntegerKey(lastField->DataType()))
+    return LocateIntegerBeginning(fields, values);
   // Rows sharing the leading key values and the beginning of the last one sit
   // together in key order, from the nearest key on; rows that match only
   // without regard to case sit among them when the index ignores case.

@@ -203,6 +203,8 @@ class TDataSet {
   Row KeyRow(const std::vector<std::string>& texts);
   bool RowMatches(const std::vector<TField*>& fields, const std::vector<std::string>& wanted,
                   LocateOptions options);
+  bool LocateIntegerBeginning(const std::vector<TField*>& fields,
+                              const std::vector<std::string>& values);
   bool LocateByKey(const std::vector<TField*>& fields, const std::vector<std::string>& values,
                    const std::vector<std::string>& wanted, LocateOptions options);
   void CheckRequiredFields();
