@@ -1,6 +1,7 @@
 #include "recordview/record_view_builder.h"
 
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -193,7 +194,9 @@ class FormSink : public LayoutSink {
           // Shown where it stood, but not part of the form's rows.
           return RectOf(control->geometry());
         }
-        if (auto* frame = qobject_cast<QFrame*>(control)) {
+        if (auto* line = qobject_cast<QLineEdit*>(control)) {
+          line->setFrame(true);
+        } else if (auto* frame = qobject_cast<QFrame*>(control)) {
           frame->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         }
         if (auto* dbEdit = qobject_cast<edit::TwwDBEdit*>(control)) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QScrollArea>
 
@@ -63,11 +64,14 @@ void TwwRecordViewForm::Borrow(QWidget* control) {
 // Borrowed controls go home hidden, with the bounds they had.
 void TwwRecordViewForm::GiveBackBorrowed() {
   for (Borrowed& borrowed : borrowed_) {
-    if (!borrowed.control) continue;
+    // A control whose form has gone goes with this window.
+    if (!borrowed.control || !borrowed.parent) continue;
     borrowed.control->hide();
     borrowed.control->setParent(borrowed.parent);
     borrowed.control->setGeometry(borrowed.bounds);
-    if (auto* frame = qobject_cast<QFrame*>(borrowed.control.data())) {
+    if (auto* line = qobject_cast<QLineEdit*>(borrowed.control.data())) {
+      line->setFrame(false);
+    } else if (auto* frame = qobject_cast<QFrame*>(borrowed.control.data())) {
       frame->setFrameStyle(QFrame::NoFrame);
     }
   }
