@@ -239,6 +239,7 @@ TEST_F(RecordViewDialogTest, AFailedPostKeepsTheWindowAndTheTypedRow) {
     QTest::keyClick(id, Qt::Key_Backspace);
     QTest::keyClicks(id, "2");
     QTest::mouseClick(form.OKButton, Qt::LeftButton);
+    QCoreApplication::processEvents();  // the failure is shown on the loop's next turn
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].kind, toolkit::MessageKind::kError);
     EXPECT_TRUE(form.isVisible()) << "the user may put it right";
