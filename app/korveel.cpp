@@ -15,6 +15,7 @@
 #include "recordview/record_view_stored.h"
 #include "recordview/wwrcdvw.h"
 #include "report/xvdbprn_form.h"
+#include "search_box_form.h"
 #include "toolkit/bevel_panel.h"
 #include "toolkit/bitmap_resources.h"
 #include "toolkit/font_mapping.h"
@@ -121,7 +122,8 @@ void TKorvelfrm::build(const FormDescription& form) {
   Label1->move(label["Left"].toInt(), label["Top"].toInt());
   Label1->adjustSize();
 
-  wwIncrementalSearch1 = reservedPlace(form.component("wwIncrementalSearch1"), Panel1);
+  wwIncrementalSearch1 =
+      CreateSearchBox(form.component("wwIncrementalSearch1"), Panel1, &wwDataSource1);
 
   BitBtn3 = glyphButton(form.component("BitBtn3"), Panel1);
   // Of the close kind, it closes the window itself; the stored form gives it
@@ -132,6 +134,8 @@ void TKorvelfrm::build(const FormDescription& form) {
   wwDBGrid1 = new grid::TwwDBGrid(Panel2);
   ApplyGridSettings(*wwDBGrid1, form.component("wwDBGrid1"));
   wwDBGrid1->OnDblClick = [this](grid::TwwCustomDBGrid& grid) { wwDBGrid1DblClick(&grid); };
+  // First in the tab order: the rows have the keyboard when the window opens.
+  wwDBGrid1->setFocus();
 
   QJsonObject table = form.component("wwTable1");
   wwTable1.Name = "wwTable1";
@@ -148,13 +152,13 @@ void TKorvelfrm::build(const FormDescription& form) {
   wwRecordViewDialog1->setObjectName("wwRecordViewDialog1");
   recordview::ReadStoredSettings(*wwRecordViewDialog1, form.component("wwRecordViewDialog1"));
   wwRecordViewDialog1->SetDataSource(&wwDataSource1);
+  wwDBGrid1->SetDataSource(&wwDataSource1);
 
   // The report printer prints the window's table; its stored "Table" names it.
   report::ReadStoredSettings(xvDBPrint1, form.component("xvDBPrint1"));
   xvDBPrint1.Table = &wwTable1;
   connect(BitBtn3, &QPushButton::clicked, this,
           [this] { Application::RunHandler([this] { BitBtn3Click(BitBtn3); }); });
-  wwDBGrid1->SetDataSource(&wwDataSource1);
 }
 
 // As the form is created, not from an event: its failures still belong to

@@ -10,6 +10,7 @@
 
 #include "data/data_source.h"
 #include "data/wwtable.h"
+#include "edit/wwincrementalsearch.h"
 #include "form_description.h"
 #include "report/xvdbprn.h"
 
@@ -47,7 +48,7 @@ class TKorvelfrm : public QWidget {
   TDBNavigator* DBNavigator1;
   toolkit::TabControl* TabControl1;
   QLabel* Label1;
-  QWidget* wwIncrementalSearch1;
+  edit::TwwIncrementalSearch* wwIncrementalSearch1;
   toolkit::GlyphButton* BitBtn3;
   toolkit::GlyphButton* BitBtn2;
   toolkit::BevelPanel* Panel2;

@@ -16,6 +16,7 @@
 #include "toolkit/abort.h"
 #include "toolkit/bevel_panel.h"
 #include "toolkit/glyph_button.h"
+#include "toolkit/inplace_editor.h"
 #include "toolkit/scripted_ui.h"
 #include "toolkit/tab_control.h"
 
@@ -226,6 +227,34 @@ TEST_F(WindowOnTablesTest, StartOpensPortfAndATabOpensItsTable) {
   EXPECT_EQ(form.wwTable1.TableName(), "UpdateSh");
   EXPECT_EQ(form.wwTable1.RecordCountTotal(), 4);
   EXPECT_EQ(form.wwTable1.FieldByName("Name")->AsString(), "ACME 12.50");
+  EXPECT_TRUE(ui_.shown.empty());
+}
+
+TEST_F(WindowOnTablesTest, TheGridShowsTheTabsTableAndEditsInPlace) {
+  testing::addTheSixTables(database_);
+  TKorvelfrm form(FormDescription::korveel());
+  form.show();
+  grid::TwwDBGrid& grid = *form.wwDBGrid1;
+  EXPECT_EQ(grid.DataLink().MappedCount(), form.wwTable1.FieldCount());
+  EXPECT_EQ(grid.DataLink().RecordCount(), 3);
+  EXPECT_EQ(grid.rowCount(), 4);  // the titles and the three rows
+  clickTab(form, 5);
+  EXPECT_EQ(grid.DataLink().MappedCount(), form.wwTable1.FieldCount());
+  EXPECT_EQ(grid.DataLink().RecordCount(), 4);
+  EXPECT_EQ(grid.rowCount(), 5);
+
+  clickTab(form, 0);
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  grid.setFocus();
+  grid.SelectDataColumn(form.wwTable1.FieldByName("Name")->Index());
+  QTest::keyClick(&grid, Qt::Key_F2);
+  ASSERT_TRUE(grid.editor() && grid.editor()->hasFocus());
+  QTest::keyClicks(grid.editor(), "X");
+  QTest::keyClick(grid.editor(), Qt::Key_Down);
+  EXPECT_EQ(form.wwTable1.State(), data::DataSetState::kBrowse);
+  form.wwTable1.First();
+  EXPECT_EQ(form.wwTable1.FieldByName("Name")->AsString(), "GrowthX");
   EXPECT_TRUE(ui_.shown.empty());
 }
 

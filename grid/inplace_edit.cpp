@@ -5,8 +5,9 @@
 
 #include "data/data_set.h"
 #include "data/wwtable.h"
+#include "edit/picture_typing.h"
+#include "edit/table_text.h"
 #include "grid/cell_text.h"
-#include "grid/picture_typing.h"
 #include "grid/wwdbgrid.h"
 #include "toolkit/ui_services.h"
 
@@ -35,7 +36,7 @@ void TwwInplaceEdit::LoadPicture() {
 }
 
 bool TwwInplaceEdit::PassesPicture() const {
-  return grid::PassesPicture(TableText(text()), mask_);
+  return mask_.empty() || edit::PicturePasses(mask_, TableText(text()));
 }
 
 void TwwInplaceEdit::CheckValue() {
@@ -54,30 +55,32 @@ void TwwInplaceEdit::focusOutEvent(QFocusEvent* event) {
 }
 
 bool TwwInplaceEdit::TypeThroughPicture(QKeyEvent* event) {
-  const QString typed = event->text();
+  const data::TDataSet* dataSet = dbGrid_->DataLink().DataSet();
   std::string key;
-  if (!tableText(dbGrid_->DataLink().DataSet(), typed, &key, nullptr) || key.size() != 1)
-    return false;
-  const std::string current = TableText(text());
+  if (!tableText(dataSet, event->text(), &key, nullptr) || key.empty()) return false;
+  const QString shown = text();
+  edit::PictureTypingState state;
+  state.text = TableText(shown);
   const int selStart = hasSelectedText() ? selectionStart() : cursorPosition();
-  const int selLength = hasSelectedText() ? static_cast<int>(selectedText().size()) : 0;
-  const int limit = maxLength() < 32767 ? maxLength() : 0;
-  const PictureKeystroke typedKey =
-      TypeIntoPicture(current, selStart, selLength, key[0], mask_, autoFill_, limit);
-  switch (typedKey.action) {
-    case PictureKeystroke::Action::kLetThrough:
-      if (dbGrid_->OnCheckValue) dbGrid_->DoCheckValue(this, typedKey.passes);
+  const int selEnd = selStart + (hasSelectedText() ? static_cast<int>(selectedText().size()) : 0);
+  state.selStart = edit::TableOffset(dataSet, shown, selStart);
+  state.selLength = edit::TableOffset(dataSet, shown, selEnd) - state.selStart;
+  state.maxLength = maxLength() < 32767 ? maxLength() : 0;
+  const edit::PictureKeyResult typed = edit::TypePictureKey(mask_, autoFill_, state, key);
+  switch (typed.action) {
+    case edit::PictureKeyAction::kLeaveToEditBox:
+      if (typed.passes) dbGrid_->DoCheckValue(this, *typed.passes);
       return false;
-    case PictureKeystroke::Action::kRefuse:
+    case edit::PictureKeyAction::kRefused:
       toolkit::ui().beep();
-      dbGrid_->DoCheckValue(this, true);
+      dbGrid_->DoCheckValue(this, typed.passes.value_or(true));
       return true;
-    case PictureKeystroke::Action::kTake: {
-      const QString shown = editorText(dbGrid_->DataLink().DataSet(), typedKey.text);
-      setText(shown);
-      setCursorPosition(typedKey.caret);
-      dbGrid_->SetCurrentEditText(shown);
-      dbGrid_->DoCheckValue(this, typedKey.passes);
+    case edit::PictureKeyAction::kConsumed: {
+      const QString rewritten = editorText(dataSet, typed.text);
+      setText(rewritten);
+      setCursorPosition(edit::ScreenPosition(dataSet, typed.text, typed.caret));
+      dbGrid_->SetCurrentEditText(rewritten);
+      dbGrid_->DoCheckValue(this, typed.passes.value_or(true));
       return true;
     }
   }

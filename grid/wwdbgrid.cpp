@@ -218,7 +218,7 @@ bool TwwCustomDBGrid::IsSpecialCell(int dataColumn) const {
   if (!table) return false;
   for (const std::string& line : table->ControlType) {
     const size_t semi = line.find(';');
-    if (line.substr(0, semi) != field->FieldName() || semi == std::string::npos) continue;
+    if (semi == std::string::npos || line.substr(0, semi) != field->FieldName()) continue;
     const std::string kind = line.substr(semi + 1, line.find(';', semi + 1) - semi - 1);
     if (kind == "CheckBox" || kind == "Bitmap" || kind == "RichEdit" || kind == "CustomEdit")
       return true;

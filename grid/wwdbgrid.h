@@ -102,6 +102,7 @@ class TwwGridDataLink : public data::TDataLink {
 
   bool Modified() const { return modified_; }
   void Modified_() { modified_ = true; }
+  void ClearModified() { modified_ = false; }
   void Reset();
   bool Updating() const { return updating_; }
 
@@ -320,6 +321,8 @@ class TwwCustomDBGrid : public toolkit::CellGrid {
   void MoveBy(int distance);
   void Reset();
   void DeleteWithConfirmation();
+  // Space on a check-box cell; false when the cell is none.
+  bool ToggleCheckBox();
   bool LinkHasRecords() const;
 
   TwwGridDataLink link_{this};

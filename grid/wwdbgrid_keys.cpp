@@ -8,6 +8,7 @@
 
 #include "data/data_set.h"
 #include "data/wwtable.h"
+#include "grid/checkbox_cell.h"
 #include "grid/inplace_edit.h"
 #include "grid/wwdbgrid.h"
 #include "intl/international_strings.h"
@@ -238,6 +239,19 @@ void TwwCustomDBGrid::DeleteWithConfirmation() {
   hideEditor();
 }
 
+bool TwwCustomDBGrid::ToggleCheckBox() {
+  data::TField* field = SelectedField();
+  if (!field) return false;
+  const std::optional<CheckBoxValues> values = CheckBoxFor(link_.DataSet(), *field);
+  if (!values) return false;
+  if (!Editable() || !canEditModify()) return true;
+  field->SetText(IsChecked(*values, field->AsString()) ? values->unchecked : values->checked);
+  // The box wrote the field itself: no editor text is pending.
+  link_.ClearModified();
+  invalidateCell(col(), row());
+  return true;
+}
+
 void TwwCustomDBGrid::KeyDown(QKeyEvent& event) {
   if (OnKeyDown) OnKeyDown(*this, event);
   if (event.key() == 0 || !link_.Active()) return;
@@ -337,6 +351,9 @@ void TwwCustomDBGrid::KeyDown(QKeyEvent& event) {
         dataSet->Insert();
       }
       return;
+    case Qt::Key_Space:
+      if (ToggleCheckBox()) return;
+      break;
     case Qt::Key_F2:
       if (data::TField* field = SelectedField();
           field && !field->IsBlob() && !IsSpecialCell(SelectedIndex())) {

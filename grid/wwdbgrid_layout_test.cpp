@@ -105,6 +105,28 @@ TEST(GridLayout, ColumnResizeWritesCharactersBack) {
   EXPECT_EQ(fixture.table.FieldByName("NAME")->DisplayWidth() * 6 + 4, grid.colWidth(2));
 }
 
+TEST(GridLayout, DraggingATitleMovesItsField) {
+  GridOnTable fixture;
+  std::string reason;
+  if (!fixture.Open("People", kPeople, People(3), &reason)) GTEST_SKIP() << reason;
+  TwwDBGrid& grid = *fixture.grid;
+  grid.resize(600, GridOnTable::HeightFor(5));
+  int from = -1, to = -1;
+  grid.OnColumnMoved = [&](TwwCustomDBGrid&, int fromIndex, int toIndex) {
+    from = fromIndex;
+    to = toIndex;
+  };
+  const toolkit::Rect amount = grid.cellRect(3, 0);
+  const toolkit::Rect id = grid.cellRect(1, 0);
+  QTest::mousePress(&grid, Qt::LeftButton, {}, QPoint(amount.left + 10, 5));
+  QTest::mouseRelease(&grid, Qt::LeftButton, {}, QPoint(id.left + 10, 5));
+  EXPECT_EQ(2, from);
+  EXPECT_EQ(0, to);
+  EXPECT_EQ(0, fixture.table.FieldByName("AMOUNT")->Index());
+  EXPECT_EQ("AMOUNT", grid.DataLink().Field(0)->FieldName());
+  EXPECT_EQ("ID", grid.DataLink().Field(1)->FieldName());
+}
+
 TEST(GridLayout, ScrollBarOfASequencedTable) {
   GridOnTable fixture;
   std::string reason;

@@ -4,6 +4,7 @@
 
 #include "data/data_set.h"
 #include "grid/cell_text.h"
+#include "grid/checkbox_cell.h"
 #include "grid/indicator_glyphs.h"
 #include "grid/wwdbgrid.h"
 #include "toolkit/text_wrap.h"
@@ -186,7 +187,12 @@ void TwwCustomDBGrid::DrawDataCell(Canvas& canvas, int column, int bufferRow, co
     whiteBackground_ = PureWhite(brush.color);
     canvas.setFont(font);
     canvas.setBrush(brush);
-    if (DefaultDrawing) {
+    const std::optional<CheckBoxValues> checkBox =
+        field ? CheckBoxFor(link_.DataSet(), *field) : std::nullopt;
+    if (DefaultDrawing && checkBox) {
+      DrawCheckBox(canvas, rect, IsChecked(*checkBox, field->AsString()),
+                   intl::GlobalIntl().CheckBoxInGridStyle());
+    } else if (DefaultDrawing) {
       const data::TAlignment alignment =
           field ? field->Alignment() : data::TAlignment::taLeftJustify;
       if (options_.has(TwwDBGridOption::dgWordWrap))

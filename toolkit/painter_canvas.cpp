@@ -82,7 +82,11 @@ PainterCanvas::PainterCanvas(int width, int height, int pixelsPerInch)
 PainterCanvas::~PainterCanvas() = default;
 
 void PainterCanvas::setFont(const FontSpec& font) {
+  // Painters change fonts for every cell; making a QFont costs far more
+  // than comparing.
+  if (fontSet_ && font == font_) return;
   font_ = font;
+  fontSet_ = true;
   painter_->setFont(qtFont(font, pixelsPerInch_));
 }
 

@@ -61,6 +61,7 @@ class PainterCanvas : public Canvas {
   QPainter* painter_;
   int pixelsPerInch_;
   FontSpec font_;
+  bool fontSet_ = false;
   Pen pen_;
   Brush brush_;
   std::optional<Rect> clip_;
