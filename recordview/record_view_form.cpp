@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScrollArea>
+#include <QWindow>
 
 #include "app/navigator.h"
 #include "data/data_set.h"
@@ -172,9 +173,9 @@ void TwwRecordViewForm::changeEvent(QEvent* event) {
   const bool active = isActiveWindow();
   if (active == !stayingOnTop_) return;
   stayingOnTop_ = !active;
-  setAttribute(Qt::WA_ShowWithoutActivating, stayingOnTop_);
-  setWindowFlag(Qt::WindowStaysOnTopHint, stayingOnTop_);
-  show();
+  // On the platform window, so the window is neither hidden nor activated
+  // again, and keeps its place and size.
+  if (QWindow* window = windowHandle()) window->setFlag(Qt::WindowStaysOnTopHint, stayingOnTop_);
   if (QWidget* focused = focusWidget()) focused->update();
 }
 
