@@ -1,6 +1,7 @@
 #include "recordview/record_view_builder.h"
 
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -17,6 +18,7 @@
 #include "intl/dialog_buttons.h"
 #include "recordview/field_memo.h"
 #include "recordview/memo_dialog_bridge.h"
+#include "recordview/mouse_handler.h"
 #include "recordview/record_view_controls.h"
 #include "recordview/record_view_form.h"
 #include "recordview/record_view_layout.h"
@@ -193,7 +195,9 @@ class FormSink : public LayoutSink {
           // Shown where it stood, but not part of the form's rows.
           return RectOf(control->geometry());
         }
-        if (auto* frame = qobject_cast<QFrame*>(control)) {
+        if (auto* line = qobject_cast<QLineEdit*>(control)) {
+          line->setFrame(true);
+        } else if (auto* frame = qobject_cast<QFrame*>(control)) {
           frame->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         }
         if (auto* dbEdit = qobject_cast<edit::TwwDBEdit*>(control)) {
@@ -317,12 +321,16 @@ void BuildPanels(TwwRecordViewDialog& dialog, TwwRecordViewForm& form) {
     }
     form.OKButton->setDefault(!dialog.Has(rvoEnterToTab));
     QObject::connect(form.OKButton, &QPushButton::clicked, &form, [&form] {
-      form.SetCloseReason(TwwCloseReason::crOK);
-      form.SetModalResult(mrOK);
+      RunFromMouse(&form, [&form] {
+        form.SetCloseReason(TwwCloseReason::crOK);
+        form.SetModalResult(mrOK);
+      });
     });
     QObject::connect(form.CancelButton, &QPushButton::clicked, &form, [&form] {
-      form.SetCloseReason(TwwCloseReason::crCancel);
-      form.SetModalResult(mrCancel);
+      RunFromMouse(&form, [&form] {
+        form.SetCloseReason(TwwCloseReason::crCancel);
+        form.SetModalResult(mrCancel);
+      });
     });
     const int frame = toolkit::screenMetrics().dialogFrameHeight;
     form.UserPanel->resize(form.width(), 2 * frame + form.OKButton->height() + 10);

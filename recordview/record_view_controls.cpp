@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "data/field.h"
+#include "recordview/mouse_handler.h"
 #include "recordview/table_text.h"
 #include "toolkit/ui_services.h"
 
@@ -45,13 +46,15 @@ void TwwDBCheckBox::ShowValue() {
 // A click writes the other value into the field, with the row put into
 // edit state first; a row that cannot be edited keeps the box as it was.
 void TwwDBCheckBox::nextCheckState() {
-  data::TField* field = link_.Field();
-  if (!field) return;
-  if (!link_.CanModify() || !link_.Edit()) {
-    toolkit::ui().beep();
-    return;
-  }
-  field->SetAsString(isChecked() ? ValueUnchecked : ValueChecked);
+  RunFromMouse(this, [this] {
+    data::TField* field = link_.Field();
+    if (!field) return;
+    if (!link_.CanModify() || !link_.Edit()) {
+      toolkit::ui().beep();
+      return;
+    }
+    field->SetAsString(isChecked() ? ValueUnchecked : ValueChecked);
+  });
 }
 
 void TwwDBCheckBox::focusInEvent(QFocusEvent* event) {

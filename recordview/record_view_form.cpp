@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QScrollArea>
+#include <QWindow>
 
 #include "app/navigator.h"
 #include "data/data_set.h"
@@ -63,11 +65,14 @@ void TwwRecordViewForm::Borrow(QWidget* control) {
 // Borrowed controls go home hidden, with the bounds they had.
 void TwwRecordViewForm::GiveBackBorrowed() {
   for (Borrowed& borrowed : borrowed_) {
-    if (!borrowed.control) continue;
+    // A control whose form has gone goes with this window.
+    if (!borrowed.control || !borrowed.parent) continue;
     borrowed.control->hide();
     borrowed.control->setParent(borrowed.parent);
     borrowed.control->setGeometry(borrowed.bounds);
-    if (auto* frame = qobject_cast<QFrame*>(borrowed.control.data())) {
+    if (auto* line = qobject_cast<QLineEdit*>(borrowed.control.data())) {
+      line->setFrame(false);
+    } else if (auto* frame = qobject_cast<QFrame*>(borrowed.control.data())) {
       frame->setFrameStyle(QFrame::NoFrame);
     }
   }
@@ -168,9 +173,9 @@ void TwwRecordViewForm::changeEvent(QEvent* event) {
   const bool active = isActiveWindow();
   if (active == !stayingOnTop_) return;
   stayingOnTop_ = !active;
-  setAttribute(Qt::WA_ShowWithoutActivating, stayingOnTop_);
-  setWindowFlag(Qt::WindowStaysOnTopHint, stayingOnTop_);
-  show();
+  // On the platform window, so the window is neither hidden nor activated
+  // again, and keeps its place and size.
+  if (QWindow* window = windowHandle()) window->setFlag(Qt::WindowStaysOnTopHint, stayingOnTop_);
   if (QWidget* focused = focusWidget()) focused->update();
 }
 

@@ -69,7 +69,7 @@ class TwwRecordViewForm : public QDialog {
   // A control of the owner's form placed here for a while.
   struct Borrowed {
     QPointer<QWidget> control;
-    QWidget* parent;
+    QPointer<QWidget> parent;
     QRect bounds;
     bool visible;
   };

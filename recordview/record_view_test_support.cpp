@@ -65,7 +65,7 @@ bool RecordViewTest::ExecuteWith(const std::function<void(TwwRecordViewForm&)>& 
       form->QDialog::done(QDialog::Rejected);
     }
   });
-  watchdog.start(5000);
+  watchdog.start(20000);
   bool result = dialog.Execute();
   EXPECT_TRUE(ran) << "the window was never shown";
   return result;

@@ -204,6 +204,7 @@ TEST_F(RecordViewWindowTest, ABorrowedControlIsPlacedAndGivenBack) {
     EXPECT_EQ(own->y(), ControlOf(*form, "Name")->y() + ControlOf(*form, "Name")->height() + 2);
     EXPECT_EQ(form->EditList().size(), 3u);
     EXPECT_EQ(own->text(), "Oslo");
+    EXPECT_TRUE(own->hasFrame());
     QTest::keyClick(form, Qt::Key_Escape);
   });
   borrowing.Execute();
@@ -211,6 +212,7 @@ TEST_F(RecordViewWindowTest, ABorrowedControlIsPlacedAndGivenBack) {
   EXPECT_EQ(own->parentWidget(), &owner);
   EXPECT_FALSE(own->isVisibleTo(&owner));
   EXPECT_EQ(own->geometry(), QRect(300, 200, 50, 21));
+  EXPECT_FALSE(own->hasFrame()) << "given back without its border";
 }
 
 TEST_F(RecordViewWindowTest, TheHorizontalStyleSetsLabelsAboveTheirBoxes) {

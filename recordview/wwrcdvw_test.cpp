@@ -8,6 +8,7 @@
 #include <QScrollArea>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include "app/engine/cursor.h"
 #include "data/field.h"
@@ -239,6 +240,7 @@ TEST_F(RecordViewDialogTest, AFailedPostKeepsTheWindowAndTheTypedRow) {
     QTest::keyClick(id, Qt::Key_Backspace);
     QTest::keyClicks(id, "2");
     QTest::mouseClick(form.OKButton, Qt::LeftButton);
+    QCoreApplication::processEvents();  // the failure is shown on the loop's next turn
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].kind, toolkit::MessageKind::kError);
     EXPECT_TRUE(form.isVisible()) << "the user may put it right";
@@ -433,6 +435,37 @@ TEST_F(RecordViewDialogTest, EverySampleTableIsEditedAndPosted) {
     }
     EXPECT_EQ(Stored(2, edit.field), field->AsString()) << "in the table, not only in the window";
   }
+}
+
+}  // namespace
+}  // namespace recordview::testing
+
+namespace recordview::testing {
+namespace {
+
+TEST_F(RecordViewDialogTest, AStayOnTopWindowFloatsWhileAnotherIsActive) {
+  MakePeople();
+  dialog.Options.erase(rvoModalForm);
+  dialog.Options.insert(rvoStayOnTopForm);
+  ASSERT_TRUE(dialog.Execute());
+  QPointer<TwwRecordViewForm> form = dialog.Form();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+  EXPECT_FALSE(form->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  EXPECT_TRUE(form->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+  EXPECT_TRUE(form->isVisible());
+
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+  EXPECT_FALSE(form->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+  QTest::keyClick(form, Qt::Key_Escape);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_FALSE(form);
 }
 
 }  // namespace
