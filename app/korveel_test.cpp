@@ -10,11 +10,13 @@
 
 #include "app/engine/engine.h"
 #include "application.h"
+#include "grid/wwdbgrid.h"
 #include "navigator.h"
 #include "show_state.h"
 #include "toolkit/abort.h"
 #include "toolkit/bevel_panel.h"
 #include "toolkit/glyph_button.h"
+#include "toolkit/inplace_editor.h"
 #include "toolkit/scripted_ui.h"
 #include "toolkit/tab_control.h"
 
@@ -22,7 +24,13 @@
 #include <QLineEdit>
 
 #include "password_dialog.h"
+#include "recordview/record_view_form.h"
+#include "recordview/wwrcdvw.h"
 #include "test_tables.h"
+#include "toolkit/locale_settings.h"
+#include "toolkit/printer.h"
+
+using namespace std::chrono_literals;
 #endif
 
 namespace app {
@@ -32,7 +40,7 @@ using toolkit::MessageButtons;
 using toolkit::MessageKind;
 
 const std::string kStartupFailure =
-    "An error occurred while attempting to initialize the Borland Database Engine (error $2108)";
+    "An error occurred while attempting to initialize the table engine (error $2108)";
 
 // Every test starts with the engine stopped and ends by stopping it, since
 // the process has one engine.
@@ -174,6 +182,26 @@ TEST_F(WindowTest, TopLevelHandlerReleasesTheMouse) {
 
 #ifdef HAVE_STORE
 
+// Hands the report a printer that the test keeps.
+class SharedPrinter : public toolkit::PrinterService {
+ public:
+  explicit SharedPrinter(toolkit::PrinterService& printer) : p_(printer) {}
+  void setTitle(const std::string& title) override { p_.setTitle(title); }
+  void beginDoc() override { p_.beginDoc(); }
+  void newPage() override { p_.newPage(); }
+  void endDoc() override { p_.endDoc(); }
+  void abortDoc() override { p_.abortDoc(); }
+  bool printing() const override { return p_.printing(); }
+  std::string outputFile() const override { return p_.outputFile(); }
+  int pageWidth() const override { return p_.pageWidth(); }
+  int pageHeight() const override { return p_.pageHeight(); }
+  int pixelsPerInch() const override { return p_.pixelsPerInch(); }
+  toolkit::Canvas& canvas() override { return p_.canvas(); }
+
+ private:
+  toolkit::PrinterService& p_;
+};
+
 class WindowOnTablesTest : public WindowTest {
  protected:
   testing::TestDatabase database_;
@@ -199,6 +227,34 @@ TEST_F(WindowOnTablesTest, StartOpensPortfAndATabOpensItsTable) {
   EXPECT_EQ(form.wwTable1.TableName(), "UpdateSh");
   EXPECT_EQ(form.wwTable1.RecordCountTotal(), 4);
   EXPECT_EQ(form.wwTable1.FieldByName("Name")->AsString(), "ACME 12.50");
+  EXPECT_TRUE(ui_.shown.empty());
+}
+
+TEST_F(WindowOnTablesTest, TheGridShowsTheTabsTableAndEditsInPlace) {
+  testing::addTheSixTables(database_);
+  TKorvelfrm form(FormDescription::korveel());
+  form.show();
+  grid::TwwDBGrid& grid = *form.wwDBGrid1;
+  EXPECT_EQ(grid.DataLink().MappedCount(), form.wwTable1.FieldCount());
+  EXPECT_EQ(grid.DataLink().RecordCount(), 3);
+  EXPECT_EQ(grid.rowCount(), 4);  // the titles and the three rows
+  clickTab(form, 5);
+  EXPECT_EQ(grid.DataLink().MappedCount(), form.wwTable1.FieldCount());
+  EXPECT_EQ(grid.DataLink().RecordCount(), 4);
+  EXPECT_EQ(grid.rowCount(), 5);
+
+  clickTab(form, 0);
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  grid.setFocus();
+  grid.SelectDataColumn(form.wwTable1.FieldByName("Name")->Index());
+  QTest::keyClick(&grid, Qt::Key_F2);
+  ASSERT_TRUE(grid.editor() && grid.editor()->hasFocus());
+  QTest::keyClicks(grid.editor(), "X");
+  QTest::keyClick(grid.editor(), Qt::Key_Down);
+  EXPECT_EQ(form.wwTable1.State(), data::DataSetState::kBrowse);
+  form.wwTable1.First();
+  EXPECT_EQ(form.wwTable1.FieldByName("Name")->AsString(), "GrowthX");
   EXPECT_TRUE(ui_.shown.empty());
 }
 
@@ -274,6 +330,76 @@ TEST_F(WindowOnTablesTest, ProtectedTableAsksForThePasswordAndOpensAfterOk) {
   EXPECT_TRUE(ui_.shown.empty());
   EXPECT_TRUE(form.wwTable1.Active());
   EXPECT_EQ(form.wwTable1.FieldByName("Name")->AsString(), "Secret fund");
+}
+
+TEST_F(WindowOnTablesTest, PrintReportsTheShownTableUnderItsTabsCaptionDatedToday) {
+  testing::addTheSixTables(database_);
+  const toolkit::LocaleSettings saved = toolkit::localeSettings();
+  toolkit::LocaleSettings fixed = saved;
+  fixed.shortDateFormat = "d/M/yyyy";
+  fixed.now = [] { return std::chrono::sys_days{std::chrono::December / 8 / 2026} + 15h; };
+  toolkit::setLocaleSettings(fixed);
+  TKorvelfrm form(FormDescription::korveel());
+  EXPECT_EQ(form.xvDBPrint1.Table, &form.wwTable1);
+  EXPECT_EQ(form.xvDBPrint1.TopMargin, 100);
+  EXPECT_TRUE(form.xvDBPrint1.RowLines);
+  EXPECT_EQ(form.xvDBPrint1.TitleFont().name, "Arial");
+  EXPECT_EQ(form.xvDBPrint1.PrintMgrTitle, "xvDBPrint1");
+  EXPECT_EQ(form.xvDBPrint1.Header, "Myreport today");
+  toolkit::RecordingPrinter printer(4800, 6600, 600);
+  form.xvDBPrint1.SetPrinterFactory([&printer](const report::TxvDBPrint&) {
+    auto handle = std::make_unique<SharedPrinter>(printer);
+    return std::unique_ptr<toolkit::PrinterService>(std::move(handle));
+  });
+  form.show();
+  clickTab(form, 5);
+  form.wwTable1.Next();
+  QTest::mouseClick(form.BitBtn3, Qt::LeftButton);
+  toolkit::setLocaleSettings(saved);
+
+  EXPECT_TRUE(ui_.shown.empty());
+  EXPECT_EQ(form.xvDBPrint1.Header, "Price History");
+  EXPECT_EQ(form.xvDBPrint1.DateLabel, "8/12/2026");
+  EXPECT_EQ(printer.steps(), (std::vector<std::string>{"title xvDBPrint1", "begin", "end"}));
+  std::vector<std::string> texts;
+  for (const toolkit::CanvasCall& call :
+       printer.recording().callsOf(toolkit::CanvasCall::Kind::kTextOut))
+    texts.push_back(call.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{"8/12/2026", "Page 1", "Price History"}));
+  EXPECT_EQ(form.wwTable1.RecNo(), 2) << "the grid's row is kept";
+}
+
+TEST_F(WindowOnTablesTest, ADoubleClickOnAGridRowOpensTheRecordViewOnIt) {
+  testing::addTheSixTables(database_);
+  TKorvelfrm form(FormDescription::korveel());
+  form.show();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  bool shown = false;
+  QTimer::singleShot(0, [&] {
+    recordview::TwwRecordViewForm* view = form.wwRecordViewDialog1->Form();
+    ASSERT_NE(view, nullptr);
+    shown = true;
+    EXPECT_EQ(view->windowTitle(), "Record View");
+    EXPECT_EQ(form.wwRecordViewDialog1->ReadOnlyColor, toolkit::clNavy);
+    auto* name = view->findChild<QLineEdit*>();
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->text(), "Income");
+    name->setFocus();
+    QTest::keyClick(name, Qt::Key_End);
+    QTest::keyClicks(name, " Fund");
+    QTest::mouseClick(view->OKButton, Qt::LeftButton);
+  });
+  // The second row of the grid: below the title row.
+  const toolkit::Rect cell = form.wwDBGrid1->cellRect(1, 2);
+  const QPoint point(cell.left + 3, cell.top + 3);
+  QTest::mouseClick(form.wwDBGrid1, Qt::LeftButton, {}, point);
+  ASSERT_EQ(form.wwTable1.FieldByName("Name")->AsString(), "Income");
+  QTest::mouseDClick(form.wwDBGrid1, Qt::LeftButton, {}, point);
+  EXPECT_TRUE(shown);
+  EXPECT_TRUE(ui_.shown.empty());
+  EXPECT_EQ(form.wwTable1.State(), data::DataSetState::kBrowse);
+  EXPECT_EQ(form.wwTable1.FieldByName("Name")->AsString(), "Income Fund");
 }
 
 #endif

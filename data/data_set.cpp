@@ -6,10 +6,30 @@
 #include "data_set_error.h"
 #include "data_source.h"
 #include "engine_table.h"
+#include "toolkit/locale_settings.h"
 
 namespace data {
 
-TDataSet::TDataSet() : opener_(std::make_shared<EngineTableOpener>()) {}
+namespace {
+
+// A code page the system cannot convert leaves the table unopened: showing or
+// storing its text through a guessed page would garble it.
+std::shared_ptr<const toolkit::TextCodec> CodecOfTable(const TableCursor& cursor) {
+  const int codePage = cursor.CodePage();
+  try {
+    return toolkit::TextCodec::forCodePage(codePage);
+  } catch (const std::invalid_argument& error) {
+    throw EDatabaseError(std::string(error.what()) +
+                         " Set the code page of the table's text with CODEPAGE= in the alias's "
+                         "section of the engine configuration.");
+  }
+}
+
+}  // namespace
+
+TDataSet::TDataSet()
+    : opener_(std::make_shared<EngineTableOpener>()),
+      codec_(toolkit::TextCodec::forCodePage(437)) {}
 
 TDataSet::~TDataSet() {
   // A data set going away must not leave sources pointing at it.
@@ -49,6 +69,7 @@ void TDataSet::Open() {
   CheckCanOpen();
   cursor_ = OpenTableCursor();
   try {
+    codec_ = CodecOfTable(*cursor_);
     BuildFields();
     AfterCursorOpened();
     UpdateBufferCount();
@@ -567,9 +588,9 @@ TField* TDataSet::FindField(const std::string& name) const {
   for (auto& field : fields_) {
     const std::string& own = field->FieldName();
     if (own.size() == name.size() &&
-        std::equal(own.begin(), own.end(), name.begin(), [](char a, char b) {
-          return std::toupper(static_cast<unsigned char>(a)) ==
-                 std::toupper(static_cast<unsigned char>(b));
+        std::equal(own.begin(), own.end(), name.begin(), [this](char a, char b) {
+          return codec_->upperCase(static_cast<unsigned char>(a)) ==
+                 codec_->upperCase(static_cast<unsigned char>(b));
         }))
       return field.get();
   }
@@ -627,6 +648,10 @@ int TDataSet::IndexFieldCount() const {
   return Active() ? cursor_->KeyFieldCount() : 0;
 }
 
+bool TDataSet::IndexCaseInsensitive() const {
+  return Active() && cursor_->CaseInsensitiveKeys();
+}
+
 TField* TDataSet::IndexFields(int index) const {
   if (index < 0 || index >= IndexFieldCount()) return nullptr;
   int number = cursor_->Fields().at(static_cast<size_t>(index)).number;
@@ -681,6 +706,80 @@ void TDataSet::CancelRange() {
   DataEvent(DataEvent::kDataSetChange);
 }
 
+namespace {
+
+// Text folded by the table's case rules, for comparisons without regard to
+// case: a Cyrillic table's letters fold too.
+std::string FoldCase(const toolkit::TextCodec& codec, const std::string& text) {
+  return codec.upperCase(text);
+}
+
+bool Matches(const std::string& have, const std::string& want, bool partial) {
+  return partial ? have.compare(0, want.size(), want) == 0 : have == want;
+}
+
+// Matches without building a folded copy of the row's text; want is folded.
+bool FoldedMatches(const toolkit::TextCodec& codec, std::string_view have, const std::string& want,
+                   bool partial, bool fold) {
+  if (have.size() < want.size() || (!partial && have.size() != want.size())) return false;
+  for (size_t i = 0; i < want.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(have[i]);
+    if ((fold ? codec.upperCase(c) : c) != static_cast<unsigned char>(want[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool TDataSet::RowMatches(const std::vector<TField*>& fields,
+                          const std::vector<std::string>& wanted, LocateOptions options) {
+  for (size_t i = 0; i < fields.size(); ++i) {
+    std::string have = fields[i]->AsString();
+    if (options.caseInsensitive) have = FoldCase(*codec_, have);
+    const std::string& want = i < wanted.size() ? wanted[i] : std::string();
+    // Only the last value may be a beginning; the ones before it are whole.
+    if (!Matches(have, want, options.partialKey && i + 1 == fields.size())) return false;
+  }
+  return true;
+}
+
+bool TDataSet::LocateByKey(const std::vector<TField*>& fields,
+                           const std::vector<std::string>& values,
+                           const std::vector<std::string>& wanted, LocateOptions options) {
+  // Rows sharing the leading key values and the beginning of the last one sit
+  // together in key order, from the nearest key on; rows that match only
+  // without regard to case sit among them when the index ignores case.
+  Row key;
+  try {
+    key = KeyRow(values);
+  } catch (const std::exception&) {
+    return false;  // a text that is no value of its key field matches no row
+  }
+  if (!cursor_->FindNearest(key, static_cast<int>(fields.size()))) return false;
+  TField* last = fields.back();
+  const bool text = last->DataType() == TFieldType::ftString;
+  const bool keyIgnoresCase = IndexCaseInsensitive();
+  LocateOptions group = options;
+  group.caseInsensitive = options.caseInsensitive || keyIgnoresCase;
+  std::vector<std::string> groupWanted;
+  for (const std::string& value : values) groupWanted.push_back(FoldCase(*codec_, value));
+  Row row;
+  bool found = false;
+  bool more = cursor_->Current(row);
+  while (more && !found) {
+    bool inGroup = false;
+    WithRowAsActive(row, [&] {
+      found = RowMatches(fields, wanted, options);
+      inGroup = text && group.caseInsensitive != options.caseInsensitive &&
+                RowMatches(fields, groupWanted, group);
+    });
+    if (found || !inGroup) break;
+    more = cursor_->Next(row);
+  }
+  if (found) ResyncAroundCursor(activeRecord_);
+  return found;
+}
+
 bool TDataSet::Locate(const std::string& fieldNames, const std::vector<std::string>& values,
                       LocateOptions options) {
   CheckBrowseMode();
@@ -692,42 +791,45 @@ bool TDataSet::Locate(const std::string& fieldNames, const std::vector<std::stri
     fields.push_back(FieldByName(fieldNames.substr(start, end - start)));
     start = end + 1;
   }
-  auto fold = [&](std::string text) {
-    if (options.caseInsensitive)
-      for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-  };
   std::vector<std::string> wanted;
-  for (const std::string& value : values) wanted.push_back(fold(value));
-  // A case-sensitive search on the leading text key needs no walk: rows that
-  // begin with the text sit together in key order, from the nearest key on.
-  if (fields.size() == 1 && values.size() == 1 && !values[0].empty() && !options.caseInsensitive &&
-      IsSequenced() && fields[0] == IndexFields(0) &&
-      fields[0]->DataType() == TFieldType::ftString) {
-    Row nearest;
-    if (!cursor_->FindNearest(KeyRow(values), 1) || !cursor_->Current(nearest)) return false;
-    bool match = false;
-    WithRowAsActive(nearest, [&] {
-      std::string have = fields[0]->AsString();
-      match = options.partialKey ? have.compare(0, values[0].size(), values[0]) == 0
-                                 : have == values[0];
-    });
-    if (match) ResyncAroundCursor(activeRecord_);
-    return match;
-  }
+  for (const std::string& value : values)
+    wanted.push_back(options.caseInsensitive ? FoldCase(*codec_, value) : value);
+
+  // The leading fields of the key, in key order, are found by a seek in the
+  // index, never by reading the table: unless the search ignores case where
+  // the index does not, matching rows lie together from the nearest key on.
+  bool leadingKey = IsSequenced() && values.size() == fields.size() &&
+                    static_cast<int>(fields.size()) <= IndexFieldCount() &&
+                    !(options.caseInsensitive && !IndexCaseInsensitive());
+  for (size_t i = 0; leadingKey && i < fields.size(); ++i)
+    leadingKey = fields[i] == IndexFields(static_cast<int>(i));
+  if (leadingKey) return LocateByKey(fields, values, wanted, options);
+
   Row probe;
   cursor_->SetToBegin();
   bool found = false;
-  while (!found && cursor_->Next(probe)) {
-    if (!AcceptRow(probe)) continue;
-    WithRowAsActive(probe, [&] {
+  // Text fields of an unfiltered data set are compared straight from each
+  // row's record, decoding only those fields: the scan runs at the store's
+  // pace rather than building every value of every row.
+  const bool textOnly = IsSequenced() && std::all_of(fields.begin(), fields.end(), [](TField* f) {
+                          return f->DataType() == TFieldType::ftString;
+                        });
+  if (textOnly) {
+    while (!found && cursor_->NextUndecoded(probe)) {
       found = true;
       for (size_t i = 0; i < fields.size() && found; ++i) {
-        std::string have = fold(fields[i]->AsString());
+        FieldValue value = cursor_->DecodeField(probe, fields[i]->FieldNo());
+        const std::string* text = std::get_if<std::string>(&value);
         const std::string& want = i < wanted.size() ? wanted[i] : std::string();
-        found = options.partialKey ? have.compare(0, want.size(), want) == 0 : have == want;
+        found =
+            FoldedMatches(textCodec(), text ? *text : std::string_view(), want,
+                          options.partialKey && i + 1 == fields.size(), options.caseInsensitive);
       }
-    });
+    }
+  }
+  while (!textOnly && !found && cursor_->Next(probe)) {
+    if (!AcceptRow(probe)) continue;
+    WithRowAsActive(probe, [&] { found = RowMatches(fields, wanted, options); });
   }
   if (!found) return false;
   ResyncAroundCursor(activeRecord_);

@@ -18,6 +18,7 @@
 #include "data_events.h"
 #include "field.h"
 #include "table_cursor.h"
+#include "toolkit/text_codec.h"
 
 namespace data {
 
@@ -39,9 +40,7 @@ class TDataSet {
 
   // The class and its ancestors, most derived first: the ww data set test
   // and the control's checks read it.
-  virtual std::vector<std::string> ClassNames() const {
-    return {"TTable", "TDBDataSet", "TBDEDataSet", "TDataSet"};
-  }
+  virtual std::vector<std::string> ClassNames() const { return {"TDataSet"}; }
   // The published properties other components read by name; none for a name
   // this class does not publish.
   virtual PropertyValue ReadProperty(const std::string& name) const;
@@ -68,6 +67,10 @@ class TDataSet {
   bool Modified() const { return modified_; }
   void SetReadOnly(bool readOnly);
   bool ReadOnly() const { return readOnly_; }
+  // The codec of the open table's code page (of the last table opened while
+  // closed; 437 before any). Field values stay in that code page; controls
+  // convert where text meets the screen, keyboard, clipboard or printer.
+  const toolkit::TextCodec& textCodec() const { return *codec_; }
 
   // ---- Moving; each first brings the data set to browse state.
   void First();
@@ -121,10 +124,10 @@ class TDataSet {
   // ---- Keys on the current (primary) index
   int IndexFieldCount() const;
   TField* IndexFields(int index) const;
-  // The current index is the table's primary key: ascending, and comparing
-  // text with regard to case.
+  // The current index is the table's primary key, ascending; it compares
+  // text without regard to case where the table's sort order says so.
   bool IndexDescending() const { return false; }
-  bool IndexCaseInsensitive() const { return false; }
+  bool IndexCaseInsensitive() const;
   // Moves to the first row at or after the key made of these texts.
   void FindNearest(const std::vector<std::string>& keyTexts);
   // The rows whose key lies between the two keys (texts for the leading key
@@ -135,8 +138,10 @@ class TDataSet {
     bool caseInsensitive = false;
     bool partialKey = false;
   };
-  // Scans from the first row for the row whose named fields (";"-separated)
-  // hold the values; the current row stays when there is none.
+  // The first row whose named fields (";"-separated) hold the values, the
+  // last value being a beginning with partialKey; the current row stays when
+  // there is none. On the leading fields of the current index this is a seek
+  // in the index; on other fields a scan from the first row.
   bool Locate(const std::string& fieldNames, const std::vector<std::string>& values,
               LocateOptions options);
 
@@ -192,11 +197,16 @@ class TDataSet {
   void CheckCanModify() const;
   void CheckEditing() const;
   Row KeyRow(const std::vector<std::string>& texts);
+  bool RowMatches(const std::vector<TField*>& fields, const std::vector<std::string>& wanted,
+                  LocateOptions options);
+  bool LocateByKey(const std::vector<TField*>& fields, const std::vector<std::string>& values,
+                   const std::vector<std::string>& wanted, LocateOptions options);
   void CheckRequiredFields();
   Buffer& ActiveBuffer();
 
   std::shared_ptr<TableOpener> opener_;
   std::unique_ptr<TableCursor> cursor_;
+  std::shared_ptr<const toolkit::TextCodec> codec_;
   std::string databaseName_;
   std::string tableName_;
   std::vector<std::unique_ptr<TField>> fields_;

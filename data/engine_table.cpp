@@ -1,8 +1,13 @@
 #include "engine_table.h"
 
+#include <strings.h>
+
+#include <string_view>
+
 #include "app/engine/cursor.h"
 #include "app/engine/engine_error.h"
 #include "paradox/pdx_codes.h"
+#include "table_code_page.h"
 
 namespace data {
 namespace {
@@ -21,7 +26,18 @@ class EngineTableCursor : public TableCursor {
 
   const std::vector<FieldDef>& Fields() const override { return fields_; }
   int KeyFieldCount() const override { return info_.key_field_count; }
+  // Only the ascii orders compare alpha keys byte by byte; the international
+  // and national ones compare letters without regard to case.
+  bool CaseInsensitiveKeys() const override {
+    std::string_view order = info_.sort_order;
+    return !order.empty() && strcasecmp(info_.sort_order, "ascii") != 0 &&
+           strcasecmp(info_.sort_order, "DBWINUS0") != 0;
+  }
   bool ReadOnly() const override { return info_.read_only != 0; }
+  int CodePage() const override {
+    return TableCodePage({info_.level, info_.code_page, info_.sort_order, info_.sort_order_code,
+                          info_.configured_code_page});
+  }
 
   std::vector<CheckDef> Checks() override {
     std::vector<CheckDef> checks;
@@ -37,6 +53,10 @@ class EngineTableCursor : public TableCursor {
   void SetToEnd() override { cursor_.setToEnd(); }
   bool Next(Row& row) override { return Read(row, &engine::Cursor::next); }
   bool Prior(Row& row) override { return Read(row, &engine::Cursor::prior); }
+  bool NextUndecoded(Row& row) override { return Read(row, &engine::Cursor::next, false); }
+  FieldValue DecodeField(const Row& row, int fieldNumber) override {
+    return DecodeOne(row, fields_.at(static_cast<size_t>(fieldNumber - 1)));
+  }
 
   Bookmark GetBookmark() override {
     Bookmark bookmark(static_cast<size_t>(bookmarkSize_), '\0');
@@ -119,44 +139,45 @@ class EngineTableCursor : public TableCursor {
   void ResetRange() override { cursor_.resetRange(); }
 
  private:
-  bool Read(Row& row, bool (engine::Cursor::*move)(void*)) {
-    row.record.assign(static_cast<size_t>(info_.record_size), '\0');
+  bool Read(Row& row, bool (engine::Cursor::*move)(void*), bool decode = true) {
+    row.record.resize(static_cast<size_t>(info_.record_size));
     if (!(cursor_.*move)(row.record.data())) return false;
-    Decode(row);
+    if (decode) Decode(row);
     return true;
   }
 
   void Decode(Row& row) {
-    const void* record = row.record.data();
     row.values.assign(fields_.size(), FieldValue{});
-    for (size_t i = 0; i < fields_.size(); ++i) {
-      const FieldDef& field = fields_[i];
-      FieldValue& value = row.values[i];
-      switch (field.storeType) {
-        case 'A':
-        case 'Y':
-          if (!cursor_.isBlank(record, field.number)) value = cursor_.bytes(record, field.number);
-          break;
-        case 'N':
-        case '$':
-        case '#':
-          if (auto number = cursor_.doubleValue(record, field.number)) value = *number;
-          break;
-        case '@':
-          if (auto stamp = cursor_.doubleValue(record, field.number))
-            value = static_cast<int64_t>(*stamp);
-          break;
-        case 'M':
-        case 'B':
-        case 'F':
-        case 'O':
-        case 'G':
-          if (!cursor_.isBlank(record, field.number)) value = UnreadBlob{};
-          break;
-        default:
-          if (auto integer = cursor_.intValue(record, field.number)) value = *integer;
-      }
+    for (size_t i = 0; i < fields_.size(); ++i) row.values[i] = DecodeOne(row, fields_[i]);
+  }
+
+  FieldValue DecodeOne(const Row& row, const FieldDef& field) {
+    const void* record = row.record.data();
+    switch (field.storeType) {
+      case 'A':
+      case 'Y':
+        if (!cursor_.isBlank(record, field.number)) return cursor_.bytes(record, field.number);
+        break;
+      case 'N':
+      case '$':
+      case '#':
+        if (auto number = cursor_.doubleValue(record, field.number)) return *number;
+        break;
+      case '@':
+        if (auto stamp = cursor_.doubleValue(record, field.number))
+          return static_cast<int64_t>(*stamp);
+        break;
+      case 'M':
+      case 'B':
+      case 'F':
+      case 'O':
+      case 'G':
+        if (!cursor_.isBlank(record, field.number)) return UnreadBlob{};
+        break;
+      default:
+        if (auto integer = cursor_.intValue(record, field.number)) return *integer;
     }
+    return FieldValue{};
   }
 
   // The row's own record bytes carry what the values do not say (blobs not

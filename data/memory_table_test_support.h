@@ -16,6 +16,7 @@ struct MemoryTable {
   std::vector<FieldDef> fields;
   int keyFieldCount = 0;
   bool readOnly = false;
+  int codePage = 437;
   std::vector<CheckDef> checks;
   std::vector<std::pair<int64_t, Row>> rows;  // row id, values
   int64_t nextId = 1;
@@ -34,6 +35,7 @@ class MemoryCursor : public TableCursor {
   const std::vector<FieldDef>& Fields() const override { return table_->fields; }
   int KeyFieldCount() const override { return table_->keyFieldCount; }
   bool ReadOnly() const override { return table_->readOnly; }
+  int CodePage() const override { return table_->codePage; }
   std::vector<CheckDef> Checks() override { return table_->checks; }
   void SetToBegin() override { position_ = low_ - 1; }
   void SetToEnd() override { position_ = High(); }

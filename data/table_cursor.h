@@ -33,6 +33,11 @@ class TableCursor {
   virtual const std::vector<FieldDef>& Fields() const = 0;
   // Leading fields that make the primary key (the current index); 0 unkeyed.
   virtual int KeyFieldCount() const = 0;
+  // The code page of the table's text (see table_code_page.h).
+  virtual int CodePage() const { return 437; }
+  // Whether the key compares text without regard to case (the table's sort
+  // order is not the bytes' order).
+  virtual bool CaseInsensitiveKeys() const { return false; }
   virtual bool ReadOnly() const = 0;
   virtual std::vector<CheckDef> Checks() = 0;
 
@@ -42,6 +47,12 @@ class TableCursor {
   // beginning) when there is none.
   virtual bool Next(Row& row) = 0;
   virtual bool Prior(Row& row) = 0;
+  // For a scan that looks at a few fields of every row: the next row's
+  // record without its values, and one field's value of such a row.
+  virtual bool NextUndecoded(Row& row) { return Next(row); }
+  virtual FieldValue DecodeField(const Row& row, int fieldNumber) {
+    return row.values.at(static_cast<size_t>(fieldNumber - 1));
+  }
   virtual Bookmark GetBookmark() = 0;
   // False when the bookmarked row no longer exists.
   virtual bool GoToBookmark(const Bookmark& bookmark) = 0;

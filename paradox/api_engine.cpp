@@ -14,9 +14,14 @@
 namespace pdx::api {
 namespace {
 
+// A program may call the interface from its own static destructors, which run
+// after this thread's thread-local objects are gone; the flag (trivially
+// destructible, so it outlives them) keeps those late calls off freed memory.
+thread_local bool last_error_gone = false;
 struct LastError {
   pdx_code code = PDX_OK;
   std::string text;
+  ~LastError() { last_error_gone = true; }
 };
 thread_local LastError last_error;
 
@@ -33,8 +38,9 @@ bool IsDirectory(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// The directory of a database argument: a path when it holds a '/', else an alias.
-pdx_code DatabaseDirectory(const char* database, std::string* directory) {
+// The directory of a database argument: a path when it holds a '/', else an
+// alias, whose configured code page lands in *code_page when asked for.
+pdx_code DatabaseDirectory(const char* database, std::string* directory, int* code_page = nullptr) {
   if (database == nullptr || *database == '\0') {
     *directory = ".";
     return PDX_OK;
@@ -42,7 +48,9 @@ pdx_code DatabaseDirectory(const char* database, std::string* directory) {
   if (std::strchr(database, '/') != nullptr) {
     *directory = database;
   } else {
-    *directory = LoadEngineConfig().AliasPath(database);
+    const EngineConfig config = LoadEngineConfig();
+    *directory = config.AliasPath(database);
+    if (code_page != nullptr) *code_page = config.AliasCodePage(database);
     if (directory->empty())
       return Fail(PDX_ERR_UNKNOWN_DATABASE, std::string("Alias: ") + database);
   }
@@ -58,6 +66,7 @@ pdx_code DatabaseDirectory(const char* database, std::string* directory) {
 EngineState engine_state;
 
 pdx_code KeepLastError(pdx_code code) {
+  if (last_error_gone) return code;
   last_error.code = code;
   last_error.text = CodeText(code);
   for (const std::string& line : ErrorContext()) last_error.text += "\n" + line;
@@ -120,6 +129,7 @@ pdx_code pdx_exit(void) {
 }
 
 pdx_code pdx_last_error(pdx_code* code, char* text, size_t size) {
+  if (last_error_gone) return PDX_ERR_NOT_INITIALIZED;
   if (code != nullptr) *code = last_error.code;
   if (text == nullptr) return PDX_OK;
   return CopyText(last_error.text, text, size);
@@ -186,7 +196,9 @@ pdx_code pdx_table_open(pdx_session* session, const char* database, const char* 
   if (!ValidSession(session)) return Finish(PDX_ERR_INVALID_HANDLE);
   if (table == nullptr || cursor == nullptr) return Finish(PDX_ERR_INVALID_PARAMETER);
   std::string directory;
-  if (pdx_code rc = DatabaseDirectory(database, &directory); rc != PDX_OK) return Finish(rc);
+  int configured_code_page = 0;
+  if (pdx_code rc = DatabaseDirectory(database, &directory, &configured_code_page); rc != PDX_OK)
+    return Finish(rc);
   Table::Options options;
   options.write = (mode & PDX_OPEN_READ_WRITE) != 0;
   options.exclusive = (mode & PDX_OPEN_EXCLUSIVE) != 0;
@@ -198,6 +210,7 @@ pdx_code pdx_table_open(pdx_session* session, const char* database, const char* 
   auto* handle = new pdx_cursor;
   handle->session = session;
   handle->table = std::move(opened);
+  handle->configured_code_page = configured_code_page;
   handle->fields = &handle->table->fields();
   handle->cursor = std::make_unique<Cursor>(handle->table.get());
   session->cursors.insert(handle);

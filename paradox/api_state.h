@@ -32,6 +32,7 @@ struct pdx_session {
 struct pdx_cursor {
   pdx_session* session = nullptr;
   std::unique_ptr<pdx::Table> table;
+  int configured_code_page = 0;  // the alias's CODEPAGE= setting, 0 for none
   // The table's fields (the same vector for the table's life), one step
   // nearer for the value calls, which look a field up every time.
   const std::vector<pdx::Field>* fields = nullptr;

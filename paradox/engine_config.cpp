@@ -46,6 +46,11 @@ std::string EngineConfig::AliasPath(const std::string& alias) const {
   return it == aliases.end() ? std::string() : it->second;
 }
 
+int EngineConfig::AliasCodePage(const std::string& alias) const {
+  auto it = code_pages.find(Upper(alias));
+  return it == code_pages.end() ? 0 : it->second;
+}
+
 EngineConfig ParseEngineConfig(const std::string& text) {
   EngineConfig config;
   std::istringstream lines(text);
@@ -58,9 +63,19 @@ EngineConfig ParseEngineConfig(const std::string& text) {
       continue;
     }
     size_t equals = line.find('=');
-    if (section != "ALIASES" || equals == std::string::npos) continue;
+    if (equals == std::string::npos) continue;
     std::string name = Trim(line.substr(0, equals));
-    if (!name.empty()) config.aliases[Upper(name)] = Trim(line.substr(equals + 1));
+    std::string value = Trim(line.substr(equals + 1));
+    if (section == "ALIASES") {
+      if (!name.empty()) config.aliases[Upper(name)] = value;
+    } else if (Upper(name) == "CODEPAGE") {
+      // Any other section is an alias's own; a code page that is no plain
+      // positive number is skipped like any unreadable line.
+      char* end = nullptr;
+      const long code_page = std::strtol(value.c_str(), &end, 10);
+      if (!value.empty() && *end == '\0' && code_page > 0 && code_page < 65536)
+        config.code_pages[section] = static_cast<int>(code_page);
+    }
   }
   return config;
 }

@@ -10,9 +10,13 @@ namespace pdx {
 struct EngineConfig {
   // Upper-cased alias name -> directory.
   std::map<std::string, std::string> aliases;
+  // Upper-cased alias name -> the code page its section sets (CODEPAGE=N).
+  std::map<std::string, int> code_pages;
 
   // The directory of alias (any case), empty when there is none.
   std::string AliasPath(const std::string& alias) const;
+  // The code page set for alias (any case), 0 when none is.
+  int AliasCodePage(const std::string& alias) const;
 };
 
 // Parses the text of a configuration file; lines it cannot read are skipped.

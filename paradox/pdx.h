@@ -29,7 +29,7 @@
 extern "C" {
 #endif
 
-#define PDX_INTERFACE_VERSION 400
+#define PDX_INTERFACE_VERSION 401
 
 typedef uint16_t pdx_code;
 typedef struct pdx_session pdx_session;
@@ -56,6 +56,11 @@ typedef struct pdx_cursor_info {
   int read_only; /* opened read-only, or the files cannot be written */
   char sort_order[32];
   char table_name[80]; /* as stored in the header */
+  int sort_order_code; /* header byte 0x29, the only sort-order mark of level 3 */
+  /* The code page the engine configuration sets for the table's alias (a line
+   * CODEPAGE=N in the alias's own section), for tables whose text is in
+   * another code page than their header says; 0 when none is set. */
+  int configured_code_page;
   /* Why the store will not change this table (empty when it will): its
    * keys follow a collation the store cannot reproduce, its validity checks
    * are unreadable, a secondary index is out of date, ... Such a table opens
@@ -109,7 +114,8 @@ pdx_code pdx_session_remove_all_passwords(pdx_session* session);
 /* The directory an alias names, from the engine's configuration file (the
  * file named by the environment variable PDX_CONFIG, else "engine.cfg" beside
  * the library): a section [Aliases] with lines NAME=DIRECTORY. Alias names
- * compare without regard to case. Answers PDX_ERR_UNKNOWN_DATABASE when the
+ * compare without regard to case. A section named after an alias may hold
+ * CODEPAGE=N, the code page of its tables' text (see pdx_cursor_info). Answers PDX_ERR_UNKNOWN_DATABASE when the
  * alias is not there. */
 pdx_code pdx_alias_path(pdx_session* session, const char* alias, char* path, size_t size);
 
@@ -206,7 +212,7 @@ pdx_code pdx_refresh(pdx_cursor* cursor);
  * 0 (day number * 86400000 + time). */
 
 pdx_code pdx_is_blank(pdx_cursor* cursor, const void* record, int field_number, int* blank);
-/* The value in the dump format of the pdx tool (documented in the README):
+/* The value in the dump format of the pdx tool (documented in dump-format.md):
  * A text as stored and M/F memo text, both escaped; numbers, dates and times
  * formatted; bytes and blobs as hex. *length receives the full length even
  * when size is too small, and the text is cut (NUL-terminated) at size-1. */

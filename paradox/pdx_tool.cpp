@@ -4,6 +4,7 @@
 //   pdx [--password PW]... dump TABLE
 //   pdx [--password PW]... check TABLE
 //   pdx create|insert|update|delete ... (pdx_write_commands.h)
+//   pdx export|import ... (pdx_exchange_commands.h)
 //
 // TABLE is a path to the table's .DB file (the extension may be left out;
 // names match without regard to case). dump writes the dump format described
@@ -19,9 +20,11 @@
 #include "file_system.h"
 #include "pdx.h"
 #include "pdx_codes.h"
+#include "pdx_exchange_commands.h"
 #include "pdx_write_commands.h"
 #include "table_check.h"
 #include "table_files.h"
+#include "table_rows.h"
 
 namespace {
 
@@ -42,10 +45,13 @@ int Failure(const std::string& table) {
 }
 
 int Usage() {
-  std::fprintf(stderr,
-               "usage: pdx [--password PW]... info|dump|check TABLE\n"
-               "       pdx [--password PW]... create SCHEMA TABLE | insert|update TABLE |\n"
-               "           delete TABLE KEY...   [--group N] [--progress] [--no-sync]\n");
+  std::fprintf(
+      stderr,
+      "usage: pdx [--password PW]... info|dump|check TABLE\n"
+      "       pdx [--password PW]... create SCHEMA TABLE | insert|update TABLE |\n"
+      "           delete TABLE KEY...   [--group N] [--progress] [--no-sync]\n"
+      "       pdx [--password PW]... export TABLE --csv FILE|- | export TABLE|DIR --sqlite FILE |\n"
+      "           import TABLE --csv FILE|-   (pdx export, pdx import: their options)\n");
   return kExitFailure;
 }
 
@@ -183,6 +189,8 @@ int main(int argc, char** argv) {
   }
   if (!words.empty() && pdx::tool::IsWriteCommand(words[0]))
     return pdx::tool::RunWriteCommand(words, passwords);
+  if (!words.empty() && pdx::tool::IsExchangeCommand(words[0]))
+    return pdx::tool::RunExchangeCommand(words, passwords);
   if (words.size() != 2 || (words[0] != "info" && words[0] != "dump" && words[0] != "check"))
     return Usage();
   const std::string& table = words[1];
@@ -204,7 +212,8 @@ int main(int argc, char** argv) {
   if (pdx_session_open("pdx", &session) != PDX_OK) return Failure(table);
   for (const std::string& password : passwords) pdx_session_add_password(session, password.c_str());
   int status;
-  if (pdx_table_open(session, directory.c_str(), name.c_str(), PDX_OPEN_READ_ONLY, &cursor) !=
+  const std::string database = pdx::tool::DirectoryArgument(directory);
+  if (pdx_table_open(session, database.c_str(), name.c_str(), PDX_OPEN_READ_ONLY, &cursor) !=
       PDX_OK) {
     status = Failure(table);
   } else {

@@ -23,14 +23,9 @@
 #include <string>
 #include <vector>
 
-namespace pdx::tool {
+#include "row_loader.h"
 
-struct WriteOptions {
-  std::vector<std::string> passwords;
-  int group = 100000;
-  bool progress = false;
-  bool sync = true;
-};
+namespace pdx::tool {
 
 bool IsWriteCommand(const std::string& word);
 // words: the command, its options and arguments (passwords already taken out).

@@ -6,6 +6,8 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
   pxlib-dev                       # an independent Paradox reader/writer for the tests
+  libsqlite3-dev                  # pdx export --sqlite
+  sqlite3 python3                 # independent readers of exported files in the tests
   xvfb xauth fonts-dejavu-core    # headless screenshots and a sans font
   clang libclang-rt-14-dev        # the fuzz targets
 )

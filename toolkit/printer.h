@@ -23,7 +23,12 @@ class PrinterService {
   virtual void beginDoc() = 0;
   virtual void newPage() = 0;
   virtual void endDoc() = 0;
+  // Ends the job without printing it: a printer drops it, a file is removed.
+  virtual void abortDoc() = 0;
   virtual bool printing() const = 0;
+  // The file the job goes into when the printer writes a file rather than
+  // paper; after endDoc, that file's final name. Empty for paper.
+  virtual std::string outputFile() const = 0;
   virtual int pageWidth() const = 0;
   virtual int pageHeight() const = 0;
   virtual int pixelsPerInch() const = 0;
@@ -33,7 +38,7 @@ class PrinterService {
 
 // A printer for tests: a page of the given size and resolution, a
 // RecordingCanvas, and a log of the job's steps ("title <t>", "begin",
-// "new page", "end").
+// "new page", "end", "abort").
 class RecordingPrinter : public PrinterService {
  public:
   RecordingPrinter(int pageWidth, int pageHeight, int pixelsPerInch);
@@ -42,7 +47,9 @@ class RecordingPrinter : public PrinterService {
   void beginDoc() override;
   void newPage() override;
   void endDoc() override;
+  void abortDoc() override;
   bool printing() const override { return printing_; }
+  std::string outputFile() const override { return outputFile_; }
   int pageWidth() const override { return width_; }
   int pageHeight() const override { return height_; }
   int pixelsPerInch() const override { return canvas_.pixelsPerInch(); }
@@ -54,6 +61,8 @@ class RecordingPrinter : public PrinterService {
   const std::vector<std::size_t>& pageStarts() const { return pageStarts_; }
   // Makes the next beginDoc throw, as a printer that cannot be opened does.
   void failNextBegin(const std::string& message) { failure_ = message; }
+  // Makes the printer one that writes this file instead of paper.
+  void setOutputFile(const std::string& file) { outputFile_ = file; }
 
  private:
   int width_;
@@ -63,6 +72,7 @@ class RecordingPrinter : public PrinterService {
   std::vector<std::string> steps_;
   std::vector<std::size_t> pageStarts_;
   std::string failure_;
+  std::string outputFile_;
 };
 
 }  // namespace toolkit

@@ -35,4 +35,10 @@ void RecordingPrinter::endDoc() {
   steps_.push_back("end");
 }
 
+void RecordingPrinter::abortDoc() {
+  if (!printing_) throw std::runtime_error("Printer is not currently printing");
+  printing_ = false;
+  steps_.push_back("abort");
+}
+
 }  // namespace toolkit

@@ -25,7 +25,7 @@ std::string composeErrorMessage(pdx_code code, const std::string& engineText) {
     for (const auto& kept : lines) seen = seen || kept == line;
     if (!seen) lines.push_back(line);
   }
-  if (lines.empty()) return formatWithCode("BDE error $%.4x", code);
+  if (lines.empty()) return formatWithCode("Engine error $%.4x", code);
   std::string message = lines.front();
   for (size_t i = 1; i < lines.size(); ++i) message += "\n" + lines[i];
   return message;
@@ -33,8 +33,7 @@ std::string composeErrorMessage(pdx_code code, const std::string& engineText) {
 
 std::string startupErrorMessage(pdx_code code) {
   return formatWithCode(
-      "An error occurred while attempting to initialize the Borland Database Engine (error $%.4x)",
-      code);
+      "An error occurred while attempting to initialize the table engine (error $%.4x)", code);
 }
 
 }  // namespace engine

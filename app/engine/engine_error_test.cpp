@@ -13,13 +13,13 @@ TEST(EngineErrorMessage, KeepsTextAndDistinctContextLinesInOrder) {
 }
 
 TEST(EngineErrorMessage, WithoutTextGivesTheCodeInFourHexDigits) {
-  EXPECT_EQ(composeErrorMessage(0x2902, ""), "BDE error $2902");
-  EXPECT_EQ(composeErrorMessage(0x00AB, "\n\n"), "BDE error $00ab");
+  EXPECT_EQ(composeErrorMessage(0x2902, ""), "Engine error $2902");
+  EXPECT_EQ(composeErrorMessage(0x00AB, "\n\n"), "Engine error $00ab");
 }
 
 TEST(EngineErrorMessage, StartupFailureNamesTheCode) {
   EXPECT_EQ(startupErrorMessage(8456),
-            "An error occurred while attempting to initialize the Borland Database Engine "
+            "An error occurred while attempting to initialize the table engine "
             "(error $2108)");
 }
 

@@ -1,0 +1,82 @@
+// The edit box with a picture: the picture settings, bound or the control's
+// own, and the value check.
+#include <QApplication>
+
+#include "edit/picture_typing.h"
+#include "edit/table_text.h"
+#include "edit/wwdbedit.h"
+#include "edit/wwdbedit_texts.h"
+#include "toolkit/ui_services.h"
+
+namespace edit {
+
+std::string TwwDBPicture::PictureMask() const {
+  if (owner_->Bound()) {
+    auto mask = owner_->BoundMask();
+    return mask ? mask->mask : std::string();
+  }
+  return mask_;
+}
+
+void TwwDBPicture::SetPictureMask(const std::string& mask) {
+  if (owner_->Bound()) {
+    if (!owner_->StoreBoundMask(mask)) {
+      toolkit::ui().showMessage(texts::kPictureMaskDefinedInTable,
+                                QApplication::applicationName().toStdString(),
+                                toolkit::MessageKind::kWarning, toolkit::MessageButtons::kOk);
+    }
+    return;
+  }
+  mask_ = mask;
+}
+
+bool TwwDBPicture::AutoFill() const {
+  if (owner_->Bound()) {
+    auto mask = owner_->BoundMask();
+    return mask ? mask->autoFill : true;
+  }
+  return autoFill_;
+}
+
+void TwwDBPicture::SetAutoFill(bool autoFill) {
+  autoFill_ = autoFill;
+}
+
+bool TwwDBPicture::AllowInvalidExit() const {
+  return owner_->Bound() ? false : allowInvalidExit_;
+}
+
+void TwwDBPicture::Assign(const TwwDBPicture& other) {
+  mask_ = other.mask_;
+  autoFill_ = other.autoFill_;
+  allowInvalidExit_ = other.allowInvalidExit_;
+}
+
+bool TwwDBPicture::Stored() const {
+  return !owner_->Bound() && !mask_.empty();
+}
+
+TwwCustomMaskEdit::TwwCustomMaskEdit(QWidget* parent) : QLineEdit(parent), picture_(this) {}
+
+TwwCustomMaskEdit::~TwwCustomMaskEdit() = default;
+
+bool TwwCustomMaskEdit::PictureMaskInUse() const {
+  return UsePictureMask && !picture_.PictureMask().empty();
+}
+
+bool TwwCustomMaskEdit::CheckValue(const std::string& tableText) {
+  bool passes = !PictureMaskInUse() || PicturePasses(picture_.PictureMask(), tableText);
+  if (OnCheckValue) OnCheckValue(this, passes);
+  return passes;
+}
+
+std::string TwwCustomMaskEdit::TableText() const {
+  // The box only ever takes text the table can hold, so this never fails.
+  return ScreenTextToTable(TextDataSet(), text()).value_or(std::string());
+}
+
+void TwwCustomMaskEdit::SetTableText(const std::string& tableText) {
+  setText(TableTextToScreen(TextDataSet(), tableText));
+}
+
+}  // namespace edit
