@@ -115,8 +115,8 @@ int Info(pdx_cursor* cursor, const std::string& table) {
       if (pdx_field_desc_get(cursor, index.fields[f], &desc) != PDX_OK) return Failure(table);
       fields += std::string(f > 0 ? ", " : "") + desc.name + (index.descending[f] ? " desc" : "");
     }
-    std::printf("  %s\t%s\t%s%s%s\n", index.file, index.name, fields.c_str(),
-                index.unique ? "\tunique" : "", index.maintained ? "" : "\tnot maintained");
+    std::printf("  %s: %s on %s%s%s\n", index.file, index.name, fields.c_str(),
+                index.unique ? ", unique" : "", index.maintained ? "" : ", not maintained");
   }
   int checks = 0;
   if (pdx_check_count(cursor, &checks) != PDX_OK) return Failure(table);

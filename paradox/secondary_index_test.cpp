@@ -4,6 +4,8 @@
 // exactly one row per table row, in order, and pass the table check.
 #include <gtest/gtest.h>
 
+#include <strings.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +14,7 @@
 
 #include "field_codec.h"
 #include "paradox/testing/memory_file_system.h"
+#include "paradox/testing/samples.h"
 #include "paradox/testing/table_shape.h"
 #include "pdx_codes.h"
 #include "secondary_index.h"
@@ -25,12 +28,10 @@ namespace {
 namespace fs = std::filesystem;
 using testing::MemoryFileSystem;
 
-const fs::path kJoins = fs::path(VINDRAL_SAMPLES_DIR) / "leonhad__paradoxdriver/joins";
-
 // Copies the files of table stem from the samples into memory at /d.
-bool LoadSample(MemoryFileSystem* memory, const std::string& stem) {
-  if (!fs::is_directory(kJoins)) return false;
-  for (const auto& entry : fs::directory_iterator(kJoins)) {
+void LoadSample(MemoryFileSystem* memory, const std::string& stem) {
+  const fs::path joins = testing::SamplePath("leonhad__paradoxdriver/joins");
+  for (const auto& entry : fs::directory_iterator(joins)) {
     const std::string name = entry.path().filename().string();
     if (name.size() <= stem.size() || name[stem.size()] != '.' ||
         strncasecmp(name.c_str(), stem.c_str(), stem.size()) != 0)
@@ -38,11 +39,7 @@ bool LoadSample(MemoryFileSystem* memory, const std::string& stem) {
     std::ifstream in(entry.path(), std::ios::binary);
     memory->SetContents("/d/" + name, std::string(std::istreambuf_iterator<char>(in), {}));
   }
-  return true;
 }
-
-#define LOAD_SAMPLE_OR_SKIP(memory, stem) \
-  if (!LoadSample(memory, stem)) GTEST_SKIP() << "the genuine sample tables are not here"
 
 std::vector<std::string> CheckProblems(MemoryFileSystem* memory, const std::string& name) {
   std::unique_ptr<Table> table;
@@ -101,7 +98,8 @@ std::string CRow(int c, int a, int b) {
 
 TEST(SecondaryIndexWrites, RandomChangesKeepEveryIndexEqualToTheRows) {
   MemoryFileSystem memory;
-  LOAD_SAMPLE_OR_SKIP(&memory, "C");
+  SKIP_WITHOUT_SAMPLES();
+  LoadSample(&memory, "C");
   ASSERT_TRUE(CheckProblems(&memory, "C").empty());
   std::unique_ptr<TableWriter> writer;
   std::string error;
@@ -130,7 +128,8 @@ TEST(SecondaryIndexWrites, RandomChangesKeepEveryIndexEqualToTheRows) {
 TEST(SecondaryIndexWrites, ACrashAtAnyWriteLeavesTableAndIndexesInStep) {
   for (long writes = 0;; ++writes) {
     MemoryFileSystem memory;
-    LOAD_SAMPLE_OR_SKIP(&memory, "C");
+    SKIP_WITHOUT_SAMPLES();
+    LoadSample(&memory, "C");
     std::unique_ptr<TableWriter> writer;
     std::string error;
     ASSERT_EQ(TableWriter::Open(&memory, "/d/C.DB", &writer, &error), PDX_OK) << error;
@@ -162,7 +161,8 @@ TEST(SecondaryIndexWrites, ACrashAtAnyWriteLeavesTableAndIndexesInStep) {
 
 TEST(SecondaryIndexWrites, AUniqueIndexRefusesARepeatedValue) {
   MemoryFileSystem memory;
-  LOAD_SAMPLE_OR_SKIP(&memory, "C");
+  SKIP_WITHOUT_SAMPLES();
+  LoadSample(&memory, "C");
   std::string x = memory.Contents("/d/C.X02");
   x[0x55] = 0x20;  // unique
   memory.SetContents("/d/C.X02", x);
@@ -184,7 +184,8 @@ TEST(SecondaryIndexWrites, AUniqueIndexRefusesARepeatedValue) {
 // names the index, and the writer refuses.
 TEST(SecondaryIndexWrites, AStaleIndexRefusesWritesButTheTableReads) {
   MemoryFileSystem memory;
-  LOAD_SAMPLE_OR_SKIP(&memory, "C");
+  SKIP_WITHOUT_SAMPLES();
+  LoadSample(&memory, "C");
   std::unique_ptr<Table> table;
   ASSERT_EQ(Table::Open(&memory, "/d", "C", {}, &table), PDX_OK);
   const size_t first_row = table->data()->header().BlockOffset(1) + 6;
@@ -206,7 +207,8 @@ TEST(SecondaryIndexWrites, AStaleIndexRefusesWritesButTheTableReads) {
 
 TEST(SecondaryIndexWrites, CompositeIndexOnIntegersIsKept) {
   MemoryFileSystem memory;
-  LOAD_SAMPLE_OR_SKIP(&memory, "fk4");
+  SKIP_WITHOUT_SAMPLES();
+  LoadSample(&memory, "fk4");
   std::unique_ptr<TableWriter> writer;
   std::string error;
   ASSERT_EQ(TableWriter::Open(&memory, "/d/fk4.db", &writer, &error), PDX_OK) << error;

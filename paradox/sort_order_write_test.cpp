@@ -16,7 +16,7 @@ namespace pdx {
 namespace {
 
 using testing::ReadBytes;
-using testing::TempDir;
+using test_support::TemporaryDirectory;
 using testing::WriteBytes;
 
 class SortOrderTest : public testing::EngineTest {
@@ -26,7 +26,7 @@ class SortOrderTest : public testing::EngineTest {
     TableSchema schema;
     std::string error;
     ASSERT_EQ(ParseSchema(schema_text, &schema, &error), PDX_OK) << error;
-    ASSERT_EQ(CreateTable(FileSystem::Default(), dir_.path(), "T", schema, &error), PDX_OK)
+    ASSERT_EQ(CreateTable(FileSystem::Default(), dir_.Path().string(), "T", schema, &error), PDX_OK)
         << error;
     std::vector<uint8_t> header = ReadBytes(dir_.File("T.DB"));
     const char kAscii[] = "ascii";
@@ -39,7 +39,7 @@ class SortOrderTest : public testing::EngineTest {
 
   pdx_cursor_info Open(pdx_cursor** cursor) {
     pdx_cursor_info info{};
-    EXPECT_EQ(pdx_table_open(session_, dir_.path().c_str(), "T", PDX_OPEN_READ_WRITE, cursor),
+    EXPECT_EQ(pdx_table_open(session_, dir_.Path().string().c_str(), "T", PDX_OPEN_READ_WRITE, cursor),
               PDX_OK)
         << testing::LastErrorText();
     EXPECT_EQ(pdx_cursor_info_get(*cursor, &info), PDX_OK);
@@ -47,7 +47,7 @@ class SortOrderTest : public testing::EngineTest {
     return info;
   }
 
-  TempDir dir_;
+  TemporaryDirectory dir_;
 };
 
 TEST_F(SortOrderTest, NumericKeysAreWrittenUnderANationalCollation) {
