@@ -81,7 +81,7 @@ std::string Table::FindWriteRefusal() {
     return "the validity checks in " + FileNameOf(CompanionPath(kChecksExtension)) +
            " cannot be read, so changes are refused: " + CodeText(rc);
   }
-  if (h.IsKeyed()) {
+  {
     const std::vector<SecondaryIndex>& indexes = SecondaryIndexes();
     if (!unreadable_indexes_.empty())
       return "the secondary index " + unreadable_indexes_.front() + ", so changes are refused";
