@@ -64,7 +64,7 @@ void ExpectSoundWithRows(FileSystem* fs, const std::string& db, size_t rows) {
 }
 
 TEST(MissingPrimaryIndex, FirstWriteRebuildsItAndPxlibReadsTheTable) {
-  testing::TemporaryDirectory dir;
+  test_support::TemporaryDirectory dir;
   FileSystem* fs = FileSystem::Default();
   MakeTableWithoutIndex(fs, dir.Path().string());
   const std::string db = dir.File("T.DB");

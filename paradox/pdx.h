@@ -144,6 +144,24 @@ pdx_code pdx_field_desc_get(pdx_cursor* cursor, int field_number, pdx_field_desc
 pdx_code pdx_check_count(pdx_cursor* cursor, int* count);
 pdx_code pdx_check_desc_get(pdx_cursor* cursor, int index, pdx_check_desc* desc);
 
+/* One secondary index of a keyed table (.Xnn/.Ynn, .XGn/.YGn). */
+typedef struct pdx_index_desc {
+  char name[64];        /* the index's name, or its field's for a one-field index */
+  char file[64];        /* the .X file's name */
+  int field_count;      /* indexed fields, at most 16 */
+  int fields[16];       /* their 1-based field numbers, in index order */
+  int descending[16];   /* 1 where that field sorts descending */
+  int composite;        /* stored as .XGn */
+  int unique;           /* refuses two rows with the same indexed values */
+  int maintained;       /* kept up to date at every change */
+} pdx_index_desc;
+
+/* Secondary indexes: *count of them, then each by 0-based index. A table
+ * whose index files cannot be read still reads; such files are left out
+ * here, and the table refuses changes (pdx_cursor_info's read_only_reason). */
+pdx_code pdx_index_count(pdx_cursor* cursor, int* count);
+pdx_code pdx_index_desc_get(pdx_cursor* cursor, int index, pdx_index_desc* desc);
+
 /* ---- Moving ------------------------------------------------------------- */
 
 /* Before the first row / after the last row. */
@@ -271,6 +289,8 @@ pdx_code pdx_delete_record(pdx_cursor* cursor);
   X(pdx_field_desc_get)          \
   X(pdx_check_count)             \
   X(pdx_check_desc_get)          \
+  X(pdx_index_count)             \
+  X(pdx_index_desc_get)          \
   X(pdx_set_to_begin)            \
   X(pdx_set_to_end)              \
   X(pdx_next)                    \

@@ -103,6 +103,21 @@ int Info(pdx_cursor* cursor, const std::string& table) {
     std::printf("  %d\t%s\t%s%s\n", i, desc.name, type.c_str(),
                 i <= info.key_field_count ? "\tkey" : "");
   }
+  int indexes = 0;
+  if (pdx_index_count(cursor, &indexes) != PDX_OK) return Failure(table);
+  if (indexes > 0) std::printf("Secondary indexes: %d\n", indexes);
+  for (int i = 0; i < indexes; ++i) {
+    pdx_index_desc index;
+    if (pdx_index_desc_get(cursor, i, &index) != PDX_OK) return Failure(table);
+    std::string fields;
+    for (int f = 0; f < index.field_count; ++f) {
+      pdx_field_desc desc;
+      if (pdx_field_desc_get(cursor, index.fields[f], &desc) != PDX_OK) return Failure(table);
+      fields += std::string(f > 0 ? ", " : "") + desc.name + (index.descending[f] ? " desc" : "");
+    }
+    std::printf("  %s: %s on %s%s%s\n", index.file, index.name, fields.c_str(),
+                index.unique ? ", unique" : "", index.maintained ? "" : ", not maintained");
+  }
   int checks = 0;
   if (pdx_check_count(cursor, &checks) != PDX_OK) return Failure(table);
   std::printf("Validity checks: %d\n", checks);

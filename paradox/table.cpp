@@ -81,7 +81,25 @@ std::string Table::FindWriteRefusal() {
     return "the validity checks in " + FileNameOf(CompanionPath(kChecksExtension)) +
            " cannot be read, so changes are refused: " + CodeText(rc);
   }
+  {
+    const std::vector<SecondaryIndex>& indexes = SecondaryIndexes();
+    if (!unreadable_indexes_.empty())
+      return "the secondary index " + unreadable_indexes_.front() + ", so changes are refused";
+    for (const SecondaryIndex& index : indexes)
+      if (std::string refusal = index.WriteRefusal(h); !refusal.empty()) return refusal;
+  }
   return {};
+}
+
+const std::vector<SecondaryIndex>& Table::SecondaryIndexes() {
+  if (!secondary_) {
+    std::vector<SecondaryIndex> found;
+    unreadable_indexes_.clear();
+    if (FindSecondaryIndexes(fs_, path(), header(), &found, &unreadable_indexes_) != PDX_OK)
+      found.clear();
+    secondary_ = std::move(found);
+  }
+  return *secondary_;
 }
 
 std::string Table::CompanionPath(const std::string& extension) const {
@@ -205,6 +223,7 @@ pdx_code Table::Refresh(const ChainChange* own_write) {
   }
   chain_.reset();
   checks_.reset();
+  secondary_.reset();
   key_compare_ = KeyCompare(header());
   return PDX_OK;
 }

@@ -14,6 +14,7 @@
 #include "chain_index.h"
 #include "file_system.h"
 #include "key_compare.h"
+#include "secondary_index.h"
 #include "val_file.h"
 
 namespace pdx {
@@ -62,6 +63,10 @@ class Table {
   // the table has no such file. PDX_ERR_CORRUPT_VAL for a damaged one.
   pdx_code Checks(const std::vector<FieldCheck>** checks);
 
+  // The secondary indexes beside the table, found on the first call (index
+  // files that cannot be read are left out).
+  const std::vector<SecondaryIndex>& SecondaryIndexes();
+
   // Re-reads the files' headers so that changes by other programs show. The
   // chain index is built again only when the data file's header changed,
   // except that own_write, the change this process's writer just committed
@@ -88,6 +93,8 @@ class Table {
   std::optional<ChainIndex> chain_;
   std::unique_ptr<BlobFile> blobs_;
   std::optional<std::vector<FieldCheck>> checks_;
+  std::optional<std::vector<SecondaryIndex>> secondary_;
+  std::vector<std::string> unreadable_indexes_;
   KeyCompare key_compare_;
 };
 

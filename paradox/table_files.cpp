@@ -50,7 +50,8 @@ std::string DataFileName(const std::string& name) {
 
 void SplitTablePath(const std::string& path, std::string* directory, std::string* name) {
   const size_t slash = path.rfind('/');
-  *directory = DirectoryOf(path);
+  // "./", not ".": a database name without a slash would be taken for an alias.
+  *directory = slash == std::string::npos ? "./" : DirectoryOf(path);
   *name = slash == std::string::npos ? path : path.substr(slash + 1);
 }
 

@@ -33,7 +33,8 @@ std::string WithoutExtension(const std::string& path);
 std::string TableStem(const std::string& name);
 // "Name" or "Name.db" -> the data file's name, "Name.DB" when none was given.
 std::string DataFileName(const std::string& name);
-// A table argument "dir/Name" split into its directory and its name.
+// A table argument "dir/Name" split into its directory and its name; a bare
+// name is in "./", which holds a slash as a database directory must.
 void SplitTablePath(const std::string& path, std::string* directory, std::string* name);
 
 // The companion of the data file at db_path with the given extension

@@ -25,6 +25,8 @@ TEST(TableFilesTest, PathsSplitIntoDirectoryNameAndStem) {
   SplitTablePath("sub/dir/Portf", &directory, &name);
   EXPECT_EQ(directory, "sub/dir");
   EXPECT_EQ(name, "Portf");
+  SplitTablePath("Portf", &directory, &name);
+  EXPECT_EQ(directory, "./");
 }
 
 TEST(TableFilesTest, SecondaryIndexNamesAreRecognisedInAnyCase) {

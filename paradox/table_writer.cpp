@@ -18,19 +18,6 @@ namespace {
 constexpr int kBlockHeader = 6;
 constexpr uint32_t kMaxBlocks = 65535;
 
-// NAME.Xnn / NAME.XGn files beside the table.
-bool HasSecondaryIndex(FileSystem* fs, const std::string& db_path) {
-  std::vector<std::string> names;
-  const std::string stem = FileNameOf(WithoutExtension(db_path));
-  if (ListTableFiles(fs, DirectoryOf(db_path), stem, &names) != PDX_OK) return false;
-  for (const std::string& name : names) {
-    const std::string extension = name.substr(stem.size() + 1);
-    if ((extension[0] == 'X' || extension[0] == 'x') && IsSecondaryIndexExtension(extension))
-      return true;
-  }
-  return false;
-}
-
 // Engines of the original kind announce a table in use by a lock file of
 // their own format beside it, which our locks cannot see into; writing under
 // such an engine could tear the table for both.
@@ -69,8 +56,13 @@ pdx_code TableWriter::RecoverInterruptedChange(FileSystem* fs, const std::string
   if (TryWriteLock(db.get()) != PDX_OK) return PDX_OK;  // its writer is alive
   OpenCompanion(fs, db_path, kPrimaryIndexExtension, &px);
   OpenCompanion(fs, db_path, kBlobExtension, &mb);
+  std::vector<Secondary> secondary;
+  std::string error;
+  OpenSecondaryIndexes(fs, db_path, &secondary, &error);
+  std::vector<File*> files = {db.get(), px.get(), mb.get()};
+  for (const Secondary& s : secondary) files.insert(files.end(), {s.x.get(), s.y.get()});
   Journal journal(fs, journal_path);
-  pdx_code code = RollBack(&journal, {db.get(), px.get(), mb.get()});
+  pdx_code code = RollBack(&journal, files);
   ReleaseWriteLock(db.get());
   return code;
 }
@@ -95,11 +87,8 @@ pdx_code TableWriter::Open(FileSystem* fs, const std::string& db_path,
   }
   OpenCompanion(fs, db_path, kPrimaryIndexExtension, &w->px_);
   OpenCompanion(fs, db_path, kBlobExtension, &w->mb_);
-  if (HasSecondaryIndex(fs, db_path)) {
-    // They would go stale: the writer keeps only the primary index.
-    *error = "writing a table with secondary indexes is not supported: " + db_path;
-    return PDX_ERR_NOT_SUPPORTED;
-  }
+  if (pdx_code code = OpenSecondaryIndexes(fs, db_path, &w->secondary_, error); code != PDX_OK)
+    return code;
   if (ForeignEngineHoldsTable(fs, db_path)) {
     *error = "another engine has the table open (its lock file " +
              FileNameOf(WithoutExtension(db_path)) + kForeignLockExtension +
@@ -111,16 +100,16 @@ pdx_code TableWriter::Open(FileSystem* fs, const std::string& db_path,
     *error = "another program keeps writing " + db_path;
     return code;
   }
-  pdx_code code = RollBack(w->journal_.get(), {w->db_.get(), w->px_.get(), w->mb_.get()});
+  pdx_code code = RollBack(w->journal_.get(), w->Files());
   if (code != PDX_OK) {
     ReleaseWriteLock(w->db_.get());
     *error = "cannot roll back the unfinished change left in " +
              CompanionPath(db_path, kJournalExtension);
     return code;
   }
-  w->transaction_ = std::make_unique<Transaction>(
-      w->journal_.get(), std::vector<File*>{w->db_.get(), w->px_.get(), w->mb_.get()});
+  w->transaction_ = std::make_unique<Transaction>(w->journal_.get(), w->Files());
   code = w->Load();
+  if (code == PDX_OK) code = w->VerifySecondaryIndexes();
   ReleaseWriteLock(w->db_.get());
   if (code != PDX_OK) {
     *error = w->error_;
@@ -254,8 +243,7 @@ pdx_code TableWriter::CreateMissingIndex() {
     return code;
   }
   // The transaction and blob writer take the new file in.
-  transaction_ = std::make_unique<Transaction>(journal_.get(),
-                                               std::vector<File*>{db_.get(), px_.get(), mb_.get()});
+  transaction_ = std::make_unique<Transaction>(journal_.get(), Files());
   blob_writer_ = mb_ ? std::make_unique<BlobWriter>(transaction_.get(), kMb, key_) : nullptr;
   return PDX_OK;
 }
@@ -720,8 +708,11 @@ pdx_code TableWriter::Finish(pdx_code code) {
   if (batch_) return PDX_OK;
   if (changed_) code = Flush();
   if (code != PDX_OK) {
-    error_ = "the change could not be written; the table is as it was";
+    if (code != PDX_ERR_KEY_VIOLATION)
+      error_ = "the change could not be written; the table is as it was";
+    const std::string error = error_;
     Load();
+    error_ = error;
   } else if (tracking_) {
     PublishChange();
   }
@@ -746,6 +737,10 @@ pdx_code TableWriter::Flush() {
   }
   ++header_.change_count;
   if (pdx_code code = WriteIndex(); code != PDX_OK) return code;
+  if (pdx_code code = WriteSecondaryIndexes(); code != PDX_OK) {
+    transaction_->Abandon();
+    return code;
+  }
   std::vector<uint8_t> image = header_.Serialize();
   image.resize(kExtendedHeaderSize);
   transaction_->Write(kDb, 0, image.data(), image.size());

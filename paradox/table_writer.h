@@ -35,6 +35,7 @@
 #include "journal.h"
 #include "pending_blobs.h"
 #include "primary_index_writer.h"
+#include "secondary_index.h"
 #include "table_header.h"
 
 namespace pdx {
@@ -147,6 +148,22 @@ class TableWriter {
   pdx_code WriteIndex();
   pdx_code Flush();
 
+  // Secondary indexes (table_writer_secondary.cpp): found and opened with
+  // the table, checked against the rows before the first change (a stale
+  // one refuses writes), and written anew by every change's Flush.
+  struct Secondary {
+    SecondaryIndex index;
+    std::unique_ptr<File> x, y;
+  };
+  static pdx_code OpenSecondaryIndexes(FileSystem* fs, const std::string& db_path,
+                                       std::vector<Secondary>* secondary, std::string* error);
+  // Every file the transaction covers: data, primary index, blobs, then the
+  // .X and .Y of each secondary index.
+  std::vector<File*> Files() const;
+  pdx_code CollectRows(std::vector<std::string>* rows, std::vector<TableRow>* table_rows);
+  pdx_code VerifySecondaryIndexes();
+  pdx_code WriteSecondaryIndexes();
+
   // Blob hooks (table_writer_blobs.cpp): the values of row that are not in
   // old_row (null for a new row) are stored and old_row's replaced ones
   // freed; row's pointers are set to the stored values.
@@ -159,6 +176,7 @@ class TableWriter {
   FileSystem* fs_ = nullptr;
   std::string db_path_;
   std::unique_ptr<File> db_, px_, mb_;
+  std::vector<Secondary> secondary_;
   std::unique_ptr<Journal> journal_;
   std::unique_ptr<Transaction> transaction_;
   std::unique_ptr<BlobWriter> blob_writer_;  // null when the table has no blob file

@@ -341,10 +341,10 @@ class TableWriterRefusals : public ::testing::Test {
   std::string error;
 };
 
-TEST_F(TableWriterRefusals, TablesWithSecondaryIndexesAreNotWritten) {
-  fs.SetContents("/d/S.X02", "an index the writer would leave stale");
+TEST_F(TableWriterRefusals, TablesWithADamagedSecondaryIndexAreNotWritten) {
+  fs.SetContents("/d/S.X02", "an index the writer could not keep");
   std::unique_ptr<TableWriter> writer;
-  EXPECT_EQ(TableWriter::Open(&fs, "/d/S.DB", &writer, &error), PDX_ERR_NOT_SUPPORTED);
+  EXPECT_EQ(TableWriter::Open(&fs, "/d/S.DB", &writer, &error), PDX_ERR_CORRUPT_INDEX);
   EXPECT_NE(error.find("secondary"), std::string::npos) << error;
 }
 

@@ -20,7 +20,7 @@ namespace pdx {
 namespace {
 
 using testing::ReadBytes;
-using testing::TemporaryDirectory;
+using test_support::TemporaryDirectory;
 using testing::WriteBytes;
 
 Field MakeField(FieldType type, uint8_t size_byte, const std::string& name) {

@@ -44,7 +44,7 @@ while IFS= read -r table; do
   # A table that failed the check before is damaged, unless the update
   # repaired it (a missing primary index is rebuilt by the first write).
   if [[ $sound == no ]]; then
-    echo "damaged     ${result#* }"
+    echo "damaged     ${table#$samples/}: ${result#*: }"
     damaged=$((damaged + 1))
   else
     echo "$result"

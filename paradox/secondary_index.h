@@ -1,0 +1,73 @@
+// A keyed table's secondary indexes (.Xnn/.Ynn for one field, .XGn/.YGn
+// composite): what each indexes, whether the store can keep it, what it
+// must hold, and writing it anew.
+//
+// The .X file is a keyed file of its own with one row per table row: the
+// indexed fields, then the table's key fields, then a short integer naming
+// the table block that holds the row. Its rows are in the order of all but
+// that last field (indexed fields descending where the index says so,
+// alpha compared without regard to case in a case-insensitive index). The
+// .Y file is the .X file's primary index, laid out as a .PX.
+//
+// The store keeps an index up to date by writing both files again, from
+// the table's rows, in the transaction of each change: a change costs time
+// in proportion to the table, which suits the small tables of old desktop
+// databases that carry such indexes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "file_system.h"
+#include "journal.h"
+#include "table_header.h"
+
+namespace pdx {
+
+struct SecondaryIndex {
+  std::string x_path, y_path;  // y_path empty when the .Y is missing
+  TableHeader header;          // the .X file's
+  std::string name;            // the index's name, or its field's
+  std::vector<int> fields;     // the indexed fields, 1-based table field numbers
+  std::vector<bool> descending;
+  bool composite = false;
+  bool case_insensitive = false;
+  bool unique = false;
+  bool maintained = false;  // kept up to date at every change (file types 5 and 8)
+
+  // Empty when the store can keep this index up to date on a change of
+  // table; otherwise why not.
+  std::string WriteRefusal(const TableHeader& table) const;
+};
+
+// The secondary index files beside the data file at db_path, in name order.
+// An index file whose header cannot be read is reported in *unreadable.
+pdx_code FindSecondaryIndexes(FileSystem* fs, const std::string& db_path, const TableHeader& table,
+                              std::vector<SecondaryIndex>* indexes,
+                              std::vector<std::string>* unreadable);
+
+// A table row and the block that holds it.
+struct TableRow {
+  uint16_t block;
+  const uint8_t* data;
+};
+
+// The rows index should hold, in order, for the table's rows. A unique
+// index whose indexed values repeat gets *duplicate set (when given).
+std::vector<std::string> ExpectedIndexRows(const SecondaryIndex& index, const TableHeader& table,
+                                           const std::vector<TableRow>& rows,
+                                           bool* duplicate = nullptr);
+
+// The rows of the .X file in its chain order; false (with *why) when its
+// chain cannot be walked.
+bool ReadIndexRows(FileSystem* fs, const SecondaryIndex& index, std::vector<std::string>* rows,
+                   std::string* why);
+
+// Writes the .X and .Y files for rows (ExpectedIndexRows) into transaction,
+// where they are file numbers x_file and y_file; y is the .Y file, open.
+pdx_code WriteSecondaryIndex(SecondaryIndex* index, const std::vector<std::string>& rows, File* y,
+                             Transaction* transaction, int x_file, int y_file, std::string* error);
+
+}  // namespace pdx
