@@ -10,6 +10,7 @@
 
 #include "data/data_source.h"
 #include "data/wwtable.h"
+#include "edit/wwincrementalsearch.h"
 #include "form_description.h"
 #include "report/xvdbprn.h"
 
@@ -21,6 +22,10 @@ class TDBNavigator;
 
 namespace grid {
 class TwwDBGrid;
+}
+
+namespace recordview {
+class TwwRecordViewDialog;
 }
 
 namespace toolkit {
@@ -43,13 +48,15 @@ class TKorvelfrm : public QWidget {
   TDBNavigator* DBNavigator1;
   toolkit::TabControl* TabControl1;
   QLabel* Label1;
-  QWidget* wwIncrementalSearch1;
+  edit::TwwIncrementalSearch* wwIncrementalSearch1;
   toolkit::GlyphButton* BitBtn3;
   toolkit::GlyphButton* BitBtn2;
   toolkit::BevelPanel* Panel2;
   grid::TwwDBGrid* wwDBGrid1;
   data::TwwTable wwTable1;
   data::TwwDataSource wwDataSource1;
+  // Shows the current row as a form; owned by the window.
+  recordview::TwwRecordViewDialog* wwRecordViewDialog1;
   report::TxvDBPrint xvDBPrint1;
 
  public slots:

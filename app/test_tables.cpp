@@ -17,19 +17,19 @@ constexpr int kNameLength = 20;
 }  // namespace
 
 TestDatabase::TestDatabase()
-    : tables_(dir_.sub("tables")),
-      config_(dir_.path() / "engine.cfg"),
-      registry_(dir_.path() / "registry.ini"),
+    : tables_(dir_.Sub("tables")),
+      config_(dir_.Path() / "engine.cfg"),
+      registry_(dir_.Path() / "registry.ini"),
       configVariable_("PDX_CONFIG", config_.string()),
       registryVariable_("VINDRAL_REGISTRY", registry_.string()) {
-  dir_.write(config_, "[Aliases]\nFOLIODB=" + tables_.string() + "\n");
-  dir_.write(registry_, "[Software\\Vindral\\Table Engine]\nDLLPATH=" ENGINE_LIBRARY_DIR "\n");
+  dir_.Write(config_, "[Aliases]\nFOLIODB=" + tables_.string() + "\n");
+  dir_.Write(registry_, "[Software\\Vindral\\Table Engine]\nDLLPATH=" ENGINE_LIBRARY_DIR "\n");
 }
 
 TestDatabase::~TestDatabase() = default;
 
 void TestDatabase::dropAlias() {
-  dir_.write(config_, "[Aliases]\nOTHERDB=" + tables_.string() + "\n");
+  dir_.Write(config_, "[Aliases]\nOTHERDB=" + tables_.string() + "\n");
 }
 
 void TestDatabase::addTable(const std::string& fileName, const std::vector<std::string>& rows,

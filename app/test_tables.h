@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/engine/test_directory.h"
+#include "test_support/temporary_directory.h"
 
 namespace app::testing {
 
@@ -28,12 +28,12 @@ class TestDatabase {
   const std::filesystem::path& directory() const { return tables_; }
 
  private:
-  engine::testing::TestDirectory dir_;
+  test_support::TemporaryDirectory dir_;
   std::filesystem::path tables_;
   std::filesystem::path config_;
   std::filesystem::path registry_;
-  engine::testing::ScopedEnvironment configVariable_;
-  engine::testing::ScopedEnvironment registryVariable_;
+  test_support::ScopedEnvironment configVariable_;
+  test_support::ScopedEnvironment registryVariable_;
 };
 
 // Each of the six tables of the window, with a row or two.

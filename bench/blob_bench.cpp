@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
-#include "create_table.h"
-#include "pdx_codes.h"
-#include "pending_blobs.h"
-#include "schema.h"
-#include "table_writer.h"
+#include "paradox/create_table.h"
+#include "paradox/pdx_codes.h"
+#include "paradox/pending_blobs.h"
+#include "paradox/schema.h"
+#include "paradox/table_writer.h"
 
 namespace {
 

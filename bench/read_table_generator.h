@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "block_file.h"
-#include "byte_order.h"
-#include "create_table.h"
-#include "field_codec.h"
-#include "pdx_codes.h"
-#include "schema.h"
+#include "paradox/block_file.h"
+#include "paradox/byte_order.h"
+#include "paradox/create_table.h"
+#include "paradox/field_codec.h"
+#include "paradox/pdx_codes.h"
+#include "paradox/schema.h"
 
 namespace bench {
 

@@ -21,12 +21,12 @@
 #include <string>
 #include <vector>
 
-#include "create_table.h"
-#include "field_codec.h"
-#include "pdx.h"
-#include "pdx_codes.h"
-#include "schema.h"
-#include "table_writer.h"
+#include "paradox/create_table.h"
+#include "paradox/field_codec.h"
+#include "paradox/pdx.h"
+#include "paradox/pdx_codes.h"
+#include "paradox/schema.h"
+#include "paradox/table_writer.h"
 
 namespace {
 

@@ -40,9 +40,7 @@ class TDataSet {
 
   // The class and its ancestors, most derived first: the ww data set test
   // and the control's checks read it.
-  virtual std::vector<std::string> ClassNames() const {
-    return {"TDataSet"};
-  }
+  virtual std::vector<std::string> ClassNames() const { return {"TDataSet"}; }
   // The published properties other components read by name; none for a name
   // this class does not publish.
   virtual PropertyValue ReadProperty(const std::string& name) const;

@@ -98,17 +98,4 @@ CreatedTable WriteNumberedTable(const std::filesystem::path& directory, const st
   return result;
 }
 
-TemporaryDirectory::TemporaryDirectory() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "vindral-data-XXXXXX").string();
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  if (!mkdtemp(buffer.data())) throw std::runtime_error("no temporary directory");
-  path_ = buffer.data();
-}
-
-TemporaryDirectory::~TemporaryDirectory() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
 }  // namespace data::testing

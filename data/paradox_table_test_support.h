@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include "test_support/temporary_directory.h"
+
 namespace data::testing {
 
 // Starts the engine; false (with the reason) when the store library is not
@@ -26,20 +28,8 @@ CreatedTable CreateNumberedTable(const std::filesystem::path& directory, const s
 CreatedTable WriteNumberedTable(const std::filesystem::path& directory, const std::string& name,
                                 int rows);
 
-// A fresh directory under the system's temporary directory, removed afterwards.
-class TemporaryDirectory {
- public:
-  TemporaryDirectory();
-  ~TemporaryDirectory();
-  TemporaryDirectory(const TemporaryDirectory&) = delete;
-  TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
-  const std::filesystem::path& Path() const { return path_; }
-  // The path as the data set's database: a directory, which the engine tells
-  // from an alias by its '/'.
-  std::string Database() const { return path_.string() + "/"; }
-
- private:
-  std::filesystem::path path_;
-};
+// The shared helper, under the name this folder's tests (and the controls'
+// tests built on them) use.
+using TemporaryDirectory = test_support::TemporaryDirectory;
 
 }  // namespace data::testing

@@ -37,9 +37,7 @@ class TwwTable : public TDataSet {
   TwwTable();
   ~TwwTable() override;
 
-  std::vector<std::string> ClassNames() const override {
-    return {"TwwTable", "TDataSet"};
-  }
+  std::vector<std::string> ClassNames() const override { return {"TwwTable", "TDataSet"}; }
   PropertyValue ReadProperty(const std::string& name) const override;
 
   // Lists of per-field settings; LookupFields and LookupLinks are kept for the

@@ -18,18 +18,18 @@ namespace pdx {
 namespace {
 
 using testing::EngineTest;
-using testing::TempDir;
+using testing::TemporaryDirectory;
 
 class ApiBlobTest : public EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    ASSERT_EQ(pdx_table_create(session_, directory_.path().c_str(), "Notes",
+    ASSERT_EQ(pdx_table_create(session_, directory_.Path().c_str(), "Notes",
                                "Id\tI*\nNote\tM10\nPic\tG10\n"),
               PDX_OK)
         << testing::LastErrorText();
     ASSERT_EQ(
-        pdx_table_open(session_, directory_.path().c_str(), "Notes", PDX_OPEN_READ_WRITE, &cursor_),
+        pdx_table_open(session_, directory_.Path().c_str(), "Notes", PDX_OPEN_READ_WRITE, &cursor_),
         PDX_OK);
     pdx_cursor_info info;
     ASSERT_EQ(pdx_cursor_info_get(cursor_, &info), PDX_OK);
@@ -76,7 +76,7 @@ class ApiBlobTest : public EngineTest {
 
   uintmax_t BlobFileSize() { return std::filesystem::file_size(directory_.File("Notes.MB")); }
 
-  TempDir directory_;
+  TemporaryDirectory directory_;
   pdx_cursor* cursor_ = nullptr;
   std::vector<uint8_t> record_;
 };
@@ -152,11 +152,11 @@ TEST_F(ApiBlobTest, ToolInsertAndUpdateStoreLongMemos) {
   const std::string first(2500, 'f'), second = "tab\\there " + std::string(900, 's');
   std::string input = "Id\tNote\n1\t" + first + "\n2\t" + second + "\n3\tshort\n";
   std::FILE* in = fmemopen(input.data(), input.size(), "r");
-  ASSERT_EQ(tool::InsertCommand(directory_.path(), "Notes", {}, in), 0);
+  ASSERT_EQ(tool::InsertCommand(directory_.Path(), "Notes", {}, in), 0);
   std::fclose(in);
   std::string update = "Id\tNote\n3\t" + std::string(4100, 'u') + "\n1\tnow short\n";
   in = fmemopen(update.data(), update.size(), "r");
-  ASSERT_EQ(tool::UpdateCommand(directory_.path(), "Notes", {}, in), 0);
+  ASSERT_EQ(tool::UpdateCommand(directory_.Path(), "Notes", {}, in), 0);
   std::fclose(in);
   pdx_refresh(cursor_);
   EXPECT_EQ(Dump(cursor_), "Id\tNote\tPic\n1\tnow short\t\n2\t" + second + "\t\n3\t" +

@@ -30,12 +30,12 @@ TEST(EngineLifecycle, StartTwiceAndExitClosesEverything) {
   pdx_code first = pdx_init(PDX_INTERFACE_VERSION, "0009");
   ASSERT_TRUE(first == PDX_OK || first == PDX_ERR_ALREADY_INITIALIZED);
   EXPECT_EQ(pdx_init(PDX_INTERFACE_VERSION, "0009"), PDX_ERR_ALREADY_INITIALIZED);
-  TempDir dir;
+  TemporaryDirectory dir;
   ASSERT_TRUE(WritePxlibTable(dir.File("t.db"), kFields, 0, 3, Fill));
   pdx_session* session;
   pdx_cursor* cursor;
   ASSERT_EQ(pdx_session_open("s", &session), PDX_OK);
-  ASSERT_EQ(pdx_table_open(session, dir.path().c_str(), "t", PDX_OPEN_READ_ONLY, &cursor), PDX_OK);
+  ASSERT_EQ(pdx_table_open(session, dir.Path().c_str(), "t", PDX_OPEN_READ_ONLY, &cursor), PDX_OK);
   ASSERT_EQ(pdx_exit(), PDX_OK);
   // Handles of the stopped engine are no longer taken.
   EXPECT_EQ(pdx_next(cursor, nullptr), PDX_ERR_INVALID_HANDLE);
@@ -45,17 +45,44 @@ TEST(EngineLifecycle, StartTwiceAndExitClosesEverything) {
   ASSERT_EQ(pdx_init(PDX_INTERFACE_VERSION, "0009"), PDX_OK);
 }
 
+// A program whose engine wrapper is a static object closes the engine from
+// its destructor, after the thread's own state is destroyed; that must end
+// the process cleanly rather than write to freed memory.
+TEST(EngineLifecycle, CallsFromStaticDestructorsAtExitAreSafe) {
+  EXPECT_EXIT(
+      {
+        struct ClosesAtExit {
+          ~ClosesAtExit() {
+            pdx_session* session = nullptr;
+            pdx_table_open(nullptr, "/nonexistent", "late", PDX_OPEN_READ_ONLY, nullptr);
+            pdx_session_open("late", &session);
+            pdx_exit();
+          }
+        };
+        static ClosesAtExit closer;
+        pdx_init(PDX_INTERFACE_VERSION, "0009");
+        pdx_cursor* cursor;
+        pdx_session* session;
+        pdx_session_open("s", &session);
+        // Leaves a long last error and context lines behind in this thread.
+        pdx_table_open(session, "/nonexistent/directory/with/a/long/name", "missing_table",
+                       PDX_OPEN_READ_ONLY, &cursor);
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
 class ApiTest : public EngineTest {};
 
 TEST_F(ApiTest, LastErrorCarriesTheTextAndContextLines) {
   pdx_cursor* cursor;
-  TempDir dir;
-  EXPECT_EQ(Open(dir.path(), "missing", &cursor), PDX_ERR_TABLE_NOT_FOUND);
+  TemporaryDirectory dir;
+  EXPECT_EQ(Open(dir.Path(), "missing", &cursor), PDX_ERR_TABLE_NOT_FOUND);
   pdx_code code = 0;
   char text[512];
   ASSERT_EQ(pdx_last_error(&code, text, sizeof text), PDX_OK);
   EXPECT_EQ(code, PDX_ERR_TABLE_NOT_FOUND);
-  EXPECT_EQ(std::string(text), "Table does not exist.\nTable: " + dir.path() + "/missing.DB");
+  EXPECT_EQ(std::string(text), "Table does not exist.\nTable: " + dir.File("missing.DB"));
   // A successful call leaves the last error alone; a short buffer cuts it.
   pdx_session_remove_all_passwords(session_);
   char small[6];
@@ -68,10 +95,10 @@ TEST_F(ApiTest, LastErrorCarriesTheTextAndContextLines) {
 }
 
 TEST_F(ApiTest, AliasesComeFromTheConfigurationFile) {
-  TempDir dir;
+  TemporaryDirectory dir;
   ASSERT_TRUE(WritePxlibTable(dir.File("T.DB"), kFields, 0, 2, Fill));
   const std::string config = dir.File("engine.cfg");
-  std::ofstream(config) << "; comment\n[Other]\nDATA=/nowhere\n[Aliases]\n Data = " << dir.path()
+  std::ofstream(config) << "; comment\n[Other]\nDATA=/nowhere\n[Aliases]\n Data = " << dir.Path().string()
                         << "\nGone=" << dir.File("no-such-dir") << "\n"
                         << "[data]\nCODEPAGE = 866\n[Gone]\nCODEPAGE=cyrillic\n";
   const char* old = std::getenv("PDX_CONFIG");
@@ -79,7 +106,7 @@ TEST_F(ApiTest, AliasesComeFromTheConfigurationFile) {
   setenv("PDX_CONFIG", config.c_str(), 1);
   char path[256];
   EXPECT_EQ(pdx_alias_path(session_, "data", path, sizeof path), PDX_OK);
-  EXPECT_EQ(std::string(path), dir.path());
+  EXPECT_EQ(std::string(path), dir.Path().string());
   EXPECT_EQ(pdx_alias_path(session_, "OTHER", path, sizeof path), PDX_ERR_UNKNOWN_DATABASE);
   pdx_cursor* cursor;
   ASSERT_EQ(pdx_table_open(session_, "DATA", "t", PDX_OPEN_READ_ONLY, &cursor), PDX_OK);
@@ -88,11 +115,12 @@ TEST_F(ApiTest, AliasesComeFromTheConfigurationFile) {
   EXPECT_EQ(info.configured_code_page, 866);
   pdx_cursor_close(cursor);
   // The alias's code page is the alias's: the same table by its directory has none.
-  ASSERT_EQ(pdx_table_open(session_, dir.path().c_str(), "t", PDX_OPEN_READ_ONLY, &cursor), PDX_OK);
+  ASSERT_EQ(pdx_table_open(session_, dir.Path().c_str(), "t", PDX_OPEN_READ_ONLY, &cursor), PDX_OK);
   ASSERT_EQ(pdx_cursor_info_get(cursor, &info), PDX_OK);
   EXPECT_EQ(info.configured_code_page, 0);
   pdx_cursor_close(cursor);
-  EXPECT_EQ(ParseEngineConfig("[Gone]\nCODEPAGE=cyrillic\n[X]\nCODEPAGE=-3\n").code_pages.size(), 0u);
+  EXPECT_EQ(ParseEngineConfig("[Gone]\nCODEPAGE=cyrillic\n[X]\nCODEPAGE=-3\n").code_pages.size(),
+            0u);
   EXPECT_EQ(pdx_table_open(session_, "GONE", "t", PDX_OPEN_READ_ONLY, &cursor),
             PDX_ERR_UNKNOWN_DATABASE);
   EXPECT_NE(LastErrorText().find("no-such-dir"), std::string::npos);
@@ -141,10 +169,10 @@ TEST_F(ApiTest, NewRecordsTakeTheDefaultsOfTheValidityChecks) {
 }
 
 TEST_F(ApiTest, ValuesPutIntoABufferReadBack) {
-  TempDir dir;
+  TemporaryDirectory dir;
   ASSERT_TRUE(WritePxlibTable(dir.File("t.db"), kFields, 0, 1, Fill));
   pdx_cursor* cursor;
-  ASSERT_EQ(Open(dir.path(), "t", &cursor), PDX_OK);
+  ASSERT_EQ(Open(dir.Path(), "t", &cursor), PDX_OK);
   pdx_cursor_info info;
   ASSERT_EQ(pdx_cursor_info_get(cursor, &info), PDX_OK);
   std::vector<uint8_t> record(info.record_size, 0xEE);

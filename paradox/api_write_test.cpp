@@ -10,14 +10,13 @@
 
 #include "pdx.h"
 #include "pdx_codes.h"
+#include "test_support/temporary_directory.h"
 
 namespace {
 
 class ApiWriteTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pdxaXXXXXX").string();
-    directory_ = mkdtemp(pattern.data());
     pdx_code rc = pdx_init(PDX_INTERFACE_VERSION, "0009");
     ASSERT_TRUE(rc == PDX_OK || rc == PDX_ERR_ALREADY_INITIALIZED);
     ASSERT_EQ(pdx_session_open("Test", &session_), PDX_OK);
@@ -28,10 +27,7 @@ class ApiWriteTest : public ::testing::Test {
               PDX_OK)
         << LastError();
   }
-  void TearDown() override {
-    pdx_session_close(session_);
-    std::filesystem::remove_all(directory_);
-  }
+  void TearDown() override { pdx_session_close(session_); }
 
   static std::string LastError() {
     char text[512];
@@ -76,7 +72,8 @@ class ApiWriteTest : public ::testing::Test {
     return numbers;
   }
 
-  std::string directory_;
+  test_support::TemporaryDirectory temporary_;
+  const std::string directory_ = temporary_.Path().string();
   pdx_session* session_ = nullptr;
 };
 

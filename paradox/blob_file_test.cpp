@@ -10,17 +10,12 @@
 
 #include "byte_order.h"
 #include "cipher.h"
+#include "paradox/testing/memory_file_system.h"
+#include "paradox/testing/samples.h"
 #include "pdx_codes.h"
-#include "testing/memory_file_system.h"
 
 namespace pdx {
 namespace {
-
-std::string ReadSample(const std::string& path) {
-  std::ifstream in(std::string(VINDRAL_SAMPLES_DIR) + "/" + path, std::ios::binary);
-  EXPECT_TRUE(in) << path;
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::unique_ptr<BlobFile> OpenBlobs(testing::MemoryFileSystem& fs, const std::string& bytes,
                                     uint32_t key = 0) {
@@ -43,9 +38,10 @@ struct SampleTable {
   }
 };
 
-SampleTable LoadTable(const std::string& path, uint32_t key = 0) {
+// file: a whole path.
+SampleTable LoadTable(const std::string& file, uint32_t key = 0) {
   SampleTable table;
-  table.db = ReadSample(path);
+  table.db = testing::ReadTestFile<std::string>(file);
   auto* bytes = reinterpret_cast<uint8_t*>(table.db.data());
   table.record_size = LoadLe16(bytes);
   int field_count = static_cast<int16_t>(LoadLe16(bytes + 0x21));
@@ -89,13 +85,15 @@ void ExpectLeaderMatches(const SampleTable& table, int record, const Field& fiel
 }
 
 TEST(BlobSamples, ReadsSubAllocatedMemosAndChecksThemAgainstTheirLeaders) {
+  SKIP_WITHOUT_SAMPLES();
   for (const char* name : {"leonhad__paradoxdriver/fields/memo", "nilsfr__python-pxlib/KOMMENT",
                            "leonhad__paradoxdriver/db-history/NOTE1251"}) {
     bool upper = std::string(name).find("KOMMENT") != std::string::npos ||
                  std::string(name).find("NOTE") != std::string::npos;
-    SampleTable table = LoadTable(std::string(name) + (upper ? ".DB" : ".db"));
+    SampleTable table = LoadTable(testing::SamplePath(std::string(name) + (upper ? ".DB" : ".db")));
     testing::MemoryFileSystem fs;
-    auto blobs = OpenBlobs(fs, ReadSample(std::string(name) + (upper ? ".MB" : ".mb")));
+    auto blobs = OpenBlobs(
+        fs, testing::ReadSample<std::string>(std::string(name) + (upper ? ".MB" : ".mb")));
     ASSERT_EQ(blobs->Open(), PDX_OK) << name;
     const Field& memo = table.fields.back();
     ASSERT_EQ(memo.type, FieldType::kMemo);
@@ -112,9 +110,9 @@ TEST(BlobSamples, ReadsSubAllocatedMemosAndChecksThemAgainstTheirLeaders) {
 }
 
 TEST(BlobSamples, MemoSampleHoldsItsKnownText) {
-  SampleTable table = LoadTable("leonhad__paradoxdriver/fields/memo.db");
+  SampleTable table = LoadTable(testing::TestdataPath("memo.db"));
   testing::MemoryFileSystem fs;
-  auto blobs = OpenBlobs(fs, ReadSample("leonhad__paradoxdriver/fields/memo.mb"));
+  auto blobs = OpenBlobs(fs, testing::ReadTestFile<std::string>(testing::TestdataPath("memo.mb")));
   ASSERT_EQ(blobs->Open(), PDX_OK);
   pdx_code code;
   std::vector<uint8_t> first = ReadWhole(blobs.get(), table, 0, table.fields[1], &code);
@@ -125,9 +123,11 @@ TEST(BlobSamples, MemoSampleHoldsItsKnownText) {
 }
 
 TEST(BlobSamples, GraphicValuesLeaveTheirPrefixOutAndSpanManyUnits) {
-  SampleTable table = LoadTable("leonhad__paradoxdriver/fields/graphic.db");
+  SKIP_WITHOUT_SAMPLES();
+  SampleTable table = LoadTable(testing::SamplePath("leonhad__paradoxdriver/fields/graphic.db"));
   testing::MemoryFileSystem fs;
-  auto blobs = OpenBlobs(fs, ReadSample("leonhad__paradoxdriver/fields/graphic.mb"));
+  auto blobs =
+      OpenBlobs(fs, testing::ReadSample<std::string>("leonhad__paradoxdriver/fields/graphic.mb"));
   ASSERT_EQ(blobs->Open(), PDX_OK);
   const Field& graphic = table.fields[1];
   ASSERT_EQ(graphic.type, FieldType::kGraphic);
@@ -145,9 +145,11 @@ TEST(BlobSamples, GraphicValuesLeaveTheirPrefixOutAndSpanManyUnits) {
 }
 
 TEST(BlobSamples, GraphicLeaderStartsAfterThePrefix) {
-  SampleTable table = LoadTable("leonhad__paradoxdriver/fields/graphic240.db");
+  SKIP_WITHOUT_SAMPLES();
+  SampleTable table = LoadTable(testing::SamplePath("leonhad__paradoxdriver/fields/graphic240.db"));
   testing::MemoryFileSystem fs;
-  auto blobs = OpenBlobs(fs, ReadSample("leonhad__paradoxdriver/fields/graphic240.mb"));
+  auto blobs = OpenBlobs(
+      fs, testing::ReadSample<std::string>("leonhad__paradoxdriver/fields/graphic240.mb"));
   ASSERT_EQ(blobs->Open(), PDX_OK);
   pdx_code code;
   std::vector<uint8_t> image = ReadWhole(blobs.get(), table, 0, table.fields[1], &code);
@@ -156,10 +158,12 @@ TEST(BlobSamples, GraphicLeaderStartsAfterThePrefix) {
 }
 
 TEST(BlobSamples, OleValueAndZeroLeaderBlob) {
+  SKIP_WITHOUT_SAMPLES();
   {
-    SampleTable table = LoadTable("leonhad__paradoxdriver/fields/ole.db");
+    SampleTable table = LoadTable(testing::SamplePath("leonhad__paradoxdriver/fields/ole.db"));
     testing::MemoryFileSystem fs;
-    auto blobs = OpenBlobs(fs, ReadSample("leonhad__paradoxdriver/fields/ole.mb"));
+    auto blobs =
+        OpenBlobs(fs, testing::ReadSample<std::string>("leonhad__paradoxdriver/fields/ole.mb"));
     ASSERT_EQ(blobs->Open(), PDX_OK);
     BlobValue value;
     ASSERT_EQ(LocateBlobValue(blobs.get(), table.fields[1], table.Record(0), &value), PDX_OK);
@@ -168,9 +172,10 @@ TEST(BlobSamples, OleValueAndZeroLeaderBlob) {
   }
   {
     // A binary field with no leader: even one byte lives in the blob file.
-    SampleTable table = LoadTable("MedilinkPS__Paradox-Reader/testtab.DB");
+    SampleTable table = LoadTable(testing::SamplePath("MedilinkPS__Paradox-Reader/testtab.DB"));
     testing::MemoryFileSystem fs;
-    auto blobs = OpenBlobs(fs, ReadSample("MedilinkPS__Paradox-Reader/testtab.MB"));
+    auto blobs =
+        OpenBlobs(fs, testing::ReadSample<std::string>("MedilinkPS__Paradox-Reader/testtab.MB"));
     ASSERT_EQ(blobs->Open(), PDX_OK);
     pdx_code code;
     std::vector<uint8_t> bytes = ReadWhole(blobs.get(), table, 0, table.fields[12], &code);
@@ -184,10 +189,13 @@ TEST(BlobSamples, OleValueAndZeroLeaderBlob) {
 }
 
 TEST(BlobSamples, ReadsTheMemoOfAProtectedTable) {
+  SKIP_WITHOUT_SAMPLES();
   uint32_t key = PasswordChecksum("123");
-  SampleTable table = LoadTable("leonhad__paradoxdriver/encrypt/encryptedmemo.db", key);
+  SampleTable table =
+      LoadTable(testing::SamplePath("leonhad__paradoxdriver/encrypt/encryptedmemo.db"), key);
   testing::MemoryFileSystem fs;
-  auto blobs = OpenBlobs(fs, ReadSample("leonhad__paradoxdriver/encrypt/encryptedmemo.mb"), key);
+  auto blobs = OpenBlobs(
+      fs, testing::ReadSample<std::string>("leonhad__paradoxdriver/encrypt/encryptedmemo.mb"), key);
   ASSERT_EQ(blobs->Open(), PDX_OK);
   const Field& memo = table.fields[0];
   ASSERT_EQ(memo.type, FieldType::kMemo);
@@ -203,7 +211,7 @@ TEST(BlobSamples, ReadsTheMemoOfAProtectedTable) {
 }
 
 TEST(BlobSamples, MissingBlobFileOnlyMattersForValuesOutsideTheLeader) {
-  SampleTable table = LoadTable("leonhad__paradoxdriver/fields/memo.db");
+  SampleTable table = LoadTable(testing::TestdataPath("memo.db"));
   BlobValue value;
   EXPECT_EQ(LocateBlobValue(nullptr, table.fields[1], table.Record(0), &value),
             PDX_ERR_BLOB_FILE_MISSING);

@@ -12,6 +12,7 @@
 
 #include "create_table.h"
 #include "paradox/testing/memory_file_system.h"
+#include "paradox/testing/samples.h"
 #include "schema.h"
 #include "store_test_support.h"
 #include "table.h"
@@ -41,10 +42,8 @@ void ExpectSameChain(const ChainIndex& a, const ChainIndex& b) {
 
 class ChainIndexTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (!fs::is_directory(VINDRAL_SAMPLES_DIR)) GTEST_SKIP() << "no sample folder";
-  }
-  const std::string samples_ = VINDRAL_SAMPLES_DIR;
+  void SetUp() override { SKIP_WITHOUT_SAMPLES(); }
+  const std::string samples_ = testing::SamplesDirectory();
 };
 
 TEST_F(ChainIndexTest, TwoLevelIndexAgreesWithTheBlockWalk) {
@@ -73,7 +72,7 @@ TEST_F(ChainIndexTest, IndexWithOddHeaderCountsStillMatchesTheChain) {
 }
 
 TEST_F(ChainIndexTest, IndexNamingABlockTwiceIsSetAside) {
-  TempDir dir;
+  TemporaryDirectory dir;
   const std::string from = samples_ + "/kymuweb__Paradox-Reader/";
   fs::copy_file(from + "zakazky.db", dir.File("zakazky.db"));
   std::vector<uint8_t> index = ReadBytes(from + "zakazky.PX");
@@ -84,7 +83,7 @@ TEST_F(ChainIndexTest, IndexNamingABlockTwiceIsSetAside) {
   index[second + 4] = index[first + 4];
   index[second + 5] = index[first + 5];
   WriteBytes(dir.File("zakazky.PX"), index);
-  auto table = OpenSample(dir.path(), "zakazky");
+  auto table = OpenSample(dir.Path(), "zakazky");
   ASSERT_TRUE(table);
   const ChainIndex* chain;
   ASSERT_EQ(table->Chain(&chain), PDX_OK);
@@ -101,7 +100,7 @@ namespace {
 // An index whose leaf names a block with a first key it does not hold (its
 // counts right): finding a key inside that block must still land on it.
 TEST_F(ChainIndexTest, WrongFirstKeyInTheIndexDoesNotMisleadFinds) {
-  TempDir dir;
+  TemporaryDirectory dir;
   const std::string from = samples_ + "/kymuweb__Paradox-Reader/";
   fs::copy_file(from + "zakazky.db", dir.File("zakazky.db"));
   std::vector<uint8_t> index = ReadBytes(from + "zakazky.PX");
@@ -115,7 +114,7 @@ TEST_F(ChainIndexTest, WrongFirstKeyInTheIndexDoesNotMisleadFinds) {
   pdx_session* session;
   ASSERT_EQ(pdx_session_open("t", &session), PDX_OK);
   pdx_cursor* cursor;
-  ASSERT_EQ(pdx_table_open(session, dir.path().c_str(), "zakazky", PDX_OPEN_READ_ONLY, &cursor),
+  ASSERT_EQ(pdx_table_open(session, dir.Path().c_str(), "zakazky", PDX_OPEN_READ_ONLY, &cursor),
             PDX_OK);
   pdx_cursor_info info;
   ASSERT_EQ(pdx_cursor_info_get(cursor, &info), PDX_OK);

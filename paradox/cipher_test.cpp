@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "paradox/testing/samples.h"
+
 namespace pdx {
 namespace {
 
-std::vector<uint8_t> ReadSample(const std::string& name) {
-  std::ifstream in(std::string(VINDRAL_SAMPLES_DIR) + "/leonhad__paradoxdriver/encrypt/" + name,
-                   std::ios::binary);
-  EXPECT_TRUE(in) << name;
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+// A protected sample of the shared folder.
+std::vector<uint8_t> ReadProtected(const std::string& name) {
+  return testing::ReadSample("leonhad__paradoxdriver/encrypt/" + name);
 }
 
 uint32_t U32(const std::vector<uint8_t>& bytes, size_t offset) {
@@ -29,10 +29,16 @@ uint32_t StoredKey(const std::vector<uint8_t>& header) {
   return key == 0xFF00FF00 ? U32(header, 0x5C) : key;
 }
 
-TEST(PasswordChecksum, MatchesTheKeyOfEveryProtectedSample) {
+TEST(PasswordChecksum, MatchesTheKeyOfAProtectedTable) {
   EXPECT_EQ(PasswordChecksum("123"), 0x0A25E09Au);
+  EXPECT_EQ(StoredKey(testing::ReadTestFile(testing::TestdataPath("encrypted35.db"))),
+            PasswordChecksum("123"));
+}
+
+TEST(PasswordChecksum, MatchesTheKeyOfEveryProtectedSample) {
+  SKIP_WITHOUT_SAMPLES();
   for (const char* name : {"encrypted.db", "encrypted35.db", "encryptedmemo.db"}) {
-    EXPECT_EQ(StoredKey(ReadSample(name)), PasswordChecksum("123")) << name;
+    EXPECT_EQ(StoredKey(ReadProtected(name)), PasswordChecksum("123")) << name;
   }
 }
 
@@ -45,7 +51,7 @@ TEST(PasswordChecksum, EmptyMeansNoProtectionAndCaseMatters) {
 }
 
 TEST(BlockCipher, DecryptsTheRecordsOfAProtectedTable) {
-  std::vector<uint8_t> file = ReadSample("encrypted35.db");
+  std::vector<uint8_t> file = testing::ReadTestFile(testing::TestdataPath("encrypted35.db"));
   uint32_t header_size = file[2] | file[3] << 8;
   uint32_t block_size = file[5] * 1024u;
   ASSERT_GE(file.size(), header_size + block_size);
@@ -81,9 +87,10 @@ TEST(BlockCipher, RoundTripsAndDependsOnTheBlockNumber) {
 }
 
 TEST(BlobCipher, DecryptsTheBlobFileHeaderOfAProtectedTable) {
-  std::vector<uint8_t> blob = ReadSample("encryptedmemo.mb");
+  SKIP_WITHOUT_SAMPLES();
+  std::vector<uint8_t> blob = ReadProtected("encryptedmemo.mb");
   ASSERT_GE(blob.size(), 4096u);
-  DecryptBlobChunks(StoredKey(ReadSample("encryptedmemo.db")), blob.data(), 4096);
+  DecryptBlobChunks(StoredKey(ReadProtected("encryptedmemo.db")), blob.data(), 4096);
   const uint8_t kSignature[] = {0x82, 0x73, 0x02, 0x00, 0x29, 0x00};
   EXPECT_EQ(blob[0], 0);  // header block type
   EXPECT_EQ(blob[1] | blob[2] << 8, 1);

@@ -35,7 +35,7 @@ class CursorTest : public EngineTest, public ::testing::WithParamInterface<bool>
     ASSERT_TRUE(WritePxlibTable(dir_.File("keyed.db"), kFields, 1, kRows, Fill,
                                 with_index ? dir_.File("keyed.px") : ""));
     ASSERT_EQ(std::filesystem::exists(dir_.File("keyed.px")), with_index);
-    ASSERT_EQ(Open(dir_.path(), "keyed", &cursor_), PDX_OK) << LastErrorText();
+    ASSERT_EQ(Open(dir_.Path(), "keyed", &cursor_), PDX_OK) << LastErrorText();
     record_.resize(12);
     key_.resize(12);
   }
@@ -63,7 +63,7 @@ class CursorTest : public EngineTest, public ::testing::WithParamInterface<bool>
     return key_.data();
   }
 
-  TempDir dir_;
+  TemporaryDirectory dir_;
   pdx_cursor* cursor_ = nullptr;
   std::vector<uint8_t> record_, key_;
 };
@@ -178,10 +178,10 @@ INSTANTIATE_TEST_SUITE_P(WithAndWithoutIndex, CursorTest, ::testing::Bool());
 class UnkeyedCursorTest : public EngineTest {};
 
 TEST_F(UnkeyedCursorTest, NumbersBookmarksAndBackwardMoves) {
-  TempDir dir;
+  TemporaryDirectory dir;
   ASSERT_TRUE(WritePxlibTable(dir.File("plain.db"), kFields, 0, 5000, Fill));
   pdx_cursor* cursor;
-  ASSERT_EQ(Open(dir.path(), "PLAIN.DB", &cursor), PDX_OK) << LastErrorText();
+  ASSERT_EQ(Open(dir.Path(), "PLAIN.DB", &cursor), PDX_OK) << LastErrorText();
   std::vector<uint8_t> record(12);
   int64_t value, number;
   int blank, size;
@@ -202,10 +202,10 @@ TEST_F(UnkeyedCursorTest, NumbersBookmarksAndBackwardMoves) {
 }
 
 TEST_F(UnkeyedCursorTest, BookmarksTakenWhileWalkingCompareInTableOrder) {
-  TempDir dir;
+  TemporaryDirectory dir;
   ASSERT_TRUE(WritePxlibTable(dir.File("plain.db"), kFields, 0, 5000, Fill));
   pdx_cursor* cursor;
-  ASSERT_EQ(Open(dir.path(), "PLAIN.DB", &cursor), PDX_OK) << LastErrorText();
+  ASSERT_EQ(Open(dir.Path(), "PLAIN.DB", &cursor), PDX_OK) << LastErrorText();
   int size;
   ASSERT_EQ(pdx_bookmark_size(cursor, &size), PDX_OK);
   // Bookmarks taken by walking, before any row number was asked for, in

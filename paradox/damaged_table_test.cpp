@@ -41,13 +41,13 @@ class DamagedTableTest : public EngineTest {
   // Writes a good table of 500 rows (several blocks), damages it, and reads
   // it whole; answers the first failing code.
   pdx_code ReadDamaged(const Damage& damage, std::string* error) {
-    TempDir dir;
+    TemporaryDirectory dir;
     EXPECT_TRUE(WritePxlibTable(dir.File("t.db"), kFields, 0, 500, Fill));
     std::vector<uint8_t> bytes = ReadBytes(dir.File("t.db"));
     damage.apply(bytes);
     WriteBytes(dir.File("t.db"), bytes);
     pdx_cursor* cursor = nullptr;
-    pdx_code rc = Open(dir.path(), "t", &cursor);
+    pdx_code rc = Open(dir.Path(), "t", &cursor);
     if (rc == PDX_OK) {
       std::string dump = Dump(cursor);
       size_t at = dump.rfind(kError);
@@ -102,7 +102,7 @@ TEST_F(DamagedTableTest, ImpossibleRecordCountsReadAsEmptyBlocks) {
 }
 
 TEST_F(DamagedTableTest, PxlibLayoutIsWhatTheDamagesAssume) {
-  TempDir dir;
+  TemporaryDirectory dir;
   ASSERT_TRUE(WritePxlibTable(dir.File("t.db"), kFields, 0, 500, Fill));
   std::vector<uint8_t> bytes = ReadBytes(dir.File("t.db"));
   EXPECT_EQ(Le16(bytes, 0x02), 2048);
@@ -111,7 +111,7 @@ TEST_F(DamagedTableTest, PxlibLayoutIsWhatTheDamagesAssume) {
 }
 
 TEST(DamagedTableTool, ExitsWithStatusTwoAndOneLine) {
-  TempDir dir;
+  TemporaryDirectory dir;
   ASSERT_TRUE(WritePxlibTable(dir.File("t.db"), kFields, 0, 500, Fill));
   std::vector<uint8_t> bytes = ReadBytes(dir.File("t.db"));
   SetLe16(bytes, 2048 + 2 * 2048, 1);

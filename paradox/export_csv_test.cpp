@@ -43,7 +43,7 @@ std::vector<std::string> Files(const std::string& directory) {
 TEST(ExportCsv, EverySampleReadsBackAsItsDump) {
   if (!fs::is_directory(VINDRAL_SAMPLES_DIR)) GTEST_SKIP() << "no sample folder";
   if (!Available("python3")) GTEST_SKIP() << "no python3 to read the CSV files";
-  TempDir dir;
+  TemporaryDirectory dir;
   std::string files;
   int tables = 0;
   for (const fs::path& table : SampleTables()) {
@@ -58,8 +58,9 @@ TEST(ExportCsv, EverySampleReadsBackAsItsDump) {
     files += " " + base + ".csv " + base + ".dump " + base + ".info";
   }
   EXPECT_GE(tables, 50);
-  const std::string checker = std::string(PDX_TESTDATA_DIR) + "/../testing/csv_matches_dump.py";
-  const int status = Shell("python3 " + ShellQuote(checker) + files + " > " + dir.File("report"));
+  const std::string checker = std::string(PDX_TESTDATA_DIR) + "/../testing/export_matches_dump.py";
+  const int status =
+      Shell("python3 " + ShellQuote(checker) + " csv" + files + " > " + dir.File("report"));
   EXPECT_EQ(status, 0) << ReadFile(dir.File("report"));
 }
 
@@ -74,7 +75,7 @@ class ExportTest : public ::testing::Test {
   }
   std::string table() const { return dir_.File("T.DB"); }
 
-  TempDir dir_;
+  TemporaryDirectory dir_;
 };
 
 TEST_F(ExportTest, OptionsChooseLineEndsBlobsAndEncoding) {
@@ -116,7 +117,7 @@ TEST_F(ExportTest, DamagedAndProtectedTablesFailAsDumpDoesAndLeaveNoFile) {
   MakeTable("Name\tA30\nCount\tI\nblocksize 1024\n", rows);
   DamageChain(table());
   fs::copy_file(std::string(PDX_TESTDATA_DIR) + "/encrypted35.db", dir_.File("secret.db"));
-  const std::vector<std::string> before = Files(dir_.path());
+  const std::vector<std::string> before = Files(dir_.Path());
   for (const char* name : {"T.DB", "secret.db"}) {
     SCOPED_TRACE(name);
     const std::string path = dir_.File(name);
@@ -129,35 +130,28 @@ TEST_F(ExportTest, DamagedAndProtectedTablesFailAsDumpDoesAndLeaveNoFile) {
       EXPECT_EQ(Shell(command + " 2> " + dir_.File("export.err")), 2) << format;
       EXPECT_EQ(ReadFile(dir_.File("export.err")), expected) << format;
       fs::remove(dir_.File("export.err"));
-      EXPECT_EQ(Files(dir_.path()), before) << format;
+      EXPECT_EQ(Files(dir_.Path()), before) << format;
     }
   }
 }
 
-// Starts the tool with its standard error on a pipe; answers its pid.
-pid_t Start(const std::vector<std::string>& arguments, int* error_pipe) {
-  int fds[2];
-  if (pipe(fds) != 0) return -1;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(fds[1], 2);
-    close(fds[0]);
-    std::vector<char*> argv{const_cast<char*>(PDX_TOOL_PATH)};
-    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(PDX_TOOL_PATH, argv.data());
-    _exit(127);
+TEST_F(ExportTest, RelativeTablePathsOpenForDumpAndExportAlike) {
+  MakeTable("Name\tA10\n", "Name\nann\n");
+  const fs::path dir(dir_.path());
+  // From the table's own directory, and from the one above it.
+  const std::string here = "cd " + ShellQuote(dir.string()) + " && ";
+  const std::string above = "cd " + ShellQuote(dir.parent_path().string()) + " && ";
+  const std::string sub = dir.filename().string() + "/";
+  for (const auto& [cd, prefix] : {std::pair{here, std::string()}, std::pair{above, sub}}) {
+    SCOPED_TRACE(prefix);
+    EXPECT_EQ(Shell(cd + Pdx() + "dump " + prefix + "T > /dev/null"), 0);
+    EXPECT_EQ(Shell(cd + Pdx() + "export " + prefix + "T --csv " + prefix + "t.csv"), 0);
+    EXPECT_EQ(ReadFile(dir_.File("t.csv")), "Name\r\nann\r\n");
+    EXPECT_EQ(Shell(cd + Pdx() + "dump " + prefix + "None 2> " + dir_.File("dump.err")), 2);
+    EXPECT_EQ(Shell(cd + Pdx() + "export " + prefix + "None --csv - 2> " + dir_.File("err")), 2);
+    EXPECT_EQ(ReadFile(dir_.File("err")), ReadFile(dir_.File("dump.err")));
+    EXPECT_NE(ReadFile(dir_.File("err")).find("Table does not exist."), std::string::npos);
   }
-  close(fds[1]);
-  *error_pipe = fds[0];
-  return pid;
-}
-
-std::string ReadLine(int fd) {
-  std::string line;
-  char c;
-  while (read(fd, &c, 1) == 1 && c != '\n') line.push_back(c);
-  return line;
 }
 
 TEST_F(ExportTest, InterruptedExportLeavesNoFile) {
@@ -170,7 +164,7 @@ TEST_F(ExportTest, InterruptedExportLeavesNoFile) {
   MakeTable("Key\tI*\nText\tA40\nblocksize 4096\n", rows);
   for (const std::string format : {"--csv", "--sqlite"}) {
     SCOPED_TRACE(format);
-    const std::vector<std::string> before = Files(dir_.path());
+    const std::vector<std::string> before = Files(dir_.Path());
     int error_pipe = -1;
     const pid_t pid =
         Start({"export", table(), format, dir_.File("out"), "--progress"}, &error_pipe);
@@ -179,7 +173,7 @@ TEST_F(ExportTest, InterruptedExportLeavesNoFile) {
     kill(pid, SIGSTOP);
     EXPECT_NE(first.find("100000 of 400000 rows"), std::string::npos) << first;
     // While it runs, the file is there under a name of its own only.
-    std::vector<std::string> running = Files(dir_.path());
+    std::vector<std::string> running = Files(dir_.Path());
     EXPECT_EQ(std::count(running.begin(), running.end(), "out"), 0);
     EXPECT_EQ(running.size(), before.size() + 1);
     kill(pid, SIGINT);
@@ -189,7 +183,7 @@ TEST_F(ExportTest, InterruptedExportLeavesNoFile) {
     close(error_pipe);
     ASSERT_TRUE(WIFSIGNALED(status)) << "the export ended before it was interrupted";
     EXPECT_EQ(WTERMSIG(status), SIGINT);
-    EXPECT_EQ(Files(dir_.path()), before);
+    EXPECT_EQ(Files(dir_.Path()), before);
   }
 }
 

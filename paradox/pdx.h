@@ -61,6 +61,11 @@ typedef struct pdx_cursor_info {
    * CODEPAGE=N in the alias's own section), for tables whose text is in
    * another code page than their header says; 0 when none is set. */
   int configured_code_page;
+  /* Why the store will not change this table (empty when it will): its
+   * keys follow a collation the store cannot reproduce, its validity checks
+   * are unreadable, a secondary index is out of date, ... Such a table opens
+   * read-only whatever the mode asked for. */
+  char read_only_reason[256];
 } pdx_cursor_info;
 
 typedef struct pdx_field_desc {
@@ -189,7 +194,7 @@ pdx_code pdx_refresh(pdx_cursor* cursor);
  * 0 (day number * 86400000 + time). */
 
 pdx_code pdx_is_blank(pdx_cursor* cursor, const void* record, int field_number, int* blank);
-/* The value in the dump format of the pdx tool (documented in the README):
+/* The value in the dump format of the pdx tool (documented in dump-format.md):
  * A text as stored and M/F memo text, both escaped; numbers, dates and times
  * formatted; bytes and blobs as hex. *length receives the full length even
  * when size is too small, and the text is cut (NUL-terminated) at size-1. */

@@ -25,6 +25,7 @@
 #include "schema.h"
 #include "table.h"
 #include "table_writer.h"
+#include "test_support/temporary_directory.h"
 
 namespace pdx {
 namespace {
@@ -34,14 +35,11 @@ constexpr char kSchema[] = "Id\tI*\nName\tA60\nAmount\t$\nblocksize 1024\n";
 class ProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pdxpXXXXXX").string();
-    directory_ = mkdtemp(pattern.data());
     TableSchema schema;
     std::string error;
     ASSERT_EQ(ParseSchema(kSchema, &schema, &error), PDX_OK);
     ASSERT_EQ(CreateTable(FileSystem::Default(), directory_, "T", schema, &error), PDX_OK);
   }
-  void TearDown() override { std::filesystem::remove_all(directory_); }
 
   std::string Table() const { return directory_ + "/T.DB"; }
 
@@ -102,7 +100,8 @@ class ProcessTest : public ::testing::Test {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
-  std::string directory_;
+  test_support::TemporaryDirectory temporary_;
+  const std::string directory_ = temporary_.Path().string();
 };
 
 // `pdx insert` commits each row (or each group) and then prints how many

@@ -74,12 +74,12 @@ struct BlobFileAttached {
 class PxlibReadsBlobs : public ::testing::TestWithParam<BlobCase> {};
 
 TEST_P(PxlibReadsBlobs, ValuesOfEverySizeAfterInsertsModifiesAndDeletes) {
-  testing::TempDir directory;
+  testing::TemporaryDirectory directory;
   FileSystem* fs = FileSystem::Default();
   TableSchema schema;
   std::string error;
   ASSERT_EQ(ParseSchema(GetParam().schema, &schema, &error), PDX_OK) << error;
-  ASSERT_EQ(CreateTable(fs, directory.path(), "T", schema, &error), PDX_OK) << error;
+  ASSERT_EQ(CreateTable(fs, directory.Path(), "T", schema, &error), PDX_OK) << error;
   std::unique_ptr<TableWriter> writer;
   ASSERT_EQ(TableWriter::Open(fs, directory.File("T.DB"), &writer, &error), PDX_OK) << error;
   writer->set_sync(false);  // syncing is not what this test is about

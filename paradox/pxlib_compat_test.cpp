@@ -18,6 +18,7 @@ extern "C" {
 #include "schema.h"
 #include "table_header.h"
 #include "table_writer.h"
+#include "test_support/temporary_directory.h"
 #include "val_file.h"
 
 // pxlib keeps a few allocations to the end of the program when it has read a
@@ -28,18 +29,7 @@ extern "C" void __lsan_enable() __attribute__((weak));
 namespace pdx {
 namespace {
 
-class TemporaryDirectory {
- public:
-  TemporaryDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pdxwXXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TemporaryDirectory() { std::filesystem::remove_all(path_); }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using test_support::TemporaryDirectory;
 
 struct Case {
   const char* name;
@@ -136,8 +126,8 @@ TEST_P(PxlibReadsWhatWasWritten, RowsFieldsAndIndexAfterInsertsModifiesAndDelete
   TableSchema schema;
   std::string error;
   ASSERT_EQ(ParseSchema(GetParam().schema, &schema, &error), PDX_OK) << error;
-  ASSERT_EQ(CreateTable(fs, directory.path(), "T", schema, &error), PDX_OK) << error;
-  const std::string db = directory.path() + "/T.DB";
+  ASSERT_EQ(CreateTable(fs, directory.Path(), "T", schema, &error), PDX_OK) << error;
+  const std::string db = directory.File("T.DB");
   std::unique_ptr<TableWriter> writer;
   ASSERT_EQ(TableWriter::Open(fs, db, &writer, &error), PDX_OK) << error;
   writer->set_sync(false);  // syncing is not what this test is about
@@ -192,7 +182,7 @@ TEST_P(PxlibReadsWhatWasWritten, RowsFieldsAndIndexAfterInsertsModifiesAndDelete
   if (header.key_fields > 0) {
     // pxlib walks the primary index and checks it against the table.
     pxdoc_t* index = PX_new3(QuietErrors, nullptr, nullptr, nullptr, &messages);
-    ASSERT_EQ(PX_open_file(index, (directory.path() + "/T.PX").c_str()), 0) << messages;
+    ASSERT_EQ(PX_open_file(index, (directory.File("T.PX")).c_str()), 0) << messages;
     EXPECT_EQ(PX_read_primary_index(index), 0) << messages;
     EXPECT_EQ(PX_add_primary_index(doc, index), 0) << messages;
     PX_close(doc);
@@ -220,11 +210,11 @@ TEST(CreateTable, ValidityChecksReadBackThroughTheValParser) {
                         "check Limit default 1000\ncheck Active picture {Y,N}\n",
                         &schema, &error),
             PDX_OK);
-  ASSERT_EQ(CreateTable(fs, directory.path(), "Acct", schema, &error), PDX_OK) << error;
+  ASSERT_EQ(CreateTable(fs, directory.Path(), "Acct", schema, &error), PDX_OK) << error;
   std::unique_ptr<TableWriter> writer;
-  ASSERT_EQ(TableWriter::Open(fs, directory.path() + "/Acct.DB", &writer, &error), PDX_OK);
+  ASSERT_EQ(TableWriter::Open(fs, directory.File("Acct.DB"), &writer, &error), PDX_OK);
   std::unique_ptr<File> file;
-  ASSERT_EQ(fs->Open(directory.path() + "/Acct.VAL", OpenMode::kRead, &file), PDX_OK);
+  ASSERT_EQ(fs->Open(directory.File("Acct.VAL"), OpenMode::kRead, &file), PDX_OK);
   uint64_t size = 0;
   file->Size(&size);
   std::vector<uint8_t> bytes(size);
@@ -255,14 +245,14 @@ TEST(CreateTable, RefusesBadCheckValuesAndAnExistingTable) {
   TableSchema schema;
   std::string error;
   ASSERT_EQ(ParseSchema("N\tS\ncheck N min 10\ncheck N max 5\n", &schema, &error), PDX_OK);
-  EXPECT_EQ(CreateTable(fs, directory.path(), "T", schema, &error), PDX_ERR_OUT_OF_RANGE);
+  EXPECT_EQ(CreateTable(fs, directory.Path(), "T", schema, &error), PDX_ERR_OUT_OF_RANGE);
   EXPECT_NE(error.find("minimum lies above"), std::string::npos) << error;
   ASSERT_EQ(ParseSchema("N\tS\ncheck N max 99999\n", &schema, &error), PDX_OK);
-  EXPECT_EQ(CreateTable(fs, directory.path(), "T", schema, &error), PDX_ERR_OUT_OF_RANGE);
-  EXPECT_FALSE(std::filesystem::exists(directory.path() + "/T.DB")) << "nothing left behind";
+  EXPECT_EQ(CreateTable(fs, directory.Path(), "T", schema, &error), PDX_ERR_OUT_OF_RANGE);
+  EXPECT_FALSE(std::filesystem::exists(directory.File("T.DB"))) << "nothing left behind";
   ASSERT_EQ(ParseSchema("N\tS\n", &schema, &error), PDX_OK);
-  ASSERT_EQ(CreateTable(fs, directory.path(), "T", schema, &error), PDX_OK);
-  EXPECT_EQ(CreateTable(fs, directory.path(), "t", schema, &error), PDX_ERR_TABLE_EXISTS);
+  ASSERT_EQ(CreateTable(fs, directory.Path(), "T", schema, &error), PDX_OK);
+  EXPECT_EQ(CreateTable(fs, directory.Path(), "t", schema, &error), PDX_ERR_TABLE_EXISTS);
 }
 
 }  // namespace

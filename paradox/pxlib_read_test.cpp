@@ -43,10 +43,10 @@ void FillAllTypes(pxdoc_t* doc, char* record, int row) {
 class PxlibReadTest : public EngineTest {};
 
 TEST_F(PxlibReadTest, EveryPlainTypeReadsAsWritten) {
-  TempDir dir;
+  TemporaryDirectory dir;
   ASSERT_TRUE(WritePxlibTable(dir.File("types.db"), kAllTypes, 0, 6, FillAllTypes));
   pdx_cursor* cursor;
-  ASSERT_EQ(Open(dir.path(), "TYPES", &cursor), PDX_OK) << LastErrorText();
+  ASSERT_EQ(Open(dir.Path(), "TYPES", &cursor), PDX_OK) << LastErrorText();
   EXPECT_EQ(Dump(cursor),
             "Name\tBorn\tSmall\tBig\tPrice\tRatio\tFlag\tAt\tStamp\tSerial\tAmount\tRaw\n"
             "row 0\t1996-05-04\t-100\t-7\t0.25\t-0.125\tF\t13:45:30.250\t2020-02-01 01:00:01.000\t1"
@@ -63,10 +63,10 @@ TEST_F(PxlibReadTest, EveryPlainTypeReadsAsWritten) {
 }
 
 TEST_F(PxlibReadTest, TypedGettersDecodeValuesAndBlanks) {
-  TempDir dir;
+  TemporaryDirectory dir;
   ASSERT_TRUE(WritePxlibTable(dir.File("types.db"), kAllTypes, 0, 3, FillAllTypes));
   pdx_cursor* cursor;
-  ASSERT_EQ(Open(dir.path(), "types.db", &cursor), PDX_OK) << LastErrorText();
+  ASSERT_EQ(Open(dir.Path(), "types.db", &cursor), PDX_OK) << LastErrorText();
   pdx_cursor_info info;
   ASSERT_EQ(pdx_cursor_info_get(cursor, &info), PDX_OK);
   std::vector<uint8_t> record(info.record_size);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 
+#include "paradox/testing/samples.h"
 #include "store_test_support.h"
 
 namespace pdx::testing {
@@ -60,7 +61,7 @@ TEST(GoldenDump, ProtectedTableNeedsItsPassword) {
 class SampleTables : public EngineTest {
  protected:
   void SetUp() override {
-    if (!fs::is_directory(VINDRAL_SAMPLES_DIR)) GTEST_SKIP() << "no sample folder";
+    SKIP_WITHOUT_SAMPLES();
     EngineTest::SetUp();
   }
 };
@@ -74,7 +75,7 @@ const std::map<std::string, int64_t> kKnownRowCounts = {
 
 TEST_F(SampleTables, EveryTableReadsWholeOrIsRefusedClearly) {
   int tables = 0;
-  for (const auto& entry : fs::recursive_directory_iterator(VINDRAL_SAMPLES_DIR)) {
+  for (const auto& entry : fs::recursive_directory_iterator(testing::SamplesDirectory())) {
     const std::string name = entry.path().filename().string();
     if (entry.path().extension().string().size() != 3 ||
         strcasecmp(entry.path().extension().c_str(), ".db") != 0)
@@ -116,7 +117,7 @@ TEST_F(SampleTables, LevelsCodePagesAndKeysAsTheHeadersSay) {
       {"celebithil__Rparadox/TypSammlung.DB", 70, 2, 1252, "ANSIINTL"},
   };
   for (const Expect& e : expects) {
-    fs::path path = fs::path(VINDRAL_SAMPLES_DIR) / e.path;
+    fs::path path = testing::SamplePath(e.path);
     pdx_cursor* cursor;
     ASSERT_EQ(Open(path.parent_path().string(), path.filename().string(), &cursor), PDX_OK)
         << e.path << LastErrorText();
@@ -133,7 +134,7 @@ TEST_F(SampleTables, LevelsCodePagesAndKeysAsTheHeadersSay) {
 // A table whose last block is cut short and whose index header counts far
 // more rows than there are: numbers and keys still lead to the right rows.
 TEST_F(SampleTables, ShortLastBlockAndOddIndexHeader) {
-  fs::path dir = fs::path(VINDRAL_SAMPLES_DIR) / "leonhad__paradoxdriver/areas";
+  fs::path dir = testing::SamplePath("leonhad__paradoxdriver/areas");
   pdx_cursor* cursor;
   ASSERT_EQ(Open(dir.string(), "zipcodes", &cursor), PDX_OK) << LastErrorText();
   int64_t count = 0;

@@ -1,5 +1,6 @@
-// Helpers the store's tests share: a temporary directory, a started engine
-// with a session, and a table's whole dump through the interface.
+// Helpers the store's tests share: the project's temporary directory, a
+// started engine with a session, and a table's whole dump through the
+// interface.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,24 +13,11 @@
 
 #include "pdx.h"
 #include "pdx_codes.h"
+#include "test_support/temporary_directory.h"
 
 namespace pdx::testing {
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pdxtest.XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using test_support::TemporaryDirectory;
 
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -12,19 +12,14 @@
 #include "byte_order.h"
 #include "create_table.h"
 #include "error_context.h"
+#include "paradox/testing/memory_file_system.h"
+#include "paradox/testing/samples.h"
 #include "pdx_codes.h"
 #include "schema.h"
 #include "table_writer.h"
-#include "testing/memory_file_system.h"
 
 namespace pdx {
 namespace {
-
-std::string ReadSample(const std::string& path) {
-  std::ifstream in(std::string(VINDRAL_SAMPLES_DIR) + "/" + path, std::ios::binary);
-  EXPECT_TRUE(in) << path;
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::vector<std::string> Check(FileSystem* fs, const std::string& directory,
                                const std::string& name) {
@@ -52,7 +47,8 @@ bool Mentions(const std::vector<std::string>& problems, const std::string& text)
 }
 
 TEST(CheckSamples, GenuineTablesAreSound) {
-  const std::string samples = VINDRAL_SAMPLES_DIR;
+  SKIP_WITHOUT_SAMPLES();
+  const std::string samples = testing::SamplesDirectory();
   for (const char* path : {
            "leonhad__paradoxdriver/fields/memo.db",     // sub-allocated memos
            "leonhad__paradoxdriver/fields/graphic.db",  // single-blob blocks, a free block
@@ -77,7 +73,8 @@ TEST(CheckSamples, GenuineTablesAreSound) {
 }
 
 TEST(CheckSamples, KnownFaultsOfSamplesAreFound) {
-  const std::string samples = VINDRAL_SAMPLES_DIR;
+  SKIP_WITHOUT_SAMPLES();
+  const std::string samples = testing::SamplesDirectory();
   std::vector<std::string> problems =
       Check(FileSystem::Default(), samples + "/grigoryvp__pyparadox", "test.db");
   ASSERT_EQ(problems.size(), 1u) << Joined(problems);
@@ -88,17 +85,17 @@ TEST(CheckSamples, KnownFaultsOfSamplesAreFound) {
   EXPECT_TRUE(Mentions(problems, "the data file holds 1405952 bytes"));
 }
 
-// A sample table copied into memory, to be damaged on purpose.
+// A genuine table copied into memory, to be damaged on purpose: a shared
+// sample (a derived fixture's SetUp skips without them) or a golden file.
 class DamagedTable : public ::testing::Test {
  protected:
-  void Load(const std::string& sample_directory, const std::string& stem,
+  void Load(const std::string& directory, const std::string& stem,
             const std::vector<std::string>& extensions) {
     stem_ = stem;
-    const std::string directory = std::string(VINDRAL_SAMPLES_DIR) + "/" + sample_directory;
     for (const std::string& extension : extensions) {
       std::string path = FindFileNoCase(FileSystem::Default(), directory, stem + extension);
       ASSERT_FALSE(path.empty()) << stem << extension;
-      files_[extension] = ReadSample(path.substr(std::string(VINDRAL_SAMPLES_DIR).size() + 1));
+      files_[extension] = testing::ReadTestFile<std::string>(path);
     }
   }
   uint8_t* Bytes(const std::string& extension) {
@@ -146,7 +143,10 @@ TEST(CheckWrittenTables, AnIndexDeepEnoughToSaturateItsCountsIsSound) {
 
 class DamagedKeyedTable : public DamagedTable {
  protected:
-  void SetUp() override { Load("kymuweb__Paradox-Reader", "zakazky", {".DB", ".PX"}); }
+  void SetUp() override {
+    SKIP_WITHOUT_SAMPLES();
+    Load(testing::SamplePath("kymuweb__Paradox-Reader"), "zakazky", {".DB", ".PX"});
+  }
 };
 
 TEST_F(DamagedKeyedTable, SoundBeforeDamage) {
@@ -261,7 +261,8 @@ TEST_F(DamagedKeyedTable, ManyProblemsAreCappedButCounted) {
 }
 
 TEST(CheckCommandTest, ExitStatusTellsSoundDamagedAndUnreadable) {
-  const std::string encrypt = std::string(VINDRAL_SAMPLES_DIR) + "/leonhad__paradoxdriver/encrypt";
+  SKIP_WITHOUT_SAMPLES();
+  const std::string encrypt = testing::SamplePath("leonhad__paradoxdriver/encrypt");
   std::string out, error;
   EXPECT_EQ(CheckCommand(FileSystem::Default(), encrypt, "ENCRYPTED", {"123"}, &out, &error), 0);
   EXPECT_EQ(out, "ENCRYPTED: no problems found\n");
@@ -278,21 +279,24 @@ TEST(CheckCommandTest, ExitStatusTellsSoundDamagedAndUnreadable) {
 
   // The original engine left values behind that no row names: counted, not damage.
   out.clear();
-  const std::string mushrooms = std::string(VINDRAL_SAMPLES_DIR) + "/celebithil__Rparadox";
+  const std::string mushrooms = testing::SamplePath("celebithil__Rparadox");
   EXPECT_EQ(CheckCommand(FileSystem::Default(), mushrooms, "mushrooms", {}, &out, &error), 0);
   EXPECT_NE(out.find("mushrooms: 10 values in the blob file (1168944 bytes) belong to no row\n"),
             std::string::npos)
       << out;
 
   out.clear();
-  const std::string pyparadox = std::string(VINDRAL_SAMPLES_DIR) + "/grigoryvp__pyparadox";
+  const std::string pyparadox = testing::SamplePath("grigoryvp__pyparadox");
   EXPECT_EQ(CheckCommand(FileSystem::Default(), pyparadox, "test", {}, &out, &error), 1);
   EXPECT_NE(out.find("test: 1 problem found\n"), std::string::npos) << out;
 }
 
 class DamagedBlobTable : public DamagedTable {
  protected:
-  void SetUp() override { Load("nilsfr__python-pxlib", "KOMMENT", {".DB", ".PX", ".MB"}); }
+  void SetUp() override {
+    SKIP_WITHOUT_SAMPLES();
+    Load(testing::SamplePath("nilsfr__python-pxlib"), "KOMMENT", {".DB", ".PX", ".MB"});
+  }
   // Row 4 (block 1, record 3) keeps its memo in the blob file; its field is
   // the last one, 140 - 130 = 10 bytes into the record.
   uint8_t* MemoOfRow(int row) { return Block(1) + 6 + (row - 1) * RecordSize() + 10; }
@@ -335,7 +339,7 @@ TEST_F(DamagedBlobTable, MissingOrDamagedBlobFile) {
 
 class DamagedValTable : public DamagedTable {
  protected:
-  void SetUp() override { Load("leonhad__paradoxdriver/fields", "logical", {".db", ".val"}); }
+  void SetUp() override { Load(PDX_TESTDATA_DIR, "logical", {".db", ".val"}); }
 };
 
 TEST_F(DamagedValTable, StaleAndDamagedChecksAreReported) {

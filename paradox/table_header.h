@@ -1,8 +1,9 @@
 // The header shared by data files (.DB), primary indexes (.PX) and secondary
 // index files: parsed in one place, checked against the file's length, and
 // written back by patching the documented fields into the original image so
-// that bytes of unknown meaning survive a rewrite. Layout: dump-format.md
-// beside this file lists the offsets we rely on.
+// that bytes of unknown meaning survive a rewrite. The offset of every field
+// we rely on is spelled out once, in ParseTableHeader and Serialize
+// (table_header.cpp).
 #pragma once
 
 #include <cstdint>

@@ -7,16 +7,31 @@
 #include <string>
 #include <vector>
 
+#include "paradox/testing/samples.h"
 #include "pdx_codes.h"
 
 namespace pdx {
 namespace {
 
+// A validity-check file of the shared samples.
 std::vector<uint8_t> ReadSample(const std::string& path) {
-  std::ifstream in(std::string(VINDRAL_SAMPLES_DIR) + "/leonhad__paradoxdriver/" + path,
-                   std::ios::binary);
-  EXPECT_TRUE(in) << path;
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return testing::ReadSample("leonhad__paradoxdriver/" + path);
+}
+
+// The golden copy of fields/logical.val, which every clone has.
+std::vector<uint8_t> ReadLogicalVal() {
+  return testing::ReadTestFile(testing::TestdataPath("logical.val"));
+}
+
+// The files a damage test goes through: the golden copy of logical.val, and
+// the named shared samples when they are there.
+std::vector<std::pair<std::string, std::vector<uint8_t>>> DamageSubjects(
+    const std::vector<const char*>& samples) {
+  std::vector<std::pair<std::string, std::vector<uint8_t>>> files = {
+      {"testdata/logical.val", ReadLogicalVal()}};
+  if (testing::HaveSamples())
+    for (const char* name : samples) files.emplace_back(name, ReadSample(name));
+  return files;
 }
 
 const char* const kSamples[] = {"fields/logical.val",
@@ -53,6 +68,7 @@ Field MakeField(FieldType type, uint8_t size_byte, uint16_t id, const std::strin
 }
 
 TEST(ValSamples, EveryFileParsesAndSerializesToItsOwnBytes) {
+  SKIP_WITHOUT_SAMPLES();
   for (const char* name : kSamples) {
     std::vector<uint8_t> bytes = ReadSample(name);
     ValFile file;
@@ -62,7 +78,7 @@ TEST(ValSamples, EveryFileParsesAndSerializesToItsOwnBytes) {
 }
 
 TEST(ValSamples, RequiredLogicalWithADefault) {
-  ValFile file = Parse(ReadSample("fields/logical.val"));
+  ValFile file = Parse(ReadLogicalVal());
   ASSERT_EQ(file.fields.size(), 1u);
   EXPECT_EQ(file.fields[0].name, "BOOL");
   std::vector<FieldCheck> checks;
@@ -79,6 +95,7 @@ TEST(ValSamples, RequiredLogicalWithADefault) {
 }
 
 TEST(ValSamples, PicturesAndLookups) {
+  SKIP_WITHOUT_SAMPLES();
   ValFile zip = Parse(ReadSample("areas/ZIPCODES.VAL"));
   std::vector<Field> table = {MakeField(FieldType::kAlpha, 5, 1, "Zip"),
                               MakeField(FieldType::kAlpha, 2, 2, "State"),
@@ -99,6 +116,7 @@ TEST(ValSamples, PicturesAndLookups) {
 }
 
 TEST(ValSamples, LinkSectionIsKeptWhole) {
+  SKIP_WITHOUT_SAMPLES();
   ValFile file = Parse(ReadSample("joins/C.VAL"));
   EXPECT_EQ(file.checks.size(), 2u);
   ASSERT_TRUE(file.links_offset);
@@ -112,7 +130,7 @@ TEST(ValSamples, LinkSectionIsKeptWhole) {
 }
 
 TEST(ValResolve, StaleFileStillGivesItsChecks) {
-  ValFile file = Parse(ReadSample("fields/logical.val"));
+  ValFile file = Parse(ReadLogicalVal());
   std::vector<Field> table = {MakeField(FieldType::kLogical, 1, 1, "BOOL")};
   std::vector<FieldCheck> checks;
   EXPECT_EQ(ResolveChecks(file, table, 0x84, &checks), PDX_ERR_VAL_OUT_OF_DATE);
@@ -120,6 +138,7 @@ TEST(ValResolve, StaleFileStillGivesItsChecks) {
 }
 
 TEST(ValResolve, FieldsAreMatchedByIdThenNameAndMustKeepTheirType) {
+  SKIP_WITHOUT_SAMPLES();
   ValFile file = Parse(ReadSample("areas/ZIPCODES.VAL"));
   std::vector<FieldCheck> checks;
   // Field ids renumbered, names the same (in another case): matched by name.
@@ -192,8 +211,8 @@ TEST(ValBuilt, LongTableNameArea) {
 }
 
 TEST(ValDamaged, EveryTruncationIsRefused) {
-  for (const char* name : kSamples) {
-    std::vector<uint8_t> bytes = ReadSample(name);
+  for (const auto& [name, bytes] :
+       DamageSubjects(std::vector<const char*>(std::begin(kSamples), std::end(kSamples)))) {
     for (size_t size = 0; size < bytes.size(); ++size) {
       ValFile file;
       ASSERT_EQ(ParseValFile(bytes.data(), size, &file), PDX_ERR_CORRUPT_VAL)
@@ -203,6 +222,7 @@ TEST(ValDamaged, EveryTruncationIsRefused) {
 }
 
 TEST(ValDamaged, WrongCountsAndOffsetsAreRefusedWithoutReadingOutside) {
+  SKIP_WITHOUT_SAMPLES();
   std::vector<uint8_t> bytes = ReadSample("areas/ZIPCODES.VAL");
   auto refused = [](std::vector<uint8_t> image) {
     ValFile file;
@@ -232,8 +252,8 @@ TEST(ValDamaged, WrongCountsAndOffsetsAreRefusedWithoutReadingOutside) {
 
 TEST(ValDamaged, NoByteValueCrashesTheParser) {
   // Under the sanitizers, any read outside the image fails this test.
-  for (const char* name : {"areas/ZIPCODES.VAL", "joins/C.VAL", "joins/joinb.val"}) {
-    std::vector<uint8_t> bytes = ReadSample(name);
+  for (const auto& [name, bytes] :
+       DamageSubjects({"areas/ZIPCODES.VAL", "joins/C.VAL", "joins/joinb.val"})) {
     for (size_t i = 0; i < bytes.size(); ++i) {
       for (uint8_t value : {uint8_t{0x00}, uint8_t{0x7F}, uint8_t{0xFF}}) {
         std::vector<uint8_t> image = bytes;

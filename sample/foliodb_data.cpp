@@ -6,7 +6,7 @@
 #include <map>
 #include <random>
 
-#include "field_codec.h"
+#include "paradox/field_codec.h"
 
 namespace foliodb {
 namespace {
@@ -52,6 +52,10 @@ constexpr const char* kSellComments[] = {"Trimmed after strong run", "Rebalancin
 
 constexpr int kDaysPerScale = 500;
 constexpr int kPortfoliosPerScale = 12;
+// The price history grows back in time up to this scale (10,000 trading days
+// reach back to 1986; the tables' dates start in 1980). Larger scales add
+// securities instead, so that UpdateSh still holds 20,000 rows per scale.
+constexpr int kLongestHistoryScale = 20;
 
 std::string Date(int64_t day) {
   int64_t year;
@@ -103,9 +107,10 @@ struct Trade {
 
 class Maker {
  public:
-  Maker(int scale, unsigned seed) : scale_(scale < 1 ? 1 : scale), random_(seed) {}
+  Maker(int scale, unsigned seed) : scale_(std::clamp(scale, 1, kMaxScale)), random_(seed) {}
 
   Data Make() {
+    MakeSecurities();
     MakeDays();
     MakePrices();
     MakePortfolios();
@@ -118,10 +123,27 @@ class Maker {
   }
   int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
 
+  // The made-up companies, and beyond the longest history more of them: a
+  // letter after each ticker (ALDNA, ALDNB, ...), at another price.
+  void MakeSecurities() {
+    const int count = scale_ <= kLongestHistoryScale ? static_cast<int>(std::size(kSecurities))
+                                                     : static_cast<int>(std::size(kSecurities)) *
+                                                           scale_ / kLongestHistoryScale;
+    for (int i = 0; i < count; ++i) {
+      const Security& base = kSecurities[i % std::size(kSecurities)];
+      const int round = i / static_cast<int>(std::size(kSecurities));
+      std::string ticker = base.ticker;
+      if (round > 0) ticker += static_cast<char>('A' + round - 1);
+      const double factor = 1 + 0.15 * round;
+      securities_.push_back({ticker, base.start_price * factor, base.dividend * factor});
+    }
+  }
+
   void MakeDays() {
     // The history ends on the last trading day of 2024.
     int64_t day = pdx::DayNumberFromCivil(2024, 12, 31);
-    while (static_cast<int>(days_.size()) < kDaysPerScale * scale_) {
+    const int history = kDaysPerScale * std::min(scale_, kLongestHistoryScale);
+    while (static_cast<int>(days_.size()) < history) {
       if (IsWeekday(day)) days_.insert(days_.begin(), day);
       --day;
     }
@@ -129,9 +151,9 @@ class Maker {
 
   void MakePrices() {
     std::normal_distribution<double> move(0.0003, 0.017);
-    quotes_.resize(std::size(kSecurities));
-    for (size_t s = 0; s < std::size(kSecurities); ++s) {
-      double close = kSecurities[s].start_price;
+    quotes_.resize(securities_.size());
+    for (size_t s = 0; s < securities_.size(); ++s) {
+      double close = securities_[s].start_price;
       for (int64_t day : days_) {
         double open = close * (1 + move(random_) / 4);
         close = std::max(0.5, close * std::exp(move(random_)));
@@ -140,7 +162,7 @@ class Maker {
         Quote q{day,        Cents(open),  Cents(high),
                 Cents(low), Cents(close), static_cast<int64_t>(Uniform(20000, 2500000))};
         quotes_[s].push_back(q);
-        data_.updatesh.push_back({kSecurities[s].ticker, Date(day), Money(q.open), Money(q.high),
+        data_.updatesh.push_back({securities_[s].ticker, Date(day), Money(q.open), Money(q.high),
                                   Money(q.low), Money(q.close), std::to_string(q.volume)});
       }
     }
@@ -169,7 +191,7 @@ class Maker {
       MakeHoldings(p, trades);
       for (const Trade& t : trades)
         data_.sectrans.push_back({"", std::to_string(t.portf), Date(t.day),
-                                  kSecurities[t.security].ticker, t.action, Number(t.shares),
+                                  securities_[t.security].ticker, t.action, Number(t.shares),
                                   Money(t.price), Money(t.commission), Money(t.amount),
                                   t.day < days_.back() - 2 ? "T" : "F", t.comment});
       MakeCashAccount(p, cash, opened, deposit, trades, active);
@@ -188,13 +210,13 @@ class Maker {
     std::vector<int> held;
     const int positions = 5 + Pick(5);
     while (static_cast<int>(held.size()) < positions) {
-      int s = Pick(std::size(kSecurities));
+      int s = Pick(static_cast<int>(securities_.size()));
       if (std::find(held.begin(), held.end(), s) == held.end()) held.push_back(s);
     }
     const int span = static_cast<int>(days_.size()) - first_day;
     for (int s : held) {
       double shares = 0;
-      const int buys = 1 + Pick(3 + scale_);
+      const int buys = 1 + Pick(3 + std::min(scale_, kLongestHistoryScale));
       for (int b = 0; b < buys; ++b) {
         int d = first_day + (b == 0 ? Pick(span / 4 + 1) : Pick(span));
         const Quote& q = quotes_[s][d];
@@ -224,7 +246,7 @@ class Maker {
                             kSellComments[Pick(std::size(kSellComments))]});
         }
       }
-      if (kSecurities[s].dividend > 0) AddDividends(p, s, &trades);
+      if (securities_[s].dividend > 0) AddDividends(p, s, &trades);
     }
     std::stable_sort(trades.begin(), trades.end(),
                      [](const Trade& a, const Trade& b) { return a.day < b.day; });
@@ -240,8 +262,8 @@ class Maker {
         if (t.security == s && t.day <= days_[d])
           shares += t.action == "Buy" ? t.shares : t.action == "Sell" ? -t.shares : 0;
       if (shares <= 0) continue;
-      paid.push_back({p, days_[d], s, "Div", 0, kSecurities[s].dividend, 0,
-                      Cents(shares * kSecurities[s].dividend), "Quarterly dividend"});
+      paid.push_back({p, days_[d], s, "Div", 0, securities_[s].dividend, 0,
+                      Cents(shares * securities_[s].dividend), "Quarterly dividend"});
     }
     trades->insert(trades->end(), paid.begin(), paid.end());
   }
@@ -253,7 +275,7 @@ class Maker {
     };
     std::map<std::string, std::pair<int, Holding>> holdings;  // by ticker: key order
     for (const Trade& t : trades) {
-      auto& [security, h] = holdings[kSecurities[t.security].ticker];
+      auto& [security, h] = holdings[securities_[t.security].ticker];
       security = t.security;
       if (t.action == "Buy") {
         h.shares += t.shares;
@@ -285,7 +307,7 @@ class Maker {
     };
     add(opened, "Opening deposit", deposit, "Deposit");
     for (const Trade& t : trades) {
-      std::string ticker = kSecurities[t.security].ticker;
+      std::string ticker = securities_[t.security].ticker;
       if (t.action == "Div")
         add(t.day + 1, "Dividend " + ticker, t.amount, "Dividend");
       else
@@ -320,8 +342,15 @@ class Maker {
     data_.acctr.insert(data_.acctr.end(), entries.begin(), entries.end());
   }
 
+  struct Listed {
+    std::string ticker;
+    double start_price;
+    double dividend;
+  };
+
   int scale_;
   std::mt19937 random_;
+  std::vector<Listed> securities_;
   std::vector<int64_t> days_;
   std::vector<std::vector<Quote>> quotes_;
   Data data_;

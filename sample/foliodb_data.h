@@ -19,8 +19,14 @@ struct Data {
   std::vector<Row> portf, portfdet, sectrans, account, acctr, updatesh;
 };
 
+// The largest scale whose tables fit the block count a table file can
+// address (UpdateSh, the largest, takes about 480 blocks per scale).
+inline constexpr int kMaxScale = 130;
+
 // scale 1: 12 portfolios, 40 securities over 500 trading days (20,000
-// prices); every table grows with the scale.
+// prices); every table grows with the scale. The price history grows back in
+// time up to scale 20 (10,000 trading days, from 1986); beyond it the scale
+// adds securities. Scales above kMaxScale are taken as kMaxScale.
 Data MakeData(int scale, unsigned seed = 1996);
 
 }  // namespace foliodb

@@ -4,12 +4,12 @@
 #include <map>
 #include <memory>
 
-#include "file_system.h"
 #include "foliodb_data.h"
 #include "foliodb_schemas.h"
-#include "pdx_codes.h"
-#include "table.h"
-#include "table_check.h"
+#include "paradox/file_system.h"
+#include "paradox/pdx_codes.h"
+#include "paradox/table.h"
+#include "paradox/table_check.h"
 
 namespace foliodb {
 namespace {

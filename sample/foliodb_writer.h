@@ -6,7 +6,8 @@
 
 namespace foliodb {
 
-// Answers false with *error set when a table cannot be written.
+// Answers false with *error set when a table cannot be written or the scale
+// is outside 1 to kMaxScale.
 bool WriteFolioDb(const std::string& directory, int scale, std::string* error);
 
 }  // namespace foliodb

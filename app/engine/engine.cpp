@@ -44,7 +44,12 @@ void Engine::start() {
     LoaderLock lock;
     loaded = library_.load(search_, api_);
   }
-  if (loaded != PDX_OK) throw EngineError(loaded, startupErrorMessage(loaded));
+  if (loaded != PDX_OK) {
+    // A refused library is named, so that its owner can fix the permissions.
+    std::string message = startupErrorMessage(loaded);
+    for (const std::string& refusal : library_.refusals()) message += "\n" + refusal;
+    throw EngineError(loaded, message);
+  }
   pdx_code init = api_.pdx_init(PDX_INTERFACE_VERSION, kLanguage);
   if (init != PDX_OK && init != PDX_ERR_ALREADY_INITIALIZED) {
     library_.release();

@@ -33,8 +33,7 @@ std::string composeErrorMessage(pdx_code code, const std::string& engineText) {
 
 std::string startupErrorMessage(pdx_code code) {
   return formatWithCode(
-      "An error occurred while attempting to initialize the table engine (error $%.4x)",
-      code);
+      "An error occurred while attempting to initialize the table engine (error $%.4x)", code);
 }
 
 }  // namespace engine

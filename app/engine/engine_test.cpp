@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "paradox/pdx_codes.h"
-#include "test_directory.h"
+#include "test_support/temporary_directory.h"
 #include "toolkit/scripted_ui.h"
 
 namespace engine {
@@ -18,13 +18,17 @@ using toolkit::CursorShape;
 // name, and shuts it down again afterwards.
 class EngineStartTest : public ::testing::Test {
  protected:
-  void startFrom(const char* fixture) {
+  // extra: permissions added to the placed library.
+  void startFrom(const char* fixture, fs::perms extra = fs::perms::none) {
     LibrarySearch search;
     search.fileName = "libvindral-engine-probe.so";
-    search.registryFile = (dir_.path() / "registry.ini").string();
-    dir_.write(search.registryFile,
-               "[Software\\Vindral\\Table Engine]\nDLLPATH=" + dir_.path().string() + "\n");
-    if (fixture) fs::copy_file(fixture, dir_.path() / search.fileName);
+    search.registryFile = (dir_.Path() / "registry.ini").string();
+    dir_.Write(search.registryFile,
+               "[Software\\Vindral\\Table Engine]\nDLLPATH=" + dir_.Path().string() + "\n");
+    if (fixture) {
+      fs::copy_file(fixture, dir_.Path() / search.fileName);
+      fs::permissions(dir_.Path() / search.fileName, extra, fs::perm_options::add);
+    }
     engine().setLibrarySearch(search);
     engine().start();
   }
@@ -34,7 +38,7 @@ class EngineStartTest : public ::testing::Test {
     engine().setLibrarySearch(LibrarySearch{});
   }
 
-  testing::TestDirectory dir_;
+  test_support::TemporaryDirectory dir_;
   toolkit::ScopedScriptedUi ui_;
 };
 
@@ -50,6 +54,21 @@ TEST_F(EngineStartTest, MissingLibraryGivesTheStartupMessageUnderTheHourglass) {
   }
   EXPECT_FALSE(engine().started());
   EXPECT_EQ(ui_.cursorHistory, (std::vector{CursorShape::kHourGlass, CursorShape::kArrow}));
+}
+
+TEST_F(EngineStartTest, ALibraryOthersCanWriteIsNamedInTheStartupMessage) {
+  try {
+    startFrom(FIXTURE_ALREADY_STARTED, fs::perms::group_write);
+    FAIL() << "the start should fail";
+  } catch (const EngineError& error) {
+    EXPECT_EQ(error.code(), PDX_ERR_LIBRARY_NOT_FOUND);
+    EXPECT_EQ(std::string(error.what()),
+              "An error occurred while attempting to initialize the table engine (error $2108)\n" +
+                  (dir_.Path() / "libvindral-engine-probe.so").string() +
+                  " was not loaded: the file is writable by users other than its owner (mode "
+                  "775).");
+  }
+  EXPECT_FALSE(engine().started());
 }
 
 TEST_F(EngineStartTest, RefusedStartIsAStartupErrorAndLeavesNothingLoaded) {

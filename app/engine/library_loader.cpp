@@ -1,7 +1,9 @@
 #include "library_loader.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <new>
 
@@ -21,11 +23,21 @@ bool dlerrorSaysMissing() {
   return text && std::string(text).find("No such file") != std::string::npos;
 }
 
+std::string modeText(mode_t mode) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%03o", static_cast<unsigned>(mode & 0777));
+  return text;
+}
+
 std::vector<std::string> existingCandidates(const LibrarySearch& search) {
   std::vector<std::string> candidates;
   std::error_code ignored;
-  fs::path inCurrent = fs::current_path(ignored) / search.fileName;
-  if (fs::exists(inCurrent, ignored)) candidates.push_back(inCurrent.string());
+  std::string program =
+      search.programDirectory.empty() ? programDirectory() : search.programDirectory;
+  if (!program.empty()) {
+    fs::path beside = fs::path(program) / search.fileName;
+    if (fs::exists(beside, ignored)) candidates.push_back(beside.string());
+  }
   std::string registry = search.registryFile.empty() ? registryFilePath() : search.registryFile;
   auto dllPath = readRegistryValue(registry, search.registryKey, search.registryValue);
   if (dllPath) {
@@ -55,6 +67,28 @@ std::string loadedFrom(void* symbol, const std::string& fallback) {
 
 }  // namespace
 
+std::string programDirectory() {
+  std::error_code failed;
+  fs::path executable = fs::read_symlink("/proc/self/exe", failed);
+  if (failed || executable.empty()) return {};
+  return executable.parent_path().string();
+}
+
+std::string unsafeLibraryReason(const std::string& file) {
+  constexpr mode_t kWritableByOthers = S_IWGRP | S_IWOTH;
+  struct stat info {};
+  if (::stat(file.c_str(), &info) != 0) return {};
+  if (info.st_mode & kWritableByOthers)
+    return "the file is writable by users other than its owner (mode " + modeText(info.st_mode) +
+           ")";
+  std::string directory = fs::path(file).parent_path().string();
+  if (directory.empty()) directory = ".";
+  if (::stat(directory.c_str(), &info) == 0 && (info.st_mode & kWritableByOthers))
+    return "its folder " + directory + " is writable by users other than its owner (mode " +
+           modeText(info.st_mode) + ")";
+  return {};
+}
+
 std::vector<std::string> splitSearchPath(const std::string& value) {
   std::vector<std::string> dirs;
   std::string part;
@@ -71,9 +105,14 @@ std::vector<std::string> splitSearchPath(const std::string& value) {
 
 pdx_code LoadedLibrary::load(const LibrarySearch& search, Api& api) {
   release();
+  refusals_.clear();
   try {
     pdx_code failure = PDX_ERR_LIBRARY_NOT_FOUND;
     for (const auto& candidate : existingCandidates(search)) {
+      if (std::string why = unsafeLibraryReason(candidate); !why.empty()) {
+        refusals_.push_back(candidate + " was not loaded: " + why + ".");
+        continue;
+      }
       handle_ = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
       if (handle_) break;
       dlerror();

@@ -2,17 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include "test_directory.h"
+#include "test_support/temporary_directory.h"
 
 namespace engine {
 namespace {
 
-using testing::TestDirectory;
+using test_support::TemporaryDirectory;
 
 TEST(Registry, FindsTheValueOfItsKeyIgnoringCaseAndBlanks) {
-  TestDirectory dir;
-  auto file = dir.path() / "registry.ini";
-  dir.write(file,
+  TemporaryDirectory dir;
+  auto file = dir.Path() / "registry.ini";
+  dir.Write(file,
             "; machine settings\n"
             "[Software\\Other]\nDLLPATH=/wrong\n"
             "[ software\\vindral\\TABLE ENGINE ]\r\n"
@@ -25,18 +25,18 @@ TEST(Registry, FindsTheValueOfItsKeyIgnoringCaseAndBlanks) {
 }
 
 TEST(Registry, MissingFileHasNoValues) {
-  TestDirectory dir;
+  TemporaryDirectory dir;
   EXPECT_EQ(
-      readRegistryValue(dir.path() / "none.ini", "Software\\Vindral\\Table Engine", "DLLPATH"),
+      readRegistryValue(dir.Path() / "none.ini", "Software\\Vindral\\Table Engine", "DLLPATH"),
       std::nullopt);
 }
 
 TEST(Registry, EnvironmentOverridesTheMachineFile) {
   {
-    testing::ScopedEnvironment unset("VINDRAL_REGISTRY", "");
+    test_support::ScopedEnvironment unset("VINDRAL_REGISTRY", "");
     EXPECT_EQ(registryFilePath(), "/etc/vindral/registry.ini");
   }
-  testing::ScopedEnvironment set("VINDRAL_REGISTRY", "/somewhere/registry.ini");
+  test_support::ScopedEnvironment set("VINDRAL_REGISTRY", "/somewhere/registry.ini");
   EXPECT_EQ(registryFilePath(), "/somewhere/registry.ini");
 }
 
