@@ -310,10 +310,6 @@ void TwwCustomDBGrid::showEvent(QShowEvent* event) {
   LayoutChanged();
 }
 
-void TwwCustomDBGrid::changeEvent(QEvent* event) {
-  toolkit::CellGrid::changeEvent(event);
-}
-
 // ---- TwwDBGrid
 
 TwwDBGrid::TwwDBGrid(QWidget* parent) : TwwCustomDBGrid(parent) {}

@@ -276,7 +276,6 @@ class TwwCustomDBGrid : public toolkit::CellGrid {
   void resizeEvent(QResizeEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
   // What TwwDBGrid adds: the memo dialog on a blob cell.
   virtual void OpenMemoDialog() {}
