@@ -98,6 +98,10 @@ void TwwInplaceEdit::keyPressEvent(QKeyEvent* event) {
   const bool paste = event->matches(QKeySequence::Paste);
   const bool changes = printable || paste || event->matches(QKeySequence::Cut) ||
                        event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;
+  if (printable && !dbGrid_->CanAcceptKey(typed.at(0))) {
+    toolkit::ui().beep();
+    return;
+  }
   // A change needs the record in edit state first; a read-only one takes none.
   if (changes && !dbGrid_->CanEditModifyNow()) {
     if (printable) toolkit::ui().beep();

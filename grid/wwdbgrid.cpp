@@ -250,6 +250,28 @@ bool TwwCustomDBGrid::canEditModify() {
   return link_.Editing();
 }
 
+bool TwwCustomDBGrid::CanAcceptKey(QChar key) const {
+  if (!link_.Active() || link_.MappedCount() == 0) return false;
+  data::TField* field = SelectedField();
+  if (!field || field->IsBlob()) return false;
+  const bool sign = key == '+' || key == '-';
+  switch (field->DataType()) {
+    case data::TFieldType::ftSmallint:
+    case data::TFieldType::ftInteger:
+    case data::TFieldType::ftWord:
+    case data::TFieldType::ftAutoInc:
+      return key.isDigit() || sign;
+    case data::TFieldType::ftFloat:
+    case data::TFieldType::ftCurrency:
+    case data::TFieldType::ftBCD:
+      // Separators and currency signs follow the locale: only letters other
+      // than an exponent are certainly wrong.
+      return !key.isLetter() || key == 'e' || key == 'E';
+    default:
+      return true;
+  }
+}
+
 QString TwwCustomDBGrid::FieldEditText() const {
   data::TField* field = SelectedField();
   return field ? editorText(link_.DataSet(), field->Text()) : QString();
@@ -286,10 +308,6 @@ void TwwCustomDBGrid::resizeEvent(QResizeEvent* event) {
 void TwwCustomDBGrid::showEvent(QShowEvent* event) {
   toolkit::CellGrid::showEvent(event);
   LayoutChanged();
-}
-
-void TwwCustomDBGrid::changeEvent(QEvent* event) {
-  toolkit::CellGrid::changeEvent(event);
 }
 
 // ---- TwwDBGrid

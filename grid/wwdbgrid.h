@@ -236,6 +236,9 @@ class TwwCustomDBGrid : public toolkit::CellGrid {
   bool IsSpecialCell(int dataColumn) const;
   bool Editable() const;
   bool CanEditModifyNow() { return canEditModify(); }
+  // Whether the current field can take this character at all (digits for
+  // whole numbers, number characters for the others with decimals).
+  bool CanAcceptKey(QChar key) const;
   void DoCheckValue(QObject* sender, bool passes);
   // The focus left the grid and its editor: drop an untouched new record or
   // write the edit text back.
@@ -273,7 +276,6 @@ class TwwCustomDBGrid : public toolkit::CellGrid {
   void resizeEvent(QResizeEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
   // What TwwDBGrid adds: the memo dialog on a blob cell.
   virtual void OpenMemoDialog() {}

@@ -90,6 +90,16 @@ TEST_F(GridKeys, TypingEditsTheCellAndDownPosts) {
   EXPECT_EQ("Zed", fixture.Current("NAME"));
 }
 
+TEST_F(GridKeys, ANumberColumnRefusesLetters) {
+  if (!Open(3)) GTEST_SKIP() << skipReason;
+  Type("x");  // ID is a whole number
+  EXPECT_EQ(1, fixture.ui.beeps);
+  EXPECT_EQ(DataSetState::kBrowse, State());
+  Type("7");
+  EXPECT_EQ(DataSetState::kEdit, State());
+  EXPECT_EQ("7", fixture.grid->editor()->text().toStdString());
+}
+
 TEST_F(GridKeys, EscRestoresTheCellThenAsksBeforeDiscarding) {
   if (!Open(3)) GTEST_SKIP() << skipReason;
   Key(Qt::Key_Right);

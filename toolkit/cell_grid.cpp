@@ -386,9 +386,10 @@ void CellGrid::showEditor() {
 void CellGrid::hideEditor() {
   editorMode_ = false;
   if (!editor_ || !editor_->isVisible()) return;
-  const bool hadFocus = editor_->hasFocus();
+  // The grid takes the focus first, so that it never passes through another
+  // control (which would count as leaving the grid).
+  if (editor_->hasFocus()) setFocus();
   editor_->hide();
-  if (hadFocus) setFocus();
 }
 
 void CellGrid::invalidateEditor() {
