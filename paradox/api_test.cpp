@@ -71,8 +71,8 @@ TEST_F(ApiTest, AliasesComeFromTheConfigurationFile) {
   TemporaryDirectory dir;
   ASSERT_TRUE(WritePxlibTable(dir.File("T.DB"), kFields, 0, 2, Fill));
   const std::string config = dir.File("engine.cfg");
-  std::ofstream(config) << "; comment\n[Other]\nDATA=/nowhere\n[Aliases]\n Data = " << dir.Path().string()
-                        << "\nGone=" << dir.File("no-such-dir") << "\n"
+  std::ofstream(config) << "; comment\n[Other]\nDATA=/nowhere\n[Aliases]\n Data = "
+                        << dir.Path().string() << "\nGone=" << dir.File("no-such-dir") << "\n"
                         << "[data]\nCODEPAGE = 866\n[Gone]\nCODEPAGE=cyrillic\n";
   const char* old = std::getenv("PDX_CONFIG");
   std::string saved = old ? old : "";
@@ -92,7 +92,8 @@ TEST_F(ApiTest, AliasesComeFromTheConfigurationFile) {
   ASSERT_EQ(pdx_cursor_info_get(cursor, &info), PDX_OK);
   EXPECT_EQ(info.configured_code_page, 0);
   pdx_cursor_close(cursor);
-  EXPECT_EQ(ParseEngineConfig("[Gone]\nCODEPAGE=cyrillic\n[X]\nCODEPAGE=-3\n").code_pages.size(), 0u);
+  EXPECT_EQ(ParseEngineConfig("[Gone]\nCODEPAGE=cyrillic\n[X]\nCODEPAGE=-3\n").code_pages.size(),
+            0u);
   EXPECT_EQ(pdx_table_open(session_, "GONE", "t", PDX_OPEN_READ_ONLY, &cursor),
             PDX_ERR_UNKNOWN_DATABASE);
   EXPECT_NE(LastErrorText().find("no-such-dir"), std::string::npos);
