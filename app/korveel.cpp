@@ -9,8 +9,13 @@
 
 #include "application.h"
 #include "data/value_text.h"
+#include "grid/wwdbgrid.h"
+#include "grid_settings.h"
 #include "navigator.h"
+#include "recordview/record_view_stored.h"
+#include "recordview/wwrcdvw.h"
 #include "report/xvdbprn_form.h"
+#include "search_box_form.h"
 #include "toolkit/bevel_panel.h"
 #include "toolkit/bitmap_resources.h"
 #include "toolkit/font_mapping.h"
@@ -78,6 +83,7 @@ TKorvelfrm::TKorvelfrm(const FormDescription& form, QWidget* parent) : QWidget(p
 // The controls hold links to the data source, a member that goes before the
 // widget base would delete them: they go first.
 TKorvelfrm::~TKorvelfrm() {
+  delete wwRecordViewDialog1;
   delete Panel1;
   delete Panel2;
 }
@@ -116,7 +122,8 @@ void TKorvelfrm::build(const FormDescription& form) {
   Label1->move(label["Left"].toInt(), label["Top"].toInt());
   Label1->adjustSize();
 
-  wwIncrementalSearch1 = reservedPlace(form.component("wwIncrementalSearch1"), Panel1);
+  wwIncrementalSearch1 =
+      CreateSearchBox(form.component("wwIncrementalSearch1"), Panel1, &wwDataSource1);
 
   BitBtn3 = glyphButton(form.component("BitBtn3"), Panel1);
   // Of the close kind, it closes the window itself; the stored form gives it
@@ -124,7 +131,11 @@ void TKorvelfrm::build(const FormDescription& form) {
   BitBtn2 = glyphButton(form.component("BitBtn2"), Panel1);
 
   Panel2 = raisedPanel(form.component("Panel2"), this);
-  wwDBGrid1 = reservedPlace(form.component("wwDBGrid1"), Panel2);
+  wwDBGrid1 = new grid::TwwDBGrid(Panel2);
+  ApplyGridSettings(*wwDBGrid1, form.component("wwDBGrid1"));
+  wwDBGrid1->OnDblClick = [this](grid::TwwCustomDBGrid& grid) { wwDBGrid1DblClick(&grid); };
+  // First in the tab order: the rows have the keyboard when the window opens.
+  wwDBGrid1->setFocus();
 
   QJsonObject table = form.component("wwTable1");
   wwTable1.Name = "wwTable1";
@@ -136,6 +147,12 @@ void TKorvelfrm::build(const FormDescription& form) {
   wwTable1.NarrowSearch = table["NarrowSearch"].toBool(false);
   wwTable1.ValidateWithMask = table["ValidateWithMask"].toBool(true);
   wwDataSource1.SetDataSet(&wwTable1);
+
+  wwRecordViewDialog1 = new recordview::TwwRecordViewDialog(this);
+  wwRecordViewDialog1->setObjectName("wwRecordViewDialog1");
+  recordview::ReadStoredSettings(*wwRecordViewDialog1, form.component("wwRecordViewDialog1"));
+  wwRecordViewDialog1->SetDataSource(&wwDataSource1);
+  wwDBGrid1->SetDataSource(&wwDataSource1);
 
   // The report printer prints the window's table; its stored "Table" names it.
   report::ReadStoredSettings(xvDBPrint1, form.component("xvDBPrint1"));
@@ -173,6 +190,11 @@ void TKorvelfrm::TabControl1Change(QObject*) {
 void TKorvelfrm::FormCreate(QObject*) {
   TabControl1->setTabIndex(0);
   Handlechoice();
+}
+
+// The grid's double click: the current row as a form.
+void TKorvelfrm::wwDBGrid1DblClick(QObject*) {
+  wwRecordViewDialog1->Execute();
 }
 
 // Prints the shown table under its tab's caption, dated today.

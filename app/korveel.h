@@ -10,6 +10,7 @@
 
 #include "data/data_source.h"
 #include "data/wwtable.h"
+#include "edit/wwincrementalsearch.h"
 #include "form_description.h"
 #include "report/xvdbprn.h"
 
@@ -17,6 +18,14 @@ class QLabel;
 
 namespace app {
 class TDBNavigator;
+}
+
+namespace grid {
+class TwwDBGrid;
+}
+
+namespace recordview {
+class TwwRecordViewDialog;
 }
 
 namespace toolkit {
@@ -33,20 +42,21 @@ class TKorvelfrm : public QWidget {
   explicit TKorvelfrm(const FormDescription& form, QWidget* parent = nullptr);
   ~TKorvelfrm() override;
 
-  // The components, under their stored names. The search box and grid
-  // places hold empty frames of their stored geometry until those controls
-  // exist.
+  // The components, under their stored names. The search box's place holds
+  // an empty frame of its stored geometry until that control exists.
   toolkit::BevelPanel* Panel1;
   TDBNavigator* DBNavigator1;
   toolkit::TabControl* TabControl1;
   QLabel* Label1;
-  QWidget* wwIncrementalSearch1;
+  edit::TwwIncrementalSearch* wwIncrementalSearch1;
   toolkit::GlyphButton* BitBtn3;
   toolkit::GlyphButton* BitBtn2;
   toolkit::BevelPanel* Panel2;
-  QWidget* wwDBGrid1;
+  grid::TwwDBGrid* wwDBGrid1;
   data::TwwTable wwTable1;
   data::TwwDataSource wwDataSource1;
+  // Shows the current row as a form; owned by the window.
+  recordview::TwwRecordViewDialog* wwRecordViewDialog1;
   report::TxvDBPrint xvDBPrint1;
 
  public slots:
@@ -55,6 +65,7 @@ class TKorvelfrm : public QWidget {
   void Handlechoice();
   void TabControl1Change(QObject* Sender);
   void FormCreate(QObject* Sender);
+  void wwDBGrid1DblClick(QObject* Sender);
   void BitBtn3Click(QObject* Sender);
 
  protected:

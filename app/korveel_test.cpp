@@ -10,11 +10,13 @@
 
 #include "app/engine/engine.h"
 #include "application.h"
+#include "grid/wwdbgrid.h"
 #include "navigator.h"
 #include "show_state.h"
 #include "toolkit/abort.h"
 #include "toolkit/bevel_panel.h"
 #include "toolkit/glyph_button.h"
+#include "toolkit/inplace_editor.h"
 #include "toolkit/scripted_ui.h"
 #include "toolkit/tab_control.h"
 
@@ -22,6 +24,8 @@
 #include <QLineEdit>
 
 #include "password_dialog.h"
+#include "recordview/record_view_form.h"
+#include "recordview/wwrcdvw.h"
 #include "test_tables.h"
 #include "toolkit/locale_settings.h"
 #include "toolkit/printer.h"
@@ -226,6 +230,34 @@ TEST_F(WindowOnTablesTest, StartOpensPortfAndATabOpensItsTable) {
   EXPECT_TRUE(ui_.shown.empty());
 }
 
+TEST_F(WindowOnTablesTest, TheGridShowsTheTabsTableAndEditsInPlace) {
+  testing::addTheSixTables(database_);
+  TKorvelfrm form(FormDescription::korveel());
+  form.show();
+  grid::TwwDBGrid& grid = *form.wwDBGrid1;
+  EXPECT_EQ(grid.DataLink().MappedCount(), form.wwTable1.FieldCount());
+  EXPECT_EQ(grid.DataLink().RecordCount(), 3);
+  EXPECT_EQ(grid.rowCount(), 4);  // the titles and the three rows
+  clickTab(form, 5);
+  EXPECT_EQ(grid.DataLink().MappedCount(), form.wwTable1.FieldCount());
+  EXPECT_EQ(grid.DataLink().RecordCount(), 4);
+  EXPECT_EQ(grid.rowCount(), 5);
+
+  clickTab(form, 0);
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  grid.setFocus();
+  grid.SelectDataColumn(form.wwTable1.FieldByName("Name")->Index());
+  QTest::keyClick(&grid, Qt::Key_F2);
+  ASSERT_TRUE(grid.editor() && grid.editor()->hasFocus());
+  QTest::keyClicks(grid.editor(), "X");
+  QTest::keyClick(grid.editor(), Qt::Key_Down);
+  EXPECT_EQ(form.wwTable1.State(), data::DataSetState::kBrowse);
+  form.wwTable1.First();
+  EXPECT_EQ(form.wwTable1.FieldByName("Name")->AsString(), "GrowthX");
+  EXPECT_TRUE(ui_.shown.empty());
+}
+
 TEST_F(WindowOnTablesTest, ATabSwitchDuringAnEditDropsTheEdit) {
   testing::addTheSixTables(database_);
   TKorvelfrm form(FormDescription::korveel());
@@ -335,6 +367,39 @@ TEST_F(WindowOnTablesTest, PrintReportsTheShownTableUnderItsTabsCaptionDatedToda
     texts.push_back(call.text);
   EXPECT_EQ(texts, (std::vector<std::string>{"8/12/2026", "Page 1", "Price History"}));
   EXPECT_EQ(form.wwTable1.RecNo(), 2) << "the grid's row is kept";
+}
+
+TEST_F(WindowOnTablesTest, ADoubleClickOnAGridRowOpensTheRecordViewOnIt) {
+  testing::addTheSixTables(database_);
+  TKorvelfrm form(FormDescription::korveel());
+  form.show();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  bool shown = false;
+  QTimer::singleShot(0, [&] {
+    recordview::TwwRecordViewForm* view = form.wwRecordViewDialog1->Form();
+    ASSERT_NE(view, nullptr);
+    shown = true;
+    EXPECT_EQ(view->windowTitle(), "Record View");
+    EXPECT_EQ(form.wwRecordViewDialog1->ReadOnlyColor, toolkit::clNavy);
+    auto* name = view->findChild<QLineEdit*>();
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->text(), "Income");
+    name->setFocus();
+    QTest::keyClick(name, Qt::Key_End);
+    QTest::keyClicks(name, " Fund");
+    QTest::mouseClick(view->OKButton, Qt::LeftButton);
+  });
+  // The second row of the grid: below the title row.
+  const toolkit::Rect cell = form.wwDBGrid1->cellRect(1, 2);
+  const QPoint point(cell.left + 3, cell.top + 3);
+  QTest::mouseClick(form.wwDBGrid1, Qt::LeftButton, {}, point);
+  ASSERT_EQ(form.wwTable1.FieldByName("Name")->AsString(), "Income");
+  QTest::mouseDClick(form.wwDBGrid1, Qt::LeftButton, {}, point);
+  EXPECT_TRUE(shown);
+  EXPECT_TRUE(ui_.shown.empty());
+  EXPECT_EQ(form.wwTable1.State(), data::DataSetState::kBrowse);
+  EXPECT_EQ(form.wwTable1.FieldByName("Name")->AsString(), "Income Fund");
 }
 
 #endif

@@ -185,3 +185,34 @@ TEST_F(RealTableTest, AMissingTableLeavesTheDataSetInactive) {
 
 }  // namespace
 }  // namespace data
+
+namespace data {
+namespace {
+
+// Locate by a seek on the key and by a scan of a text field, with and without
+// a filter; a search that finds nothing leaves the row where it was.
+TEST_F(RealTableTest, LocateSeeksKeysAndScansTextFields) {
+  MAKE("LOCATE", 40);
+  OpenOn("LOCATE", 5);
+  TDataSet::LocateOptions partial{false, true};
+  TDataSet::LocateOptions anyCase{true, true};
+  EXPECT_TRUE(table.Locate("ID", {"17"}, partial));
+  EXPECT_EQ(CurrentId(), 17);
+  EXPECT_FALSE(table.Locate("ID", {"41"}, partial));
+  EXPECT_EQ(CurrentId(), 17);
+  EXPECT_TRUE(table.Locate("NAME", {"name3"}, anyCase));
+  EXPECT_EQ(CurrentId(), 3);
+  EXPECT_FALSE(table.Locate("NAME", {"name3"}, partial));
+  EXPECT_EQ(CurrentId(), 3);
+  EXPECT_TRUE(table.Locate("NAME", {"Name25"}, {false, false}));
+  EXPECT_EQ(CurrentId(), 25);
+  EXPECT_FALSE(table.Locate("NAME", {"Name"}, {false, false}));
+  EXPECT_EQ(CurrentId(), 25);
+
+  table.SetwwFilter({"ID > 30"});
+  EXPECT_TRUE(table.Locate("NAME", {"NAME3"}, anyCase));
+  EXPECT_EQ(CurrentId(), 31);
+}
+
+}  // namespace
+}  // namespace data

@@ -588,9 +588,9 @@ TField* TDataSet::FindField(const std::string& name) const {
   for (auto& field : fields_) {
     const std::string& own = field->FieldName();
     if (own.size() == name.size() &&
-        std::equal(own.begin(), own.end(), name.begin(), [](char a, char b) {
-          return std::toupper(static_cast<unsigned char>(a)) ==
-                 std::toupper(static_cast<unsigned char>(b));
+        std::equal(own.begin(), own.end(), name.begin(), [this](char a, char b) {
+          return codec_->upperCase(static_cast<unsigned char>(a)) ==
+                 codec_->upperCase(static_cast<unsigned char>(b));
         }))
       return field.get();
   }
@@ -708,15 +708,25 @@ void TDataSet::CancelRange() {
 
 namespace {
 
-// Text folded by the table's case rules, for comparisons without regard to case.
-std::string FoldCase(std::string text) {
-  const auto& upper = toolkit::localeSettings().upperCase;
-  for (char& c : text) c = static_cast<char>(upper(static_cast<unsigned char>(c)));
-  return text;
+// Text folded by the table's case rules, for comparisons without regard to
+// case: a Cyrillic table's letters fold too.
+std::string FoldCase(const toolkit::TextCodec& codec, const std::string& text) {
+  return codec.upperCase(text);
 }
 
 bool Matches(const std::string& have, const std::string& want, bool partial) {
   return partial ? have.compare(0, want.size(), want) == 0 : have == want;
+}
+
+// Matches without building a folded copy of the row's text; want is folded.
+bool FoldedMatches(const toolkit::TextCodec& codec, std::string_view have, const std::string& want,
+                   bool partial, bool fold) {
+  if (have.size() < want.size() || (!partial && have.size() != want.size())) return false;
+  for (size_t i = 0; i < want.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(have[i]);
+    if ((fold ? codec.upperCase(c) : c) != static_cast<unsigned char>(want[i])) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -725,7 +735,7 @@ bool TDataSet::RowMatches(const std::vector<TField*>& fields,
                           const std::vector<std::string>& wanted, LocateOptions options) {
   for (size_t i = 0; i < fields.size(); ++i) {
     std::string have = fields[i]->AsString();
-    if (options.caseInsensitive) have = FoldCase(std::move(have));
+    if (options.caseInsensitive) have = FoldCase(*codec_, have);
     const std::string& want = i < wanted.size() ? wanted[i] : std::string();
     // Only the last value may be a beginning; the ones before it are whole.
     if (!Matches(have, want, options.partialKey && i + 1 == fields.size())) return false;
@@ -752,7 +762,7 @@ bool TDataSet::LocateByKey(const std::vector<TField*>& fields,
   LocateOptions group = options;
   group.caseInsensitive = options.caseInsensitive || keyIgnoresCase;
   std::vector<std::string> groupWanted;
-  for (const std::string& value : values) groupWanted.push_back(FoldCase(value));
+  for (const std::string& value : values) groupWanted.push_back(FoldCase(*codec_, value));
   Row row;
   bool found = false;
   bool more = cursor_->Current(row);
@@ -783,7 +793,7 @@ bool TDataSet::Locate(const std::string& fieldNames, const std::vector<std::stri
   }
   std::vector<std::string> wanted;
   for (const std::string& value : values)
-    wanted.push_back(options.caseInsensitive ? FoldCase(value) : value);
+    wanted.push_back(options.caseInsensitive ? FoldCase(*codec_, value) : value);
 
   // The leading fields of the key, in key order, are found by a seek in the
   // index, never by reading the table: unless the search ignores case where
@@ -798,7 +808,26 @@ bool TDataSet::Locate(const std::string& fieldNames, const std::vector<std::stri
   Row probe;
   cursor_->SetToBegin();
   bool found = false;
-  while (!found && cursor_->Next(probe)) {
+  // Text fields of an unfiltered data set are compared straight from each
+  // row's record, decoding only those fields: the scan runs at the store's
+  // pace rather than building every value of every row.
+  const bool textOnly = IsSequenced() && std::all_of(fields.begin(), fields.end(), [](TField* f) {
+                          return f->DataType() == TFieldType::ftString;
+                        });
+  if (textOnly) {
+    while (!found && cursor_->NextUndecoded(probe)) {
+      found = true;
+      for (size_t i = 0; i < fields.size() && found; ++i) {
+        FieldValue value = cursor_->DecodeField(probe, fields[i]->FieldNo());
+        const std::string* text = std::get_if<std::string>(&value);
+        const std::string& want = i < wanted.size() ? wanted[i] : std::string();
+        found =
+            FoldedMatches(textCodec(), text ? *text : std::string_view(), want,
+                          options.partialKey && i + 1 == fields.size(), options.caseInsensitive);
+      }
+    }
+  }
+  while (!textOnly && !found && cursor_->Next(probe)) {
     if (!AcceptRow(probe)) continue;
     WithRowAsActive(probe, [&] { found = RowMatches(fields, wanted, options); });
   }

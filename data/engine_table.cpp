@@ -53,6 +53,10 @@ class EngineTableCursor : public TableCursor {
   void SetToEnd() override { cursor_.setToEnd(); }
   bool Next(Row& row) override { return Read(row, &engine::Cursor::next); }
   bool Prior(Row& row) override { return Read(row, &engine::Cursor::prior); }
+  bool NextUndecoded(Row& row) override { return Read(row, &engine::Cursor::next, false); }
+  FieldValue DecodeField(const Row& row, int fieldNumber) override {
+    return DecodeOne(row, fields_.at(static_cast<size_t>(fieldNumber - 1)));
+  }
 
   Bookmark GetBookmark() override {
     Bookmark bookmark(static_cast<size_t>(bookmarkSize_), '\0');
@@ -135,44 +139,45 @@ class EngineTableCursor : public TableCursor {
   void ResetRange() override { cursor_.resetRange(); }
 
  private:
-  bool Read(Row& row, bool (engine::Cursor::*move)(void*)) {
-    row.record.assign(static_cast<size_t>(info_.record_size), '\0');
+  bool Read(Row& row, bool (engine::Cursor::*move)(void*), bool decode = true) {
+    row.record.resize(static_cast<size_t>(info_.record_size));
     if (!(cursor_.*move)(row.record.data())) return false;
-    Decode(row);
+    if (decode) Decode(row);
     return true;
   }
 
   void Decode(Row& row) {
-    const void* record = row.record.data();
     row.values.assign(fields_.size(), FieldValue{});
-    for (size_t i = 0; i < fields_.size(); ++i) {
-      const FieldDef& field = fields_[i];
-      FieldValue& value = row.values[i];
-      switch (field.storeType) {
-        case 'A':
-        case 'Y':
-          if (!cursor_.isBlank(record, field.number)) value = cursor_.bytes(record, field.number);
-          break;
-        case 'N':
-        case '$':
-        case '#':
-          if (auto number = cursor_.doubleValue(record, field.number)) value = *number;
-          break;
-        case '@':
-          if (auto stamp = cursor_.doubleValue(record, field.number))
-            value = static_cast<int64_t>(*stamp);
-          break;
-        case 'M':
-        case 'B':
-        case 'F':
-        case 'O':
-        case 'G':
-          if (!cursor_.isBlank(record, field.number)) value = UnreadBlob{};
-          break;
-        default:
-          if (auto integer = cursor_.intValue(record, field.number)) value = *integer;
-      }
+    for (size_t i = 0; i < fields_.size(); ++i) row.values[i] = DecodeOne(row, fields_[i]);
+  }
+
+  FieldValue DecodeOne(const Row& row, const FieldDef& field) {
+    const void* record = row.record.data();
+    switch (field.storeType) {
+      case 'A':
+      case 'Y':
+        if (!cursor_.isBlank(record, field.number)) return cursor_.bytes(record, field.number);
+        break;
+      case 'N':
+      case '$':
+      case '#':
+        if (auto number = cursor_.doubleValue(record, field.number)) return *number;
+        break;
+      case '@':
+        if (auto stamp = cursor_.doubleValue(record, field.number))
+          return static_cast<int64_t>(*stamp);
+        break;
+      case 'M':
+      case 'B':
+      case 'F':
+      case 'O':
+      case 'G':
+        if (!cursor_.isBlank(record, field.number)) return UnreadBlob{};
+        break;
+      default:
+        if (auto integer = cursor_.intValue(record, field.number)) return *integer;
     }
+    return FieldValue{};
   }
 
   // The row's own record bytes carry what the values do not say (blobs not

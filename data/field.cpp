@@ -1,13 +1,16 @@
 #include "field.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 
 #include "data_set.h"
 #include "data_set_error.h"
 #include "toolkit/locale_settings.h"
+#include "toolkit/number_text.h"
 #include "value_text.h"
 
 namespace data {
@@ -108,12 +111,6 @@ bool IsIntegerType(TFieldType type) {
          type == TFieldType::ftWord || type == TFieldType::ftAutoInc;
 }
 
-std::string FloatText(double value) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.15g", value);
-  return text;
-}
-
 constexpr int64_t kMillisecondsPerDay = 86400000;
 
 [[noreturn]] void Invalid(const std::string& text, const char* kind) {
@@ -190,14 +187,7 @@ std::string TField::TextOf(const FieldValue& value, bool forDisplay) const {
       return "(BLOB)";
     return *text;
   }
-  if (const auto* number = std::get_if<double>(&value)) {
-    if (forDisplay && type_ == TFieldType::ftCurrency) {
-      char text[64];
-      std::snprintf(text, sizeof text, "%.2f", *number);
-      return text;
-    }
-    return FloatText(*number);
-  }
+  if (const auto* number = std::get_if<double>(&value)) return NumberText(*number, forDisplay);
   if (const auto* integer = std::get_if<int64_t>(&value)) {
     switch (type_) {
       case TFieldType::ftBoolean:
@@ -217,12 +207,36 @@ std::string TField::TextOf(const FieldValue& value, bool forDisplay) const {
       case TFieldType::ftFloat:
       case TFieldType::ftCurrency:
       case TFieldType::ftBCD:
-        return FloatText(static_cast<double>(*integer));
+        return NumberText(static_cast<double>(*integer), forDisplay);
       default:
         return std::to_string(*integer);
     }
   }
   return {};
+}
+
+toolkit::NumberSymbols TField::Symbols() const {
+  return toolkit::numberSymbols(toolkit::localeSettings(),
+                                dataSet_ != nullptr ? &dataSet_->textCodec() : nullptr);
+}
+
+std::string TField::NumberText(double value, bool forDisplay) const {
+  const toolkit::LocaleSettings& locale = toolkit::localeSettings();
+  const toolkit::NumberSymbols symbols = Symbols();
+  switch (type_) {
+    case TFieldType::ftCurrency: {
+      if (forDisplay) return toolkit::formatMoney(value, locale, symbols);
+      // The edit text is plain, with the money's decimals unless the value
+      // has more: it must read back unchanged.
+      std::string plain = toolkit::formatNumber(value, locale.currencyDecimals, false, symbols);
+      if (toolkit::parseNumber(plain, symbols) == value) return plain;
+      return toolkit::formatNumber(value, -1, false, symbols);
+    }
+    case TFieldType::ftBCD:
+      return toolkit::formatNumber(value, std::clamp(size_, 0, 32), false, symbols);
+    default:
+      return toolkit::formatNumber(value, -1, false, symbols);
+  }
 }
 
 std::string TField::AsString() const {
@@ -251,8 +265,9 @@ double TField::AsFloat() const {
   if (const auto* integer = std::get_if<int64_t>(&value)) return static_cast<double>(*integer);
   if (const auto* number = std::get_if<double>(&value)) return *number;
   if (const auto* text = std::get_if<std::string>(&value)) {
-    if (text->empty() || !IsValidFloat(*text)) Invalid(*text, "floating point");
-    return std::strtod(text->c_str(), nullptr);
+    const std::optional<double> number = toolkit::parseNumber(*text, Symbols());
+    if (!number) Invalid(*text, "floating point");
+    return *number;
   }
   return 0;
 }
@@ -279,10 +294,12 @@ FieldValue TField::ValueOfText(const std::string& text) const {
     case TFieldType::ftFloat:
     case TFieldType::ftCurrency:
     case TFieldType::ftBCD: {
-      if (!IsValidFloat(text)) Invalid(text, "floating point");
-      double value = std::strtod(text.substr(0, 63).c_str(), nullptr);
-      if (!std::isfinite(value)) Invalid(text, "floating point");
-      return value;
+      // A currency field also takes its display text back.
+      const std::optional<double> value = type_ == TFieldType::ftCurrency
+                                              ? toolkit::parseMoney(text, locale, Symbols())
+                                              : toolkit::parseNumber(text, Symbols());
+      if (!value) Invalid(text, "floating point");
+      return *value;
     }
     case TFieldType::ftDate: {
       auto date = ParseDate(text, locale);
@@ -327,12 +344,15 @@ void TField::SetAsInteger(int64_t value) {
 }
 
 void TField::SetAsFloat(double value) {
+  // No field keeps an infinity or NaN: they would store values no user meant.
+  if (!std::isfinite(value) && IsNumericType(type_))
+    Invalid(toolkit::formatNumber(value, -1, false, Symbols()), "floating point");
   if (IsIntegerType(type_))
     SetValue(ValueOfText(std::to_string(std::llround(value))));
   else if (IsNumericType(type_))
     SetValue(value);
   else
-    SetAsString(FloatText(value));
+    SetAsString(toolkit::formatNumber(value, -1, false, Symbols()));
 }
 
 void TField::SetAsBoolean(bool value) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "field_value.h"
+#include "toolkit/number_text.h"
 
 namespace data {
 
@@ -77,10 +78,14 @@ class TField {
   bool CanModify() const;
 
   bool IsNull() const;
-  // The value as text: numbers plainly, dates and times in the locale's
-  // formats, memos their text, logicals "True" or "False".
+  // The value as text: numbers plainly with the locale's decimal separator
+  // (floats up to 15 significant digits, BCD with exactly its decimals),
+  // dates and times in the locale's formats, memos their text, logicals
+  // "True" or "False". Texts are in the table's code page.
   std::string AsString() const;
-  // What a control shows when not editing, and what an editor starts with.
+  // What a control shows when not editing (currency in the locale's money
+  // format), and what an editor starts with (as AsString, reading back
+  // unchanged).
   std::string DisplayText() const;
   std::string Text() const;
   int64_t AsInteger() const;
@@ -107,6 +112,9 @@ class TField {
 
  private:
   std::string TextOf(const FieldValue& value, bool forDisplay) const;
+  // Numbers by the locale settings, with symbols in the table's code page.
+  std::string NumberText(double value, bool forDisplay) const;
+  toolkit::NumberSymbols Symbols() const;
 
   TDataSet* dataSet_;
   int fieldNo_;

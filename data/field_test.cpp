@@ -66,8 +66,8 @@ TEST_F(FieldTest, TextsFollowTheLocale) {
   EXPECT_EQ("10:30:00 PM", F("AT")->DisplayText());
   EXPECT_EQ("3/4/2001 1:00:00 AM", F("STAMP")->AsString());
   EXPECT_EQ("True", F("PAID")->AsString());
-  EXPECT_EQ("12.5", F("PRICE")->AsString());
-  EXPECT_EQ("12.50", F("PRICE")->DisplayText());
+  EXPECT_EQ("12.50", F("PRICE")->AsString());
+  EXPECT_EQ("$12.50", F("PRICE")->DisplayText());
   toolkit::LocaleSettings german;
   german.shortDateFormat = "dd.MM.yyyy";
   german.dateSeparator = '.';

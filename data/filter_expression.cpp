@@ -104,7 +104,8 @@ bool IsBlobStoreType(char type) {
   return type == 'M' || type == 'B' || type == 'F' || type == 'O' || type == 'G';
 }
 
-std::string Folded(const std::string& text) {
+std::string Folded(const std::string& text, const toolkit::TextCodec* caseRules) {
+  if (caseRules != nullptr) return caseRules->lowerCase(text);
   const auto& locale = toolkit::localeSettings();
   std::string folded = text;
   for (char& c : folded) c = static_cast<char>(locale.lowerCase(static_cast<unsigned char>(c)));
@@ -138,7 +139,7 @@ Op Mirrored(Op op) {
 }
 
 // -1, 0, 1, or 2 when the values cannot be compared.
-int CompareValues(const FieldValue& a, const FieldValue& b) {
+int CompareValues(const FieldValue& a, const FieldValue& b, const toolkit::TextCodec* caseRules) {
   auto number = [](const FieldValue& value, double& out) {
     if (const auto* i = std::get_if<int64_t>(&value)) {
       out = static_cast<double>(*i);
@@ -155,7 +156,7 @@ int CompareValues(const FieldValue& a, const FieldValue& b) {
   const auto* s = std::get_if<std::string>(&a);
   const auto* t = std::get_if<std::string>(&b);
   if (s && t) {
-    int order = Folded(*s).compare(Folded(*t));
+    int order = Folded(*s, caseRules).compare(Folded(*t, caseRules));
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
   }
   return 2;
@@ -173,26 +174,26 @@ struct FilterExpression::Node {
   std::string prefix;  // folded
   bool negate = false;
 
-  bool Matches(const Row& row) const {
+  bool Matches(const Row& row, const toolkit::TextCodec* caseRules) const {
     switch (kind) {
       case Kind::kAnd:
-        return left->Matches(row) && right->Matches(row);
+        return left->Matches(row, caseRules) && right->Matches(row, caseRules);
       case Kind::kOr:
-        return left->Matches(row) || right->Matches(row);
+        return left->Matches(row, caseRules) || right->Matches(row, caseRules);
       case Kind::kNot:
-        return !left->Matches(row);
+        return !left->Matches(row, caseRules);
       case Kind::kBlank:
         return IsBlank(Value(row, leftField)) != negate;
       case Kind::kPrefix: {
         const auto* text = std::get_if<std::string>(&Value(row, leftField));
-        bool begins = text && Folded(*text).compare(0, prefix.size(), prefix) == 0;
+        bool begins = text && Folded(*text, caseRules).compare(0, prefix.size(), prefix) == 0;
         return begins != negate;
       }
       case Kind::kCompare: {
         const FieldValue& a = Value(row, leftField);
         const FieldValue& b = rightField >= 0 ? Value(row, rightField) : literal;
         if (IsBlank(a) || IsBlank(b)) return false;
-        int order = CompareValues(a, b);
+        int order = CompareValues(a, b, caseRules);
         if (order == 2) return false;
         switch (op) {
           case Op::kEqual:
@@ -228,8 +229,8 @@ using NodePtr = std::shared_ptr<const Node>;
 class Parser {
  public:
   Parser(const std::string& text, const std::vector<FieldDef>& fields,
-         const FilterExpression::Converter& convert)
-      : tokens_(Tokens(text)), fields_(fields), convert_(convert) {}
+         const FilterExpression::Converter& convert, const toolkit::TextCodec* caseRules)
+      : tokens_(Tokens(text)), fields_(fields), convert_(convert), caseRules_(caseRules) {}
 
   NodePtr Parse() {
     NodePtr root = Or();
@@ -284,8 +285,13 @@ class Parser {
 
   const FieldDef* FieldOf(const Token& token) const {
     if (token.kind != TokenKind::kName) return nullptr;
-    for (const FieldDef& field : fields_)
-      if (SameIgnoringCase(field.name, token.text)) return &field;
+    for (const FieldDef& field : fields_) {
+      // Field names are in the table's code page too.
+      const bool same = caseRules_ != nullptr
+                            ? caseRules_->upperCase(field.name) == caseRules_->upperCase(token.text)
+                            : SameIgnoringCase(field.name, token.text);
+      if (same) return &field;
+    }
     return nullptr;
   }
 
@@ -345,7 +351,7 @@ class Parser {
     if (second.kind == TokenKind::kText && value.size() > 1 && value.back() == '*' &&
         (op == Op::kEqual || op == Op::kNotEqual) && (left->storeType == 'A')) {
       node->kind = Node::Kind::kPrefix;
-      node->prefix = Folded(value.substr(0, value.size() - 1));
+      node->prefix = Folded(value.substr(0, value.size() - 1), caseRules_);
       node->negate = op == Op::kNotEqual;
       return node;
     }
@@ -369,18 +375,20 @@ class Parser {
   size_t at_ = 0;
   const std::vector<FieldDef>& fields_;
   const FilterExpression::Converter& convert_;
+  const toolkit::TextCodec* caseRules_;
 };
 
 }  // namespace
 
 FilterExpression FilterExpression::Compile(const std::string& text,
                                            const std::vector<FieldDef>& fields,
-                                           const Converter& convert) {
-  return FilterExpression(Parser(text, fields, convert).Parse());
+                                           const Converter& convert,
+                                           const toolkit::TextCodec* caseRules) {
+  return FilterExpression(Parser(text, fields, convert, caseRules).Parse(), caseRules);
 }
 
 bool FilterExpression::Matches(const Row& row) const {
-  return root_->Matches(row);
+  return root_->Matches(row, caseRules_);
 }
 
 }  // namespace data

@@ -27,6 +27,7 @@
 
 #include "field_value.h"
 #include "table_cursor.h"
+#include "toolkit/text_codec.h"
 
 namespace data {
 
@@ -42,17 +43,22 @@ class FilterExpression {
   using Converter = std::function<FieldValue(const FieldDef& field, const std::string& text)>;
 
   // Raises FilterSyntaxError for a malformed expression, an unknown field, or
-  // a value that does not convert to its field's type.
+  // a value that does not convert to its field's type. Text compares without
+  // regard to case by the rules of caseRules (the table's codec, which must
+  // outlive the expression), else of the locale settings.
   static FilterExpression Compile(const std::string& text, const std::vector<FieldDef>& fields,
-                                  const Converter& convert);
+                                  const Converter& convert,
+                                  const toolkit::TextCodec* caseRules = nullptr);
 
   bool Matches(const Row& row) const;
 
   struct Node;
 
  private:
-  explicit FilterExpression(std::shared_ptr<const Node> root) : root_(std::move(root)) {}
+  FilterExpression(std::shared_ptr<const Node> root, const toolkit::TextCodec* caseRules)
+      : root_(std::move(root)), caseRules_(caseRules) {}
   std::shared_ptr<const Node> root_;
+  const toolkit::TextCodec* caseRules_;
 };
 
 }  // namespace data

@@ -35,6 +35,10 @@ Matcher::Matcher(std::string_view mask, std::string& text, const CaseConversion&
                  const CaseConversion& lower)
     : mask_(mask), text_(text), upper_(upper), lower_(lower) {}
 
+bool Matcher::Letter(unsigned char c) const {
+  return IsLetter(c) || (c == 128 && code128IsLetter_);
+}
+
 unsigned char Matcher::At(int position) const {
   if (position < 1 || position > static_cast<int>(mask_.size())) return 0;
   return static_cast<unsigned char>(mask_[position - 1]);
@@ -166,15 +170,15 @@ TwwPictureResult Matcher::Scan(int e, bool& blankUsed) {
         Consume(c);
         break;
       case '?':
-        if (!IsLetter(c)) return R::Error;
+        if (!Letter(c)) return R::Error;
         Consume(c);
         break;
       case '&':
-        if (!IsLetter(c)) return R::Error;
+        if (!Letter(c)) return R::Error;
         Consume(upper_(c));
         break;
       case '~':
-        if (!IsLetter(c)) return R::Error;
+        if (!Letter(c)) return R::Error;
         Consume(lower_(c));
         break;
       case '!':

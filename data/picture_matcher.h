@@ -37,6 +37,9 @@ class Matcher {
   int J() const { return j_; }
   bool BudgetExhausted() const { return steps_ > kStepBudget; }
   long Steps() const { return steps_; }
+  // For code pages where code 128 is a letter (the capital A of the Cyrillic
+  // DOS page), which the classic rule leaves out.
+  void TreatCode128AsLetter() { code128IsLetter_ = true; }
 
  private:
   TwwPictureResult Process(int e);
@@ -55,6 +58,7 @@ class Matcher {
 
   // The mask character at a position, NUL outside the mask.
   unsigned char At(int position) const;
+  bool Letter(unsigned char c) const;
   int TextLength() const { return static_cast<int>(text_.size()); }
   void Consume(unsigned char c);
   // Counts one step; false once the budget is spent.
@@ -64,6 +68,7 @@ class Matcher {
   std::string& text_;
   const CaseConversion& upper_;
   const CaseConversion& lower_;
+  bool code128IsLetter_ = false;
   int p_ = 1;
   int j_ = 1;
   long steps_ = 0;

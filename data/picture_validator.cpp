@@ -90,8 +90,9 @@ R ToCallersView(R r) {
 
 }  // namespace
 
-TwwPictureValidator::TwwPictureValidator(std::string mask, bool autoFill)
-    : mask_(std::move(mask)), autoFill_(autoFill) {}
+TwwPictureValidator::TwwPictureValidator(std::string mask, bool autoFill,
+                                         const toolkit::TextCodec* caseRules)
+    : mask_(std::move(mask)), autoFill_(autoFill), caseRules_(caseRules) {}
 
 TwwPictureResult TwwPictureValidator::MatchPicture(std::string& input, bool autoFill) const {
   if (!SyntaxIsValid(mask_)) return R::Syntax;
@@ -99,7 +100,15 @@ TwwPictureResult TwwPictureValidator::MatchPicture(std::string& input, bool auto
   if (input.size() > kMaxTextLength) return R::Error;
 
   const toolkit::LocaleSettings& locale = toolkit::localeSettings();
-  picture::Matcher matcher(mask_, input, locale.upperCase, locale.lowerCase);
+  picture::Matcher::CaseConversion upper = locale.upperCase, lower = locale.lowerCase;
+  if (caseRules_ != nullptr) {
+    upper = [codec = caseRules_](unsigned char c) { return codec->upperCase(c); };
+    lower = [codec = caseRules_](unsigned char c) { return codec->lowerCase(c); };
+  }
+  picture::Matcher matcher(mask_, input, upper, lower);
+  if (caseRules_ != nullptr && caseRules_->singleByte() &&
+      caseRules_->upperCase(0x80) != caseRules_->lowerCase(0x80))
+    matcher.TreatCode128AsLetter();
   const int end = static_cast<int>(mask_.size()) + 1;
   R r = matcher.ProcessFromStart(end);
   if (r != R::Error && r != R::Syntax && matcher.J() <= static_cast<int>(input.size())) {

@@ -3,8 +3,9 @@
 // typed blank, and on request the literals that must come next. Text is 8-bit
 // (a byte string in the table's code page). A validator is a short-lived
 // value: make one for a mask, ask it once or twice, drop it. Matching keeps no
-// state between calls and touches no globals except the case conversion read
-// from toolkit::localeSettings().
+// state between calls. Case changes follow the table's code page when the
+// validator is given the table's codec (a data set's textCodec()), else the
+// case conversion of toolkit::localeSettings().
 //
 // The mask language:
 //   #  a digit            ?  a letter          &  a letter, upper-cased
@@ -14,7 +15,8 @@
 //   *item     any number of repetitions, none included
 //   [...]  optional group   {...}  group   ,  separates alternatives
 //   anything else: a literal, compared folding only a-z, stored as the mask has it
-// A letter is A-Z, a-z, or any code above 128.
+// A letter is A-Z, a-z, or any code above 128; code 128 too where the table's
+// code page makes it a letter (given its codec).
 //
 // Limits: a mask of more than 254 characters answers Syntax and a text of more
 // than 255 characters answers Error (the store's longest alpha field is 255),
@@ -26,6 +28,8 @@
 
 #include <cstddef>
 #include <string>
+
+#include "toolkit/text_codec.h"
 
 namespace data {
 
@@ -46,8 +50,9 @@ class TwwPictureValidator {
   static constexpr std::size_t kMaxTextLength = 255;
 
   // The constructor is the component's Create: copies the mask and keeps the
-  // fill option.
-  TwwPictureValidator(std::string mask, bool autoFill);
+  // fill option. caseRules, when given, must outlive the validator.
+  TwwPictureValidator(std::string mask, bool autoFill,
+                      const toolkit::TextCodec* caseRules = nullptr);
 
   const std::string& Mask() const { return mask_; }
   bool AutoFill() const { return autoFill_; }
@@ -68,6 +73,7 @@ class TwwPictureValidator {
  private:
   std::string mask_;
   bool autoFill_;
+  const toolkit::TextCodec* caseRules_;
 };
 
 }  // namespace data

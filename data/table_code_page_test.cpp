@@ -65,8 +65,10 @@ class SampleCodePageTest : public ::testing::Test {
   TwwTable table;
 };
 
-#define COPY(sample) \
-  if (!Copy(sample)) GTEST_SKIP() << "sample " << (sample) << " is not there"
+#define COPY(sample)                                                             \
+  do {                                                                           \
+    if (!Copy(sample)) GTEST_SKIP() << "sample " << (sample) << " is not there"; \
+  } while (false)
 
 TEST_F(SampleCodePageTest, CyrillicTablesOfLevel3AndLevel4DecodeAlike) {
   COPY("celebithil__Rparadox/of_cp866.db");
@@ -80,6 +82,43 @@ TEST_F(SampleCodePageTest, CyrillicTablesOfLevel3AndLevel4DecodeAlike) {
     ASSERT_GE(table.FieldCount(), 4);
     EXPECT_EQ(table.textCodec().toUtf8(table.Fields(3)->FieldName()), "Наименование");
     EXPECT_EQ(table.textCodec().toUtf8(table.Fields(3)->AsString()), "АП-Т УЗТ-ПЕРЕНОСНОЙ");
+    table.Close();
+  }
+}
+
+TEST_F(SampleCodePageTest, WesternTablesDecodeAndEncodeBackByteForByte) {
+  COPY("celebithil__Rparadox/TypSammlung.DB");
+  COPY("nilsfr__python-pxlib/LAND.DB");
+  struct Case {
+    const char* table;
+    int codePage;
+    int field;
+    const char* name;
+    const char* text;
+  };
+  for (const Case& c : {Case{"TypSammlung", 1252, 2, "Währung", "Fünfter Datensatz"},
+                        Case{"LAND", 865, 2, nullptr, "Østerrike"}}) {
+    SCOPED_TRACE(c.table);
+    OpenOn(directory.Database(), c.table);
+    const toolkit::TextCodec& codec = table.textCodec();
+    EXPECT_EQ(codec.codePage(), c.codePage);
+    if (c.name != nullptr) {
+      EXPECT_EQ(codec.toUtf8(table.Fields(c.field)->FieldName()), c.name);
+    }
+    bool found = false;
+    for (; !table.Eof(); table.Next()) {
+      for (int i = 0; i < table.FieldCount(); ++i) {
+        TField* field = table.Fields(i);
+        if (field->DataType() != TFieldType::ftString) continue;
+        const std::string stored = field->AsString();
+        const std::string utf8 = codec.toUtf8(stored);
+        found = found || utf8 == c.text;
+        const toolkit::TextCodec::Encoded back = codec.fromUtf8(utf8);
+        ASSERT_TRUE(back.ok) << back.message;
+        EXPECT_EQ(back.text, stored);
+      }
+    }
+    EXPECT_TRUE(found) << c.text;
     table.Close();
   }
 }

@@ -47,6 +47,12 @@ class TableCursor {
   // beginning) when there is none.
   virtual bool Next(Row& row) = 0;
   virtual bool Prior(Row& row) = 0;
+  // For a scan that looks at a few fields of every row: the next row's
+  // record without its values, and one field's value of such a row.
+  virtual bool NextUndecoded(Row& row) { return Next(row); }
+  virtual FieldValue DecodeField(const Row& row, int fieldNumber) {
+    return row.values.at(static_cast<size_t>(fieldNumber - 1));
+  }
   virtual Bookmark GetBookmark() = 0;
   // False when the bookmarked row no longer exists.
   virtual bool GoToBookmark(const Bookmark& bookmark) = 0;

@@ -181,14 +181,12 @@ bool IsValidInteger(const std::string& text) {
 }
 
 bool IsValidFloat(const std::string& text) {
+  return IsValidFloat(text, toolkit::numberSymbols(toolkit::localeSettings(), nullptr));
+}
+
+bool IsValidFloat(const std::string& text, const toolkit::NumberSymbols& symbols) {
   if (text.empty()) return true;
-  std::string head = text.substr(0, 63);
-  char* end = nullptr;
-  std::strtod(head.c_str(), &end);
-  // The conversion must take the whole text, allowing only blanks around it.
-  if (end == head.c_str()) return false;
-  while (*end == ' ') ++end;
-  return *end == '\0';
+  return toolkit::parseNumber(std::string_view(text).substr(0, 63), symbols).has_value();
 }
 
 std::optional<CalendarDate> ParseDate(const std::string& text,

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "toolkit/locale_settings.h"
+#include "toolkit/number_text.h"
 
 namespace data {
 
@@ -29,8 +30,11 @@ struct ClockTime {
 // Only digits, with a leading "-" when the text is longer than one character.
 // The empty text counts as valid (it means a blank value).
 bool IsValidInteger(const std::string& text);
-// Empty, or its first 63 characters convert as a floating-point number.
+// Empty, or its first 63 characters are a plain number: the locale's decimal
+// separator or a point, an optional exponent; never an infinity, NaN or a
+// hexadecimal number, which no number field should take.
 bool IsValidFloat(const std::string& text);
+bool IsValidFloat(const std::string& text, const toolkit::NumberSymbols& symbols);
 bool IsValidDate(const std::string& text, const toolkit::LocaleSettings& locale);
 bool IsValidTime(const std::string& text, const toolkit::LocaleSettings& locale);
 // A date, optional spaces, then a time: the time part is required.

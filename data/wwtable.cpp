@@ -124,13 +124,14 @@ bool TwwTable::InstallFilter(bool showFailure) {
   std::string text = FilterText();
   if (text.empty()) return true;
   try {
-    expression_ = FilterExpression::Compile(text, Cursor()->Fields(),
-                                            [this](const FieldDef& def, const std::string& value) {
-                                              for (int i = 0; i < FieldCount(); ++i)
-                                                if (Fields(i)->FieldNo() == def.number)
-                                                  return Fields(i)->ValueOfText(value);
-                                              return FieldValue{value};
-                                            });
+    expression_ = FilterExpression::Compile(
+        text, Cursor()->Fields(),
+        [this](const FieldDef& def, const std::string& value) {
+          for (int i = 0; i < FieldCount(); ++i)
+            if (Fields(i)->FieldNo() == def.number) return Fields(i)->ValueOfText(value);
+          return FieldValue{value};
+        },
+        &textCodec());
     return true;
   } catch (const std::exception&) {
     if (showFailure)
@@ -269,7 +270,7 @@ void TwwTable::ValidateBeforePost() {
     if (!mask || mask->mask.empty()) continue;
     std::string text = field->AsString();
     if (text.empty()) continue;
-    if (TwwPictureValidator(mask->mask, false).MatchPicture(text, false) ==
+    if (TwwPictureValidator(mask->mask, false, &textCodec()).MatchPicture(text, false) ==
         TwwPictureResult::Complete)
       continue;
     field->FocusControl();

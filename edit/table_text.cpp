@@ -3,25 +3,27 @@
 #include <algorithm>
 
 #include "data/data_set.h"
+#include "toolkit/qt_text.h"
+#include "toolkit/text_codec.h"
 
 namespace edit {
 
-// Until every data set carries its table's codec, text is taken as Latin-1,
-// which holds every byte.
-QString TableTextToScreen(const data::TDataSet*, std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+namespace {
+// An unbound control has no table; Latin-1 holds every byte of its text.
+const toolkit::TextCodec& CodecOf(const data::TDataSet* dataSet) {
+  static const std::shared_ptr<const toolkit::TextCodec> latin1 =
+      toolkit::TextCodec::forCodePage(1252);
+  return dataSet ? dataSet->textCodec() : *latin1;
+}
+}  // namespace
+
+QString TableTextToScreen(const data::TDataSet* dataSet, std::string_view text) {
+  return toolkit::tableTextToQString(CodecOf(dataSet), text);
 }
 
-std::optional<std::string> ScreenTextToTable(const data::TDataSet*, const QString& text,
+std::optional<std::string> ScreenTextToTable(const data::TDataSet* dataSet, const QString& text,
                                              QString* error) {
-  for (QChar c : text) {
-    if (c.unicode() > 0xFF) {
-      if (error) *error = QStringLiteral("The character %1 cannot be stored in this table.").arg(c);
-      return std::nullopt;
-    }
-  }
-  QByteArray bytes = text.toLatin1();
-  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+  return toolkit::qStringToTableText(CodecOf(dataSet), text, error);
 }
 
 int TableOffset(const data::TDataSet* dataSet, const QString& text, int position) {

@@ -332,6 +332,8 @@ void TwwDBCustomEdit::focusInEvent(QFocusEvent* event) {
   QLineEdit::focusInEvent(event);
   if (returning) return;
   focused_ = true;
+  // While typing, the box hides a password with the platform's own mark.
+  setEchoMode(PasswordChar.isNull() ? QLineEdit::Normal : QLineEdit::Password);
   if (!Bound()) unboundText_ = TableText();
   const bool modified = isModified();
   if (!modified) DataChange();

@@ -243,3 +243,26 @@ TEST(UnboundDBEdit, KeepsItsOwnPictureAndFillsADateOnTheSpaceBar) {
 
 }  // namespace
 }  // namespace edit
+
+namespace edit {
+namespace {
+
+TEST_F(DBEditTest, AValueTheFieldRefusesKeepsTheUserInTheBox) {
+  Enter(amount);
+  QTest::keyClicks(amount, "1-2");
+  ASSERT_TRUE(amount->isModified());
+  std::string error;
+  try {
+    other->setFocus(Qt::TabFocusReason);
+  } catch (const std::exception& e) {
+    error = e.what();
+  }
+  QCoreApplication::processEvents();
+  EXPECT_NE(error, "");
+  EXPECT_TRUE(amount->hasFocus());
+  EXPECT_TRUE(amount->isModified());
+  EXPECT_EQ(amount->selectedText(), "1-2");
+}
+
+}  // namespace
+}  // namespace edit

@@ -36,7 +36,14 @@ pdx_code pdx_check_count(pdx_cursor* cursor, int* count) {
   if (!ValidCursor(cursor)) return Finish(PDX_ERR_INVALID_HANDLE);
   if (count == nullptr) return Finish(PDX_ERR_INVALID_PARAMETER);
   const std::vector<FieldCheck>* checks;
-  if (pdx_code rc = cursor->table->Checks(&checks); rc != PDX_OK) return Finish(rc);
+  if (pdx_code rc = cursor->table->Checks(&checks); rc != PDX_OK) {
+    // A damaged .VAL leaves the rows readable: no checks are reported, and
+    // the table's write refusal says why changes are refused.
+    if (rc != PDX_ERR_CORRUPT_VAL) return Finish(rc);
+    ClearErrorContext();
+    *count = 0;
+    return PDX_OK;
+  }
   *count = static_cast<int>(checks->size());
   return PDX_OK;
 }

@@ -62,6 +62,7 @@ pdx_code pdx_cursor_info_get(pdx_cursor* cursor, pdx_cursor_info* info) {
   CopyName(h.table_name, info->table_name, sizeof info->table_name);
   info->sort_order_code = h.sort_order_code;
   info->configured_code_page = cursor->configured_code_page;
+  CopyName(cursor->table->write_refusal(), info->read_only_reason, sizeof info->read_only_reason);
   return PDX_OK;
 }
 

@@ -14,9 +14,14 @@
 namespace pdx::api {
 namespace {
 
+// A program may call the interface from its own static destructors, which run
+// after this thread's thread-local objects are gone; the flag (trivially
+// destructible, so it outlives them) keeps those late calls off freed memory.
+thread_local bool last_error_gone = false;
 struct LastError {
   pdx_code code = PDX_OK;
   std::string text;
+  ~LastError() { last_error_gone = true; }
 };
 thread_local LastError last_error;
 
@@ -61,6 +66,7 @@ pdx_code DatabaseDirectory(const char* database, std::string* directory, int* co
 EngineState engine_state;
 
 pdx_code KeepLastError(pdx_code code) {
+  if (last_error_gone) return code;
   last_error.code = code;
   last_error.text = CodeText(code);
   for (const std::string& line : ErrorContext()) last_error.text += "\n" + line;
@@ -123,6 +129,7 @@ pdx_code pdx_exit(void) {
 }
 
 pdx_code pdx_last_error(pdx_code* code, char* text, size_t size) {
+  if (last_error_gone) return PDX_ERR_NOT_INITIALIZED;
   if (code != nullptr) *code = last_error.code;
   if (text == nullptr) return PDX_OK;
   return CopyText(last_error.text, text, size);

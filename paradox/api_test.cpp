@@ -45,6 +45,33 @@ TEST(EngineLifecycle, StartTwiceAndExitClosesEverything) {
   ASSERT_EQ(pdx_init(PDX_INTERFACE_VERSION, "0009"), PDX_OK);
 }
 
+// A program whose engine wrapper is a static object closes the engine from
+// its destructor, after the thread's own state is destroyed; that must end
+// the process cleanly rather than write to freed memory.
+TEST(EngineLifecycle, CallsFromStaticDestructorsAtExitAreSafe) {
+  EXPECT_EXIT(
+      {
+        struct ClosesAtExit {
+          ~ClosesAtExit() {
+            pdx_session* session = nullptr;
+            pdx_table_open(nullptr, "/nonexistent", "late", PDX_OPEN_READ_ONLY, nullptr);
+            pdx_session_open("late", &session);
+            pdx_exit();
+          }
+        };
+        static ClosesAtExit closer;
+        pdx_init(PDX_INTERFACE_VERSION, "0009");
+        pdx_cursor* cursor;
+        pdx_session* session;
+        pdx_session_open("s", &session);
+        // Leaves a long last error and context lines behind in this thread.
+        pdx_table_open(session, "/nonexistent/directory/with/a/long/name", "missing_table",
+                       PDX_OPEN_READ_ONLY, &cursor);
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
 class ApiTest : public EngineTest {};
 
 TEST_F(ApiTest, LastErrorCarriesTheTextAndContextLines) {

@@ -26,7 +26,11 @@ namespace {
 // The writer of the cursor's table, made on first need.
 pdx_code Writer(pdx_cursor* cursor, TableWriter** writer) {
   Table* table = cursor->table.get();
-  if (table->read_only()) return Fail(PDX_ERR_TABLE_READ_ONLY, "Table: " + table->path());
+  if (table->read_only()) {
+    if (!table->write_refusal().empty())
+      AddErrorContext(PDX_ERR_TABLE_READ_ONLY, table->write_refusal());
+    return Fail(PDX_ERR_TABLE_READ_ONLY, "Table: " + table->path());
+  }
   if (!cursor->writer) {
     std::string error;
     if (pdx_code rc =

@@ -32,6 +32,7 @@ class BlockCache {
   void Clear();
 
   size_t bytes_held() const { return held_; }
+  size_t budget() const { return budget_; }
   // Changes whenever a pointer that Find or Insert gave out may have become
   // invalid, so a reader can keep one while this stays the same.
   uint64_t generation() const { return generation_; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 
 #include "byte_order.h"
 #include "cipher.h"
@@ -84,7 +85,10 @@ pdx_code BlockFile::LocateBlock(uint32_t block, uint64_t* offset, size_t* availa
 pdx_code BlockFile::ReadBlock(uint32_t block, BlockView* view) {
   size_t size = 0;
   const uint8_t* data = cache_->Find(cache_id_, block, &size);
+  if (data == nullptr && block == next_in_sequence_ && ReadAhead(block))
+    data = cache_->Find(cache_id_, block, &size);
   if (data == nullptr) {
+    next_in_sequence_ = block + 1;
     uint64_t offset;
     if (pdx_code rc = LocateBlock(block, &offset, &size); rc != PDX_OK) return rc;
     uint8_t* buffer = cache_->Insert(cache_id_, block, size);
@@ -107,6 +111,40 @@ pdx_code BlockFile::ReadBlock(uint32_t block, BlockView* view) {
     return Corrupt(PDX_ERR_CORRUPT_FILE, "the records of block " + std::to_string(block) +
                                              " run past the end of the file");
   return PDX_OK;
+}
+
+bool BlockFile::ReadAhead(uint32_t block) {
+  // 16 blocks a call, but never more than a quarter of the cache, so that a
+  // scan does not push out what the other cursors work on.
+  constexpr uint32_t kReadAheadBlocks = 16;
+  const size_t block_size = header_.BlockSize();
+  if (block == 0 || block > header_.file_blocks || block_size == 0) return false;
+  const uint32_t fits = static_cast<uint32_t>(cache_->budget() / 4 / block_size);
+  const uint32_t count =
+      std::min({kReadAheadBlocks, fits, static_cast<uint32_t>(header_.file_blocks - block + 1)});
+  if (count < 2) return false;
+  const uint64_t offset = header_.BlockOffset(block);
+  if (offset >= length_) return false;
+  const size_t bytes =
+      static_cast<size_t>(std::min<uint64_t>(count * block_size, length_ - offset));
+  read_ahead_.resize(bytes);
+  size_t got = 0;
+  if (file_->ReadAt(offset, read_ahead_.data(), bytes, &got) != PDX_OK || got != bytes)
+    return false;
+  // The requested block last: a cache insert may move earlier entries out.
+  const uint32_t blocks = static_cast<uint32_t>((bytes + block_size - 1) / block_size);
+  for (uint32_t i = blocks; i-- > 0;) {
+    const uint32_t number = block + i;
+    size_t cached = 0;
+    if (i > 0 && cache_->Find(cache_id_, number, &cached) != nullptr) continue;
+    const size_t size = std::min(block_size, bytes - i * block_size);
+    if (size < kBlockHeaderLength) continue;
+    uint8_t* buffer = cache_->Insert(cache_id_, number, size);
+    std::memcpy(buffer, read_ahead_.data() + i * block_size, size);
+    if (key_ != 0) DecryptBlock(key_, number, buffer, size);
+  }
+  next_in_sequence_ = block + blocks;
+  return true;
 }
 
 pdx_code BlockFile::ReadBlockStart(uint32_t block, size_t n, std::vector<uint8_t>* bytes) {

@@ -68,6 +68,10 @@ class BlockFile {
   BlockFile(std::unique_ptr<File> file, std::string path, BlockCache* cache);
   pdx_code LoadHeader();
   pdx_code Corrupt(pdx_code code, const std::string& what);
+  // Reads block and the blocks after it in the file in one call, into the
+  // cache; answers false (having cached nothing) when that read fails, so
+  // the caller reads the block alone and reports its fault.
+  bool ReadAhead(uint32_t block);
 
   std::unique_ptr<File> file_;
   std::string path_;
@@ -77,6 +81,11 @@ class BlockFile {
   uint64_t length_ = 0;
   TableHeader header_;
   std::vector<uint8_t> header_image_;
+  // A scan reads the blocks of a table written in key order one after the
+  // other in the file: a miss on the block where the last read ended reads
+  // several at once.
+  uint32_t next_in_sequence_ = 0;
+  std::vector<uint8_t> read_ahead_;
 };
 
 }  // namespace pdx

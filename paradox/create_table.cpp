@@ -1,5 +1,7 @@
 #include "create_table.h"
 
+#include <algorithm>
+
 #include <ctime>
 #include <tuple>
 
@@ -133,31 +135,58 @@ std::vector<uint8_t> BuildDataHeader(const TableSchema& schema, const std::strin
   return h;
 }
 
-std::vector<uint8_t> BuildIndexHeader(const TableSchema& schema, const std::string& table_name) {
-  const size_t n = schema.KeyFieldCount();
-  const size_t name_area = TableNameArea(schema.level);
+namespace {
+
+// A primary index header for keys of the given descriptors (type code, size
+// byte) and total size.
+std::vector<uint8_t> IndexHeader(const std::vector<std::pair<uint8_t, uint8_t>>& keys,
+                                 size_t key_size, uint8_t block_size_k, uint8_t sort_order_code,
+                                 int level, uint8_t version_id, uint8_t parent_change_count,
+                                 const std::string& table_name) {
+  const size_t n = keys.size();
+  const size_t name_area = TableNameArea(level);
   const size_t real_size = kFixedHeaderSize + 2 * n + 4 + name_area;
   std::vector<uint8_t> h(RoundUpToHeaderUnit(real_size), 0);
   uint8_t* d = h.data();
-  StoreLe16(d + 0x00, static_cast<uint16_t>(schema.KeySize() + 6));
+  StoreLe16(d + 0x00, static_cast<uint16_t>(key_size + 6));
   StoreLe16(d + 0x02, static_cast<uint16_t>(h.size()));
   d[0x04] = static_cast<uint8_t>(FileKind::kPrimaryIndex);
-  d[0x05] = static_cast<uint8_t>(schema.block_size / 1024);
+  d[0x05] = block_size_k;
   d[0x12] = 4;
   StoreLe16(d + 0x21, static_cast<uint16_t>(n));
-  d[0x29] = kSortOrderCode;
-  d[0x2C] = kFirstChangeCount;  // in step with the data file's change counter
+  d[0x29] = sort_order_code;
+  d[0x2C] = parent_change_count;  // in step with the data file's change counter
   d[0x2D] = 1;
   StoreLe32(d + 0x30, static_cast<uint32_t>(kFixedHeaderSize + 2 * n + 4));
-  d[0x39] = VersionId(schema.level);
+  d[0x39] = version_id;
   StoreLe16(d + 0x51, static_cast<uint16_t>(real_size));
   for (size_t i = 0; i < n; ++i) {
-    d[kFixedHeaderSize + 2 * i] = TypeCode(schema.fields[i].type);
-    d[kFixedHeaderSize + 2 * i + 1] = SizeByte(schema.fields[i]);
+    d[kFixedHeaderSize + 2 * i] = keys[i].first;
+    d[kFixedHeaderSize + 2 * i + 1] = keys[i].second;
   }
   StoreLe32(d + kFixedHeaderSize + 2 * n, static_cast<uint32_t>(kFixedHeaderSize + 2 * n + 4));
   PutName(&h, kFixedHeaderSize + 2 * n + 4, table_name + kPrimaryIndexExtension, name_area);
   return h;
+}
+
+}  // namespace
+
+std::vector<uint8_t> BuildIndexHeader(const TableSchema& schema, const std::string& table_name) {
+  std::vector<std::pair<uint8_t, uint8_t>> keys;
+  for (size_t i = 0; i < schema.KeyFieldCount(); ++i)
+    keys.emplace_back(TypeCode(schema.fields[i].type), SizeByte(schema.fields[i]));
+  return IndexHeader(keys, schema.KeySize(), static_cast<uint8_t>(schema.block_size / 1024),
+                     kSortOrderCode, schema.level, VersionId(schema.level), kFirstChangeCount,
+                     table_name);
+}
+
+std::vector<uint8_t> BuildIndexHeaderFor(const TableHeader& table, const std::string& table_name) {
+  std::vector<std::pair<uint8_t, uint8_t>> keys;
+  for (size_t i = 0; i < table.key_fields && i < table.fields.size(); ++i)
+    keys.emplace_back(static_cast<uint8_t>(table.fields[i].type), table.fields[i].size_byte);
+  return IndexHeader(keys, static_cast<size_t>(table.KeyLength()), table.block_size_k,
+                     table.sort_order_code, table.Level(), table.version_id, table.change_count,
+                     table_name);
 }
 
 std::vector<uint8_t> BuildBlobHeader() {
@@ -181,9 +210,16 @@ pdx_code BuildValFile(const TableSchema& schema, const std::string& table_name,
                       uint32_t update_time, std::vector<uint8_t>* bytes, std::string* error) {
   ValFile val;
   val.header[0] = 1;  // the data file's structure counter
-  val.header[1] = VersionId(schema.level);
-  StoreLe32(val.header.data() + 3, update_time);
-  StoreLe16(val.header.data() + 7, static_cast<uint16_t>(schema.fields.size() + 1));
+  if (schema.level == 30) {
+    // Level 3.0 engines read the short form: a count, no footer, fields by
+    // their position in the table.
+    val.level3 = true;
+    val.header[1] = kValLevel3Marker;
+  } else {
+    val.header[1] = VersionId(schema.level);
+    StoreLe32(val.header.data() + 3, update_time);
+    StoreLe16(val.header.data() + 7, static_cast<uint16_t>(schema.fields.size() + 1));
+  }
   val.key_field_count = static_cast<uint16_t>(schema.KeyFieldCount());
   val.table_name.assign(79, '\0');
   val.table_name.replace(0, std::min<size_t>(table_name.size() + 3, 78),
@@ -228,6 +264,11 @@ pdx_code BuildValFile(const TableSchema& schema, const std::string& table_name,
     }
     val.checks.push_back(std::move(record));
   }
+  // Records in field order, which level-3 readers are known to take.
+  if (val.level3)
+    std::stable_sort(
+        val.checks.begin(), val.checks.end(),
+        [](const ValCheck& a, const ValCheck& b) { return a.field_index < b.field_index; });
   *bytes = SerializeValFile(val);
   return PDX_OK;
 }

@@ -13,6 +13,7 @@
 
 #include "file_system.h"
 #include "schema.h"
+#include "table_header.h"
 
 namespace pdx {
 
@@ -21,6 +22,9 @@ std::vector<uint8_t> BuildDataHeader(const TableSchema& schema, const std::strin
                                      uint32_t update_time);
 // The header image of a new primary index for that data file.
 std::vector<uint8_t> BuildIndexHeader(const TableSchema& schema, const std::string& table_name);
+// The header of a primary index for an existing data file (one that lost its
+// .PX): its key fields, block size, sort order and level.
+std::vector<uint8_t> BuildIndexHeaderFor(const TableHeader& table, const std::string& table_name);
 // The header block of a new blob file (one 4096-byte unit).
 std::vector<uint8_t> BuildBlobHeader();
 // The validity-check file for the schema's checks. Answers

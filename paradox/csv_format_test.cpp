@@ -61,9 +61,11 @@ TEST(Csv, QuotesOnlyWhereNeededAndEndsLinesAsAsked) {
     w->Field("x,y");
     w->Field("q\"");
     w->EndLine();
+    w->Field("\xEF\xBB\xBFmark");  // not to be taken for the file's byte-order mark
+    w->EndLine();
   }
-  EXPECT_EQ(crlf.buffer(), "a b,\"x,y\",\"q\"\"\"\r\n");
-  EXPECT_EQ(lf.buffer(), "a b,\"x,y\",\"q\"\"\"\n");
+  EXPECT_EQ(crlf.buffer(), "a b,\"x,y\",\"q\"\"\"\r\n\"\xEF\xBB\xBFmark\"\r\n");
+  EXPECT_EQ(lf.buffer(), "a b,\"x,y\",\"q\"\"\"\n\"\xEF\xBB\xBFmark\"\n");
 }
 
 TEST(Csv, ReadsWhatOtherProgramsWrite) {

@@ -5,7 +5,10 @@
 namespace pdx::tool {
 namespace {
 
+// A field that starts with a byte-order mark is quoted too: at the start of
+// the file a reader would take the mark for the file's own and drop it.
 bool NeedsQuotes(std::string_view text) {
+  if (text.starts_with("\xEF\xBB\xBF")) return true;
   for (char c : text)
     if (c == ',' || c == '"' || c == '\n' || c == '\r') return true;
   return false;

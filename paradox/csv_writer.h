@@ -2,7 +2,8 @@
 // commas, quoted only when they hold a comma, a quote or a line break (a
 // quote inside is doubled), lines ended by CR LF or, by choice, LF alone.
 // A line of one empty field is written as "" so that readers do not take it
-// for an empty line.
+// for an empty line, and a field that starts with a byte-order mark is
+// quoted so that it is not taken for the file's own.
 #pragma once
 
 #include <string>

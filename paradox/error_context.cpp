@@ -8,6 +8,10 @@ std::atomic<int> threads_with_context{0};
 
 namespace {
 
+// Set when this thread's context is destroyed: calls made later, from a
+// program's static destructors, must not touch it.
+thread_local bool context_gone = false;
+
 // A thread's lines; it counts itself in threads_with_context while it holds
 // any, and stops counting when it ends holding some.
 struct ThreadContext {
@@ -24,19 +28,23 @@ struct ThreadContext {
     counted = false;
     threads_with_context.fetch_sub(1, std::memory_order_relaxed);
   }
-  ~ThreadContext() { Uncount(); }
+  ~ThreadContext() {
+    Uncount();
+    context_gone = true;
+  }
 };
 thread_local ThreadContext thread_context;
 
 }  // namespace
 
 void ClearThreadErrorContext() {
-  if (!thread_context.counted) return;
+  if (context_gone || !thread_context.counted) return;
   thread_context.lines.clear();
   thread_context.Uncount();
 }
 
 pdx_code AddErrorContext(pdx_code code, const std::string& line) {
+  if (context_gone) return code;
   thread_context.Count();
   if (std::find(thread_context.lines.begin(), thread_context.lines.end(), line) ==
       thread_context.lines.end())
@@ -45,6 +53,8 @@ pdx_code AddErrorContext(pdx_code code, const std::string& line) {
 }
 
 const std::vector<std::string>& ErrorContext() {
+  static const auto* const kNone = new std::vector<std::string>;
+  if (context_gone) return *kNone;
   return thread_context.lines;
 }
 
@@ -61,6 +71,7 @@ std::string OneLine(const std::string& text, const std::vector<std::string>& con
 }
 
 void TruncateErrorContext(size_t mark) {
+  if (context_gone) return;
   if (mark < thread_context.lines.size()) thread_context.lines.resize(mark);
 }
 

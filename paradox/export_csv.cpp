@@ -103,7 +103,8 @@ int ExportCsv(const std::string& table, const std::string& file, const ExportOpt
   std::string error;
   if (TableRows::Open(table, options.passwords, &rows, &error) != PDX_OK) return Fail(table, error);
   std::unique_ptr<TableText> text;
-  if (!options.keep_code_page && !TableText::Make(rows->code_page(), &text, &error))
+  const int code_page = options.code_page != 0 ? options.code_page : rows->code_page();
+  if (!options.keep_code_page && !TableText::Make(code_page, &text, &error))
     return Fail(table, error + " Export with --encoding table to keep the table's own bytes.");
   OutputFile out;
   if (!out.Create(file, &error)) return Fail(table, error);

@@ -58,8 +58,9 @@ TEST(ExportCsv, EverySampleReadsBackAsItsDump) {
     files += " " + base + ".csv " + base + ".dump " + base + ".info";
   }
   EXPECT_GE(tables, 50);
-  const std::string checker = std::string(PDX_TESTDATA_DIR) + "/../testing/csv_matches_dump.py";
-  const int status = Shell("python3 " + ShellQuote(checker) + files + " > " + dir.File("report"));
+  const std::string checker = std::string(PDX_TESTDATA_DIR) + "/../testing/export_matches_dump.py";
+  const int status =
+      Shell("python3 " + ShellQuote(checker) + " csv" + files + " > " + dir.File("report"));
   EXPECT_EQ(status, 0) << ReadFile(dir.File("report"));
 }
 
@@ -134,30 +135,23 @@ TEST_F(ExportTest, DamagedAndProtectedTablesFailAsDumpDoesAndLeaveNoFile) {
   }
 }
 
-// Starts the tool with its standard error on a pipe; answers its pid.
-pid_t Start(const std::vector<std::string>& arguments, int* error_pipe) {
-  int fds[2];
-  if (pipe(fds) != 0) return -1;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(fds[1], 2);
-    close(fds[0]);
-    std::vector<char*> argv{const_cast<char*>(PDX_TOOL_PATH)};
-    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(PDX_TOOL_PATH, argv.data());
-    _exit(127);
+TEST_F(ExportTest, RelativeTablePathsOpenForDumpAndExportAlike) {
+  MakeTable("Name\tA10\n", "Name\nann\n");
+  const fs::path dir(dir_.path());
+  // From the table's own directory, and from the one above it.
+  const std::string here = "cd " + ShellQuote(dir.string()) + " && ";
+  const std::string above = "cd " + ShellQuote(dir.parent_path().string()) + " && ";
+  const std::string sub = dir.filename().string() + "/";
+  for (const auto& [cd, prefix] : {std::pair{here, std::string()}, std::pair{above, sub}}) {
+    SCOPED_TRACE(prefix);
+    EXPECT_EQ(Shell(cd + Pdx() + "dump " + prefix + "T > /dev/null"), 0);
+    EXPECT_EQ(Shell(cd + Pdx() + "export " + prefix + "T --csv " + prefix + "t.csv"), 0);
+    EXPECT_EQ(ReadFile(dir_.File("t.csv")), "Name\r\nann\r\n");
+    EXPECT_EQ(Shell(cd + Pdx() + "dump " + prefix + "None 2> " + dir_.File("dump.err")), 2);
+    EXPECT_EQ(Shell(cd + Pdx() + "export " + prefix + "None --csv - 2> " + dir_.File("err")), 2);
+    EXPECT_EQ(ReadFile(dir_.File("err")), ReadFile(dir_.File("dump.err")));
+    EXPECT_NE(ReadFile(dir_.File("err")).find("Table does not exist."), std::string::npos);
   }
-  close(fds[1]);
-  *error_pipe = fds[0];
-  return pid;
-}
-
-std::string ReadLine(int fd) {
-  std::string line;
-  char c;
-  while (read(fd, &c, 1) == 1 && c != '\n') line.push_back(c);
-  return line;
 }
 
 TEST_F(ExportTest, InterruptedExportLeavesNoFile) {

@@ -1,8 +1,11 @@
-// What the export commands of the pdx tool share: their options, progress
-// reports and the formatting of typed values.
+// What the export commands of the pdx tool share: their options and
+// progress reports.
 //
-//   pdx export TABLE --csv FILE|-  [--lf] [--no-blobs] [--encoding table] [--progress]
-//   pdx export TABLE|DIR --sqlite FILE [--table NAME] [--progress]
+//   pdx export TABLE --csv FILE|-  [--lf] [--no-blobs] [--encoding table] [--code-page N]
+//   pdx export TABLE|DIR --sqlite FILE [--table NAME] [--code-page N]
+//
+// (both with --progress). --code-page N reads the tables' text in code page
+// N, for tables whose header names another than the one they were written in.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +20,7 @@ struct ExportOptions {
   bool lf = false;              // CSV lines end with LF alone instead of CR LF
   bool no_blobs = false;        // binary, OLE and graphic fields left out of the CSV
   bool keep_code_page = false;  // CSV text in the table's code page, not UTF-8
+  int code_page = 0;            // the text's code page, when not the header's (0)
   bool progress = false;        // rows exported so far, on standard error
   std::string table_name;       // SQLite: the name of the table made
 };

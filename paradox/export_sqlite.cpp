@@ -26,6 +26,7 @@ const char* ColumnType(FieldType type) {
     case FieldType::kBcd:
       return "REAL";
     case FieldType::kBytes:
+    case FieldType::kFormattedMemo:
     case FieldType::kBlob:
     case FieldType::kOle:
     case FieldType::kGraphic:
@@ -34,6 +35,11 @@ const char* ColumnType(FieldType type) {
       return "TEXT";
   }
 }
+
+// Outcomes of an insert besides the store's codes, which reading never
+// answers.
+constexpr pdx_code kRowRefused = PDX_ERR_KEY_VIOLATION;
+constexpr pdx_code kDatabaseFailed = PDX_ERR_WRITE;
 
 bool IsIntegerKey(const Field& field) {
   return field.type == FieldType::kShort || field.type == FieldType::kLong ||
@@ -51,13 +57,18 @@ class TableCopy {
     insert_ = nullptr;
   }
 
-  // Creates the table. first_row_read: whether the cursor is on a first row
-  // (a single integer key becomes SQLite's row id unless that row's key is
-  // blank, since a row id cannot be null).
+  // Creates the table. first_row_read: whether the cursor is on a first row.
+  //
+  // A single integer key becomes SQLite's row id, which saves SQLite an
+  // index, unless the first row's key is blank (a blank key sorts first):
+  // a row id cannot be NULL, and SQLite would number that row instead. A
+  // column of type INTEGER that is the whole primary key is always the row
+  // id, so such a key column is declared INT, which reads alike.
   bool Create(const std::string& name, bool first_row_read, std::string* error) {
     const std::vector<Field>& fields = rows_->fields();
     const int keys = rows_->key_fields();
-    bool row_id_key = keys == 1 && IsIntegerKey(fields[0]);
+    const bool integer_key = keys == 1 && IsIntegerKey(fields[0]);
+    bool row_id_key = integer_key;
     if (row_id_key && first_row_read) {
       Value value;
       row_id_key = rows_->Get(0, &value) == PDX_OK && value.kind != ValueKind::kBlank;
@@ -67,7 +78,9 @@ class TableCopy {
     std::string insert = "INSERT INTO " + QuoteName(name) + " VALUES (";
     for (size_t i = 0; i < fields.size(); ++i) {
       if (i > 0) create += ", ", insert += ", ";
-      create += QuoteName(Utf8(fields[i].name)) + " " + ColumnType(fields[i].type);
+      const bool blank_key = i == 0 && integer_key && !row_id_key;
+      create +=
+          QuoteName(Utf8(fields[i].name)) + " " + (blank_key ? "INT" : ColumnType(fields[i].type));
       if (i == 0 && row_id_key) create += " PRIMARY KEY";
       insert += "?";
     }
@@ -87,8 +100,9 @@ class TableCopy {
     return true;
   }
 
-  // Inserts the current row. A failure to read it answers its code; one of
-  // SQLite's answers PDX_ERR_WRITE with *error set.
+  // Inserts the current row. A failure to read it answers its code; a row
+  // SQLite refuses answers kRowRefused, and a failure of the database
+  // kDatabaseFailed, both with *error set.
   pdx_code Insert(std::string* error) {
     Value value;
     for (size_t i = 0; i < rows_->fields().size(); ++i) {
@@ -98,7 +112,7 @@ class TableCopy {
         case ValueKind::kBlank:
           if (i == 0 && row_id_key_) {
             *error = "a blank key after the first row cannot be a row id";
-            return PDX_ERR_WRITE;
+            return kRowRefused;
           }
           sqlite3_bind_null(insert_, column);
           break;
@@ -134,7 +148,9 @@ class TableCopy {
     sqlite3_reset(insert_);
     if (rc != SQLITE_DONE) {
       *error = target_->Message();
-      return PDX_ERR_WRITE;
+      // A row that breaks the key (a damaged table's repeated key, BCD keys
+      // that differ beyond a double's digits) spoils its table only.
+      return (rc & 0xFF) == SQLITE_CONSTRAINT ? kRowRefused : kDatabaseFailed;
     }
     return PDX_OK;
   }
@@ -170,7 +186,8 @@ Outcome CopyTable(const std::string& table, const std::string& name, SqliteFile*
     return Outcome::kTableFailed;
   }
   std::unique_ptr<TableText> text;
-  if (!TableText::Make(rows->code_page(), &text, &error)) {
+  if (!TableText::Make(options.code_page != 0 ? options.code_page : rows->code_page(), &text,
+                       &error)) {
     Fail(table, error);
     return Outcome::kTableFailed;
   }
@@ -190,7 +207,9 @@ Outcome CopyTable(const std::string& table, const std::string& name, SqliteFile*
   TableCopy copy(rows.get(), text.get(), target);
   if (!copy.Create(table_name, code == PDX_OK, &error)) {
     Fail(table, error);
-    return Outcome::kFileFailed;
+    // A plain SQL error is the table's (field names SQLite takes for one
+    // name); a full disk or an unwritable file ends the export.
+    return target->Code() == SQLITE_ERROR ? Outcome::kTableFailed : Outcome::kFileFailed;
   }
   const int64_t total = rows->row_count();
   int64_t done = 0;
@@ -202,20 +221,25 @@ Outcome CopyTable(const std::string& table, const std::string& name, SqliteFile*
     if (options.progress) ReportProgress(table, done, total);
     return Outcome::kExported;
   }
-  Fail(table, code == PDX_ERR_WRITE ? error : rows->error(code));
+  if (code == kRowRefused)
+    Fail(table, "row " + std::to_string(done + 1) + ": " + error);
+  else
+    Fail(table, code == kDatabaseFailed ? error : rows->error(code));
   // What was copied goes again, so that no table is there in part.
   copy.Close();
   if (!target->Execute("DROP TABLE " + QuoteName(table_name), &error)) return Outcome::kFileFailed;
-  return code == PDX_ERR_WRITE ? Outcome::kFileFailed : Outcome::kTableFailed;
+  return code == kDatabaseFailed ? Outcome::kFileFailed : Outcome::kTableFailed;
 }
 
-// The tables of a directory: its .DB files, by name.
-std::vector<std::string> TablesIn(const std::string& directory) {
+// The tables of a directory: its .DB files, by name, except the database
+// written, which people often name .db as well.
+std::vector<std::string> TablesIn(const std::string& directory, const std::string& database) {
   std::vector<std::string> tables;
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(directory, ec)) {
     const std::string extension = entry.path().extension().string();
-    if (entry.is_regular_file(ec) && strcasecmp(extension.c_str(), ".db") == 0)
+    if (entry.is_regular_file(ec) && strcasecmp(extension.c_str(), ".db") == 0 &&
+        !std::filesystem::equivalent(entry.path(), database, ec))
       tables.push_back(entry.path().string());
   }
   std::sort(tables.begin(), tables.end());
@@ -229,7 +253,7 @@ int ExportSqlite(const std::string& source, const std::string& file, const Expor
   const bool directory = std::filesystem::is_directory(source, ec);
   if (directory && !options.table_name.empty())
     return Fail(source, "--table names one table; a directory gives each its own name");
-  const std::vector<std::string> tables = directory ? TablesIn(source) : std::vector{source};
+  const std::vector<std::string> tables = directory ? TablesIn(source, file) : std::vector{source};
   if (tables.empty()) return Fail(source, "the directory holds no tables");
   SqliteFile target;
   std::string error;

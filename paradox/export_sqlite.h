@@ -4,8 +4,8 @@
 //
 // Columns are typed: alpha and memo fields TEXT (in UTF-8), short, long,
 // autoincrement and logical fields INTEGER (logicals 1 or 0), number, money
-// and BCD fields REAL, dates, times and timestamps TEXT in ISO 8601, bytes
-// and binary fields BLOB, blank values NULL. The Paradox primary key
+// and BCD fields REAL, dates, times and timestamps TEXT in ISO 8601, bytes,
+// binary fields and formatted memos BLOB, blank values NULL. The Paradox primary key
 // becomes the SQLite primary key. A new FILE appears only when complete;
 // an existing one gets the tables in one transaction, and a table of the
 // same name there is an error.

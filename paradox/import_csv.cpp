@@ -9,6 +9,7 @@
 #include "base64.h"
 #include "csv_reader.h"
 #include "field_codec.h"
+#include "table_files.h"
 #include "table_text.h"
 
 namespace pdx::tool {
@@ -24,8 +25,7 @@ class ValueParser {
     if (value.empty()) return true;  // the record starts blank
     switch (field.type) {
       case FieldType::kAlpha:
-      case FieldType::kMemo:
-      case FieldType::kFormattedMemo: {
+      case FieldType::kMemo: {
         std::string_view bytes = value;
         if (text_ != nullptr && !IsAscii(value)) {
           if (!text_->FromUtf8(value, &converted_, message)) return Refuse(field, message);
@@ -40,6 +40,7 @@ class ValueParser {
         return true;
       }
       case FieldType::kBytes:
+      case FieldType::kFormattedMemo:
       case FieldType::kBlob:
       case FieldType::kOle:
       case FieldType::kGraphic:
@@ -106,19 +107,17 @@ class Input {
 
 }  // namespace
 
-int ImportCsv(const std::string& table, const std::string& file, const WriteOptions& options,
-              bool keep_code_page) {
-  const size_t slash = table.rfind('/');
-  const std::string directory =
-      slash == std::string::npos ? "." : (slash == 0 ? "/" : table.substr(0, slash));
-  const std::string name = slash == std::string::npos ? table : table.substr(slash + 1);
+int ImportCsv(const std::string& table, const std::string& file, const ImportOptions& options) {
+  std::string directory, name;
+  SplitTablePath(table, &directory, &name);
   Input input;
   if (!input.Open(file)) return Fail(table, "cannot read " + file + ": " + std::strerror(errno));
   RowLoader loader;
   std::string error;
-  if (loader.Open(directory, name, options, &error) != PDX_OK) return Fail(table, error);
+  if (loader.Open(directory, name, options.write, &error) != PDX_OK) return Fail(table, error);
   std::unique_ptr<TableText> text;
-  if (!keep_code_page && !TableText::Make(loader.code_page(), &text, &error))
+  const int code_page = options.code_page != 0 ? options.code_page : loader.code_page();
+  if (!options.keep_code_page && !TableText::Make(code_page, &text, &error))
     return Fail(table, error + " Import with --encoding table for text in the table's own bytes.");
 
   CsvReader csv(input.get());

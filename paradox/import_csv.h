@@ -2,7 +2,8 @@
 // into a table. The first record names the fields (without regard to case,
 // in any order; fields it leaves out are blank); the values read as
 // `pdx export --csv` writes them: text in UTF-8 (or in the table's code
-// page with --encoding table), ISO 8601 dates, times and timestamps (date
+// page with --encoding table; --code-page N for a table whose text is in
+// another code page than its header names), ISO 8601 dates, times and timestamps (date
 // and time joined by T or a space), numbers with a point, true or false
 // (also T/F, 1/0), binary values in base64.
 //
@@ -19,7 +20,12 @@
 
 namespace pdx::tool {
 
-int ImportCsv(const std::string& table, const std::string& file, const WriteOptions& options,
-              bool keep_code_page);
+struct ImportOptions {
+  WriteOptions write;
+  bool keep_code_page = false;  // the CSV's text is in the table's code page
+  int code_page = 0;            // the table's text is in code page N, not the header's
+};
+
+int ImportCsv(const std::string& table, const std::string& file, const ImportOptions& options);
 
 }  // namespace pdx::tool

@@ -32,6 +32,19 @@ bool IsByteOrderSortOrder(const TableHeader& header) {
   return strcasecmp(name.c_str(), "ascii") == 0 || strcasecmp(name.c_str(), "DBWINUS0") == 0;
 }
 
+bool KeysOrderAsBytes(const TableHeader& header) {
+  if (IsByteOrderSortOrder(header)) return true;
+  const size_t keys = std::min<size_t>(header.key_fields, header.fields.size());
+  for (size_t i = 0; i < keys; ++i)
+    if (header.fields[i].type == FieldType::kAlpha) return false;
+  return true;
+}
+
+std::string KeyOrderRefusal(const TableHeader& header) {
+  return "alpha keys sorted by \"" + header.sort_order_name +
+         "\" cannot be written: the order of that collation is not known exactly";
+}
+
 KeyCompare::KeyCompare(const TableHeader& header)
     : keys_(header.fields.begin(),
             header.fields.begin() + std::min<size_t>(header.key_fields, header.fields.size())),

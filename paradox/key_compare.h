@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "table_header.h"
@@ -32,5 +33,14 @@ class KeyCompare {
 
 // True for the sort orders whose alpha order is the bytes' order.
 bool IsByteOrderSortOrder(const TableHeader& header);
+
+// True when the keys of a data or index file order exactly as their stored
+// bytes: under a byte-order sort order, or when no key field is alpha (the
+// encodings of numbers, dates and times keep their order whatever the
+// collation). Only then can the store put new keys where the file's own
+// engine would have.
+bool KeysOrderAsBytes(const TableHeader& header);
+// Why a file whose keys do not order as bytes cannot be written.
+std::string KeyOrderRefusal(const TableHeader& header);
 
 }  // namespace pdx

@@ -61,6 +61,11 @@ typedef struct pdx_cursor_info {
    * CODEPAGE=N in the alias's own section), for tables whose text is in
    * another code page than their header says; 0 when none is set. */
   int configured_code_page;
+  /* Why the store will not change this table (empty when it will): its
+   * keys follow a collation the store cannot reproduce, its validity checks
+   * are unreadable, a secondary index is out of date, ... Such a table opens
+   * read-only whatever the mode asked for. */
+  char read_only_reason[256];
 } pdx_cursor_info;
 
 typedef struct pdx_field_desc {

@@ -15,7 +15,7 @@ int Usage() {
                "usage: pdx export TABLE --csv FILE|- [--lf] [--no-blobs] [--encoding table]\n"
                "       pdx export TABLE|DIR --sqlite FILE [--table NAME]\n"
                "       pdx import TABLE --csv FILE|- [--encoding table] [--group N] [--no-sync]\n"
-               "       (each also takes --progress)\n");
+               "       (each also takes --progress and --code-page N)\n");
   return kExitFailed;
 }
 
@@ -30,8 +30,8 @@ int RunExchangeCommand(const std::vector<std::string>& words,
   const bool is_export = words[0] == "export";
   ExportOptions exporting;
   exporting.passwords = passwords;
-  WriteOptions importing;
-  importing.passwords = passwords;
+  ImportOptions importing;
+  importing.write.passwords = passwords;
   std::string csv, sqlite;
   bool keep_code_page = false;
   std::vector<std::string> rest;
@@ -51,17 +51,20 @@ int RunExchangeCommand(const std::vector<std::string>& words,
         return kExitFailed;
       }
       keep_code_page = encoding == "table";
+    } else if (word == "--code-page" && has_value) {
+      exporting.code_page = importing.code_page = std::atoi(words[++i].c_str());
+      if (exporting.code_page < 1) return Fail("pdx", "--code-page needs a code page number");
     } else if (word == "--progress") {
-      exporting.progress = importing.progress = true;
+      exporting.progress = importing.write.progress = true;
     } else if (word == "--lf" && is_export) {
       exporting.lf = true;
     } else if (word == "--no-blobs" && is_export) {
       exporting.no_blobs = true;
     } else if (word == "--group" && has_value && !is_export) {
-      importing.group = std::atoi(words[++i].c_str());
-      if (importing.group < 1) return Fail("pdx", "--group needs a positive number");
+      importing.write.group = std::atoi(words[++i].c_str());
+      if (importing.write.group < 1) return Fail("pdx", "--group needs a positive number");
     } else if (word == "--no-sync" && !is_export) {
-      importing.sync = false;
+      importing.write.sync = false;
     } else if (word.size() > 2 && word.compare(0, 2, "--") == 0) {
       return Usage();
     } else {
@@ -69,7 +72,10 @@ int RunExchangeCommand(const std::vector<std::string>& words,
     }
   }
   if (rest.size() != 1 || csv.empty() == sqlite.empty()) return Usage();
-  if (!is_export) return ImportCsv(rest[0], csv, importing, keep_code_page);
+  if (!is_export) {
+    importing.keep_code_page = keep_code_page;
+    return ImportCsv(rest[0], csv, importing);
+  }
   exporting.keep_code_page = keep_code_page;
   if (!csv.empty()) {
     if (!exporting.table_name.empty()) return Usage();

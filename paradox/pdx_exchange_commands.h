@@ -1,8 +1,10 @@
 // The pdx tool's commands that move data between tables and other formats:
 //
-//   pdx export TABLE --csv FILE|-      [--lf] [--no-blobs] [--encoding table] [--progress]
-//   pdx export TABLE|DIR --sqlite FILE [--table NAME] [--progress]
-//   pdx import TABLE --csv FILE|-      [--encoding table] [--group N] [--progress] [--no-sync]
+//   pdx export TABLE --csv FILE|-      [--lf] [--no-blobs] [--encoding table]
+//   pdx export TABLE|DIR --sqlite FILE [--table NAME]
+//   pdx import TABLE --csv FILE|-      [--encoding table] [--group N] [--no-sync]
+//
+// each with --progress and --code-page N.
 //
 // export_csv.h, export_sqlite.h and import_csv.h describe each.
 #pragma once

@@ -24,6 +24,7 @@
 #include "pdx_write_commands.h"
 #include "table_check.h"
 #include "table_files.h"
+#include "table_rows.h"
 
 namespace {
 
@@ -92,6 +93,7 @@ int Info(pdx_cursor* cursor, const std::string& table) {
   std::printf("Sort order: %s\n", info.sort_order);
   std::printf("Password protected: %s\n", info.encrypted ? "yes" : "no");
   std::printf("Key fields: %d\n", info.key_field_count);
+  if (info.read_only_reason[0] != '\0') std::printf("Writable: no, %s\n", info.read_only_reason);
   std::printf("Fields: %d\n", info.field_count);
   for (int i = 1; i <= info.field_count; ++i) {
     pdx_field_desc desc;
@@ -195,7 +197,8 @@ int main(int argc, char** argv) {
   if (pdx_session_open("pdx", &session) != PDX_OK) return Failure(table);
   for (const std::string& password : passwords) pdx_session_add_password(session, password.c_str());
   int status;
-  if (pdx_table_open(session, directory.c_str(), name.c_str(), PDX_OPEN_READ_ONLY, &cursor) !=
+  const std::string database = pdx::tool::DirectoryArgument(directory);
+  if (pdx_table_open(session, database.c_str(), name.c_str(), PDX_OPEN_READ_ONLY, &cursor) !=
       PDX_OK) {
     status = Failure(table);
   } else {

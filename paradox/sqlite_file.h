@@ -33,6 +33,8 @@ class SqliteFile {
 
   // SQLite's message of the last failure.
   std::string Message() const;
+  // SQLite's primary result code of the last failure.
+  int Code() const { return db_ == nullptr ? SQLITE_NOMEM : sqlite3_errcode(db_) & 0xFF; }
 
  private:
   void Close();

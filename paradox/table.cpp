@@ -64,8 +64,24 @@ pdx_code Table::Open(FileSystem* fs, const std::string& directory, const std::st
     table->data_->set_key(key);
   }
   table->key_compare_ = KeyCompare(h);
+  table->write_refusal_ = table->FindWriteRefusal();
+  if (!table->write_refusal_.empty()) table->read_only_ = true;
   *out = std::move(table);
   return PDX_OK;
+}
+
+std::string Table::FindWriteRefusal() {
+  const TableHeader& h = header();
+  if (h.IsKeyed() && !KeysOrderAsBytes(h)) return KeyOrderRefusal(h);
+  const std::vector<FieldCheck>* checks = nullptr;
+  if (pdx_code rc = Checks(&checks); rc != PDX_OK) {
+    ClearErrorContext();
+    // The rows stay readable; only changes, which the checks would have to
+    // pass, are refused.
+    return "the validity checks in " + FileNameOf(CompanionPath(kChecksExtension)) +
+           " cannot be read, so changes are refused: " + CodeText(rc);
+  }
+  return {};
 }
 
 std::string Table::CompanionPath(const std::string& extension) const {
@@ -148,7 +164,7 @@ pdx_code Table::Checks(const std::vector<FieldCheck>** checks) {
       if (file->ReadAt(0, bytes.data(), bytes.size(), &got) != PDX_OK || got != size)
         return AddErrorContext(PDX_ERR_READ, "File: " + path);
       ValFile val;
-      if (pdx_code rc = ParseValFile(bytes.data(), bytes.size(), &val); rc != PDX_OK)
+      if (pdx_code rc = ParseValFile(bytes.data(), bytes.size(), &val, &fields()); rc != PDX_OK)
         return AddErrorContext(rc, "File: " + path);
       // Checks of an older structure still describe the fields that kept
       // their type and size, which is all ResolveChecks keeps.

@@ -39,6 +39,11 @@ class Table {
   BlockFile* data() { return data_.get(); }
   const std::string& path() const { return data_->path(); }
   bool read_only() const { return read_only_; }
+  // Why the store will not change this table, empty when it will: keys it
+  // cannot put in the table's own order, validity checks it cannot read,
+  // secondary indexes it cannot keep up to date. A table opened for
+  // writing with such a reason opens read-only instead.
+  const std::string& write_refusal() const { return write_refusal_; }
   bool encrypted() const { return header().EncryptionKey() != 0; }
   const KeyCompare& key_compare() const { return key_compare_; }
 
@@ -69,11 +74,13 @@ class Table {
  private:
   Table() = default;
   pdx_code OpenPrimaryIndex();
+  std::string FindWriteRefusal();
 
   FileSystem* fs_ = nullptr;
   std::string directory_;
   std::string stem_;  // the data file's name without its extension
   bool read_only_ = true;
+  std::string write_refusal_;
   uint32_t key_ = 0;
   std::unique_ptr<BlockCache> cache_;
   std::unique_ptr<BlockFile> data_;

@@ -475,7 +475,7 @@ class Checker {
       return;
     }
     ValFile val;
-    if (ParseValFile(bytes.data(), bytes.size(), &val) != PDX_OK) {
+    if (ParseValFile(bytes.data(), bytes.size(), &val, &h_.fields) != PDX_OK) {
       Problem("validity checks (.VAL): " + std::string(CodeText(PDX_ERR_CORRUPT_VAL)));
       return;
     }
@@ -483,8 +483,10 @@ class Checker {
     if (ResolveChecks(val, h_.fields, h_.structure_count, &checks) != PDX_OK) {
       Problem("validity checks (.VAL): " + std::string(CodeText(PDX_ERR_VAL_OUT_OF_DATE)));
     }
-    if (checks.size() != val.checks.size()) {
-      Problem("validity checks (.VAL): " + std::to_string(val.checks.size() - checks.size()) +
+    const size_t records = static_cast<size_t>(std::count_if(
+        val.checks.begin(), val.checks.end(), [](const ValCheck& c) { return !c.Empty(); }));
+    if (checks.size() != records) {
+      Problem("validity checks (.VAL): " + std::to_string(records - checks.size()) +
               " checks name fields the table does not have");
     }
   }

@@ -36,8 +36,8 @@ TEST(TableFilesTest, SecondaryIndexNamesAreRecognisedInAnyCase) {
 
 TEST(TableFilesTest, CompanionsAndTableFilesAreFoundWithoutRegardToCase) {
   testing::MemoryFileSystem fs;
-  for (const char* name : {"/d/PORTF.DB", "/d/portf.px", "/d/Portf.X02", "/d/PortfDet.DB",
-                           "/d/Portf.DB.bak"})
+  for (const char* name :
+       {"/d/PORTF.DB", "/d/portf.px", "/d/Portf.X02", "/d/PortfDet.DB", "/d/Portf.DB.bak"})
     fs.SetContents(name, "x");
   EXPECT_EQ(FindCompanion(&fs, "/d/PORTF.DB", ".PX"), "/d/portf.px");
   EXPECT_EQ(FindCompanion(&fs, "/d/PORTF.DB", ".MB"), "");

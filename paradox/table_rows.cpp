@@ -3,20 +3,20 @@
 #include "blob_file.h"
 #include "error_context.h"
 #include "field_codec.h"
+#include "table_files.h"
 
 namespace pdx::tool {
 
-bool IsBinaryField(const Field& field) {
-  return field.type == FieldType::kBytes || field.type == FieldType::kBlob ||
-         field.type == FieldType::kOle || field.type == FieldType::kGraphic;
+std::string DirectoryArgument(const std::string& directory) {
+  if (directory.find('/') != std::string::npos) return directory;
+  return directory == "." ? "./" : "./" + directory;
 }
 
 pdx_code TableRows::Open(const std::string& path, const std::vector<std::string>& passwords,
                          std::unique_ptr<TableRows>* rows, std::string* error) {
-  const size_t slash = path.rfind('/');
-  const std::string directory =
-      slash == std::string::npos ? "./" : (slash == 0 ? "/" : path.substr(0, slash));
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string directory, name;
+  SplitTablePath(path, &directory, &name);
+  directory = DirectoryArgument(directory);
   std::unique_ptr<TableRows> opened(new TableRows());
   Table::Options options;
   options.passwords = passwords;
@@ -80,8 +80,7 @@ pdx_code TableRows::Get(size_t index, Value* value) {
     if (ParseBlobPointer(data, field.length).length == 0) return PDX_OK;
     if (pdx_code code = ReadBlob(field, &scratch); code != PDX_OK) return code;
     if (scratch.empty()) return PDX_OK;
-    const bool memo = field.type == FieldType::kMemo || field.type == FieldType::kFormattedMemo;
-    value->kind = memo ? ValueKind::kText : ValueKind::kBytes;
+    value->kind = field.type == FieldType::kMemo ? ValueKind::kText : ValueKind::kBytes;
     value->text = scratch;
     return PDX_OK;
   }

@@ -24,8 +24,10 @@ enum class ValueKind : uint8_t {
   kDate,     // D, T, @: text in ISO 8601 (YYYY-MM-DD, HH:MM:SS.mmm,
   kTime,     //   YYYY-MM-DDTHH:MM:SS.mmm)
   kTimestamp,
-  kText,   // A M F: text in the table's code page
-  kBytes,  // Y B O G: text holds the bytes
+  kText,  // A M: text in the table's code page
+  // Y B O G, and F: a formatted memo is binary (text runs among font
+  // tables and NUL bytes), which no code page conversion may touch.
+  kBytes,  // text holds the bytes
 };
 
 struct Value {
@@ -35,8 +37,10 @@ struct Value {
   std::string_view text;
 };
 
-// Whether a field's values are binary: bytes, binary, OLE and graphic.
-bool IsBinaryField(const Field& field);
+// A table argument's directory as the C interface takes it, which reads a
+// name without a '/' as an alias: "." and "data" become "./" and "./data".
+// Export uses it as well, so that its messages name files as dump's do.
+std::string DirectoryArgument(const std::string& directory);
 
 class TableRows {
  public:

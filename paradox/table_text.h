@@ -1,6 +1,7 @@
 // Text of a table, in its code page, to and from UTF-8 for the files the
-// pdx tool exchanges. Text of plain ASCII, nearly all of it in most tables,
-// is the same in both and is copied without conversion.
+// pdx tool exchanges, through the toolkit's codec. Text of plain ASCII,
+// nearly all of it in most tables, is the same in both and is copied
+// without conversion.
 #pragma once
 
 #include <memory>
@@ -29,8 +30,7 @@ class TableText {
 
  private:
   struct Converter;
-  explicit TableText(int code_page);
-  int code_page_;
+  TableText();
   std::unique_ptr<Converter> converter_;
 };
 

@@ -5,6 +5,7 @@
 
 #include "byte_order.h"
 #include "cipher.h"
+#include "create_table.h"
 #include "field_codec.h"
 #include "key_compare.h"
 #include "locking.h"
@@ -145,10 +146,10 @@ pdx_code TableWriter::Load() {
     return PDX_ERR_CORRUPT_HEADER;
   }
   const bool keyed = header_.key_fields > 0;
-  if (keyed && !IsByteOrderSortOrder(header_)) {
+  if (keyed && !KeysOrderAsBytes(header_)) {
     // Rows must go where the table's collation puts them; only the byte
     // orders are known exactly.
-    error_ = "writing a keyed table sorted by \"" + header_.sort_order_name + "\" is not supported";
+    error_ = KeyOrderRefusal(header_);
     return PDX_ERR_NOT_SUPPORTED;
   }
   key_ = header_.EncryptionKey();
@@ -160,6 +161,7 @@ pdx_code TableWriter::Load() {
 
   // The chain, in order; a chain that loops or leaves the file is corrupt.
   int64_t rows = 0;
+  std::string last_key;  // of the rows walked so far, when the index must be rebuilt
   std::vector<bool> seen(header_.file_blocks + 1u, false);
   for (uint16_t b = header_.first_block; b != 0;) {
     if (b > header_.file_blocks || seen[b]) {
@@ -174,6 +176,12 @@ pdx_code TableWriter::Load() {
       error_ = db_path_ + ": block " + std::to_string(b) + " has an invalid row count";
       return PDX_ERR_CORRUPT_FILE;
     }
+    if (keyed && !px_ && !RowsFollowKeyOrder(*data, count, &last_key)) {
+      error_ = "the primary index of " + db_path_ +
+               " is missing, and it cannot be rebuilt: the rows are not in key order (block " +
+               std::to_string(b) + ")";
+      return PDX_ERR_CORRUPT_INDEX;
+    }
     chain_.push_back({b, static_cast<uint16_t>(count),
                       std::string(reinterpret_cast<char*>(Row(*data, 0)), key_length_)});
     rows += count;
@@ -186,15 +194,70 @@ pdx_code TableWriter::Load() {
   header_.used_blocks = static_cast<uint16_t>(chain_.size());
 
   if (keyed) {
+    bool rebuild = false;
     if (!px_) {
-      error_ = "the primary index of " + db_path_ + " is missing";
-      return PDX_ERR_CORRUPT_INDEX;
+      if (pdx_code code = CreateMissingIndex(); code != PDX_OK) return code;
+      rebuild = true;
     }
     if (pdx_code code = index_.Load(px_.get(), key_length_, &error_); code != PDX_OK) return code;
+    // An index without entries for a table with rows: one just made, or
+    // one whose making was cut short. The rows were checked to be in key
+    // order when it was made, so the index is written from the chain now,
+    // in a transaction of its own.
+    rebuild = rebuild || (index_.header().record_count == 0 && !chain_.empty());
+    if (rebuild) {
+      if (pdx_code code = SaveHeaderImage(); code != PDX_OK) return code;
+      changed_ = true;
+      if (pdx_code code = Flush(); code != PDX_OK) {
+        error_ = "the primary index of " + db_path_ + " could not be rebuilt";
+        return code;
+      }
+      return PDX_OK;
+    }
   }
+  return SaveHeaderImage();
+}
+
+pdx_code TableWriter::SaveHeaderImage() {
   seen_header_.assign(kExtendedHeaderSize, 0);
   size_t got = 0;
   return db_->ReadAt(0, seen_header_.data(), seen_header_.size(), &got);
+}
+
+bool TableWriter::RowsFollowKeyOrder(std::vector<uint8_t>& block, int count,
+                                     std::string* last_key) {
+  for (int i = 0; i < count; ++i) {
+    const uint8_t* key = Row(block, i);
+    if (!last_key->empty() &&
+        CompareKey(reinterpret_cast<const uint8_t*>(last_key->data()), key) >= 0)
+      return false;
+    last_key->assign(reinterpret_cast<const char*>(key), key_length_);
+  }
+  return true;
+}
+
+pdx_code TableWriter::CreateMissingIndex() {
+  // The new file holds only a header until the rebuild's transaction
+  // commits; a crash before then leaves an index without entries, which
+  // the next writer rebuilds and readers pass over (they check each block).
+  const std::string path = CompanionPath(db_path_, kPrimaryIndexExtension);
+  const std::vector<uint8_t> image =
+      BuildIndexHeaderFor(header_, FileNameOf(WithoutExtension(db_path_)));
+  std::unique_ptr<File> file;
+  pdx_code code = fs_->Open(path, OpenMode::kCreate, &file);
+  if (code == PDX_OK) code = file->WriteAt(0, image.data(), image.size());
+  if (code == PDX_OK) code = file->Sync();
+  if (code == PDX_OK) code = fs_->SyncDirectory(DirectoryOf(path));
+  if (code == PDX_OK) code = fs_->Open(path, OpenMode::kReadWrite, &px_);
+  if (code != PDX_OK) {
+    error_ = "the primary index of " + db_path_ + " is missing and cannot be made: " + path;
+    return code;
+  }
+  // The transaction and blob writer take the new file in.
+  transaction_ = std::make_unique<Transaction>(journal_.get(),
+                                               std::vector<File*>{db_.get(), px_.get(), mb_.get()});
+  blob_writer_ = mb_ ? std::make_unique<BlobWriter>(transaction_.get(), kMb, key_) : nullptr;
+  return PDX_OK;
 }
 
 pdx_code TableWriter::Begin() {

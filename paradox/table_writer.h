@@ -99,6 +99,12 @@ class TableWriter {
 
   TableWriter() = default;
   pdx_code Load();
+  pdx_code SaveHeaderImage();
+  // A keyed table without its .PX: its rows must be in key order (checked
+  // block by block as the chain is walked), then an index file is made and
+  // filled from the chain.
+  bool RowsFollowKeyOrder(std::vector<uint8_t>& block, int count, std::string* last_key);
+  pdx_code CreateMissingIndex();
   // Every public operation starts with Begin (the write lock, then the
   // table's state re-read if another program changed it) and ends with
   // Finish (commit or roll back the model, release the lock) or End.

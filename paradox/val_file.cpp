@@ -201,11 +201,38 @@ void ValCheck::SetPicture(const std::string& text) {
   picture = text.substr(0, 254) + '\0';
 }
 
-pdx_code ParseValFile(const uint8_t* data, size_t size, ValFile* file) {
+std::vector<ValField> ValFieldsOfTable(const std::vector<Field>& table_fields) {
+  std::vector<ValField> fields;
+  for (const Field& field : table_fields)
+    fields.push_back({0, static_cast<uint8_t>(field.type), field.size_byte, field.name});
+  return fields;
+}
+
+pdx_code ParseValFile(const uint8_t* data, size_t size, ValFile* file,
+                      const std::vector<Field>* table_fields) {
   *file = ValFile{};
   if (size < kValHeaderLength) return PDX_ERR_CORRUPT_VAL;
   std::copy(data, data + kValHeaderLength, file->header.begin());
   uint8_t count = data[2];
+  if (data[1] == kValLevel3Marker) {
+    // Records straight after the header, up to the end of the file exactly.
+    if (table_fields == nullptr) return PDX_ERR_CORRUPT_VAL;
+    file->level3 = true;
+    file->fields = ValFieldsOfTable(*table_fields);
+    Reader records(data, size, kValHeaderLength);
+    file->checks.resize(count);
+    for (ValCheck& check : file->checks) {
+      if (!ParseCheck(records, *file, &check)) {
+        *file = ValFile{};
+        return PDX_ERR_CORRUPT_VAL;
+      }
+    }
+    if (records.position() != size) {
+      *file = ValFile{};
+      return PDX_ERR_CORRUPT_VAL;
+    }
+    return PDX_OK;
+  }
   uint32_t footer = LoadLe32(data + 0x09);
   uint32_t links = LoadLe32(data + 0x0D);
   if (footer < kValHeaderLength || footer > size) return PDX_ERR_CORRUPT_VAL;
@@ -231,6 +258,7 @@ std::vector<uint8_t> SerializeValFile(const ValFile& file) {
   std::vector<uint8_t> out(file.header.begin(), file.header.end());
   out[2] = static_cast<uint8_t>(file.checks.size());
   for (const ValCheck& check : file.checks) AppendCheck(out, check);
+  if (file.level3) return out;
   uint32_t records_end = static_cast<uint32_t>(out.size());
   Append(out, file.links.data(), file.links.size());
   StoreLe32(&out[0x09], static_cast<uint32_t>(out.size()));
@@ -256,10 +284,13 @@ pdx_code ResolveChecks(const ValFile& file, const std::vector<Field>& table_fiel
                        uint8_t table_structure_count, std::vector<FieldCheck>* checks) {
   checks->clear();
   for (const ValCheck& check : file.checks) {
+    if (check.Empty()) continue;
     const ValField& recorded = file.fields[check.field_index];
     auto match = std::find_if(table_fields.begin(), table_fields.end(), [&](const Field& f) {
       return recorded.id != 0 && f.id == recorded.id;
     });
+    if (file.level3 && check.field_index < table_fields.size())
+      match = table_fields.begin() + check.field_index;
     if (match == table_fields.end()) {
       match = std::find_if(table_fields.begin(), table_fields.end(), [&](const Field& f) {
         return strcasecmp(f.name.c_str(), recorded.name.c_str()) == 0;

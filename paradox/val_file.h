@@ -10,6 +10,12 @@
 // that footer, and hold their values in the field's record encoding, so the
 // footer is what tells how wide each value is.
 //
+// Level-3 tables write a shorter form: the header's bytes after the third
+// carry nothing, there is no footer and no link section, and check records
+// refer to fields by their position in the table itself. Such a file is told
+// by its second byte, 1 (the table level at later levels), and can only be
+// read with the table's field list at hand.
+//
 // Parsing never reads past the buffer and keeps every byte it does not
 // understand (stale pointers, the lookup area's leftovers, the link section,
 // header bytes) so that serializing an unchanged file gives its bytes back.
@@ -30,6 +36,8 @@ namespace pdx {
 inline constexpr size_t kValHeaderLength = 0x35;
 inline constexpr size_t kValRecordFixedLength = 0x1C;
 inline constexpr size_t kValLookupLength = 0x50;
+// The second header byte of a level-3 file.
+inline constexpr uint8_t kValLevel3Marker = 0x01;
 
 // One check record.
 struct ValCheck {
@@ -51,6 +59,11 @@ struct ValCheck {
   // The picture's bytes as stored, terminating NUL included.
   std::optional<std::string> picture;
 
+  // No check at all: level-3 files keep such records for fields whose
+  // checks were all cleared.
+  bool Empty() const {
+    return !required && !lookup && !minimum && !maximum && !default_value && !picture;
+  }
   std::string LookupTable() const;  // empty when there is no lookup
   std::string PictureText() const;  // up to the first NUL
   void SetPicture(const std::string& text);
@@ -75,13 +88,22 @@ struct ValFile {
   std::vector<ValField> fields;
   std::string table_name;        // the name area as stored, NUL padding included
   std::vector<uint8_t> trailer;  // anything after the last field name
+  // The level-3 form: fields are the table's own, and no links or footer
+  // are written.
+  bool level3 = false;
 
   uint8_t structure_count() const { return header[0]; }
   void set_structure_count(uint8_t count) { header[0] = count; }
 };
 
 // Parses a whole .VAL image. PDX_ERR_CORRUPT_VAL when it is not one.
-pdx_code ParseValFile(const uint8_t* data, size_t size, ValFile* file);
+// table_fields, the fields of the table the file belongs to, is needed for
+// the level-3 form, which has no field list of its own; without it such a
+// file is refused.
+pdx_code ParseValFile(const uint8_t* data, size_t size, ValFile* file,
+                      const std::vector<Field>* table_fields = nullptr);
+// A level-3 file's field list, made from the table's fields.
+std::vector<ValField> ValFieldsOfTable(const std::vector<Field>& table_fields);
 // The bytes of file, with its offsets and counts recomputed.
 std::vector<uint8_t> SerializeValFile(const ValFile& file);
 

@@ -3,11 +3,25 @@
 #include <QKeyEvent>
 
 #include "data/field.h"
-#include "recordview/field_edit.h"
 #include "recordview/table_text.h"
 #include "toolkit/ui_services.h"
 
 namespace recordview {
+
+namespace {
+
+// Whether a key changes the text (and so needs the row in edit state).
+bool ChangesText(const QKeyEvent& event) {
+  if (event.matches(QKeySequence::Paste) || event.matches(QKeySequence::Cut) ||
+      event.matches(QKeySequence::Delete) || event.key() == Qt::Key_Backspace) {
+    return true;
+  }
+  if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
+  const QString text = event.text();
+  return !text.isEmpty() && text.at(0).isPrint();
+}
+
+}  // namespace
 
 FieldMemo::FieldMemo(QWidget* parent) : QPlainTextEdit(parent) {
   setTabChangesFocus(true);
@@ -20,9 +34,13 @@ FieldMemo::FieldMemo(QWidget* parent) : QPlainTextEdit(parent) {
 
 void FieldMemo::ShowValue() {
   data::TField* field = link_.Field();
-  showing_ = true;
-  setPlainText(field ? ShownText(field->AsString()) : QString());
-  showing_ = false;
+  const QString text = field ? ShownText(*field->DataSet(), field->AsString()) : QString();
+  // The same text again (the row going into edit state) keeps the caret.
+  if (text != toPlainText()) {
+    showing_ = true;
+    setPlainText(text);
+    showing_ = false;
+  }
   modified_ = false;
   setEnabled(field && link_.CanModify());
 }
@@ -58,7 +76,7 @@ void FieldMemo::FinishEdit() {
   data::TField* field = link_.Field();
   if (!field || !modified_) return;
   link_.Edit();
-  field->SetAsString(TableText(toPlainText()));
+  field->SetAsString(TableText(*field->DataSet(), toPlainText()));
   modified_ = false;
 }
 

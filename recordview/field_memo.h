@@ -11,6 +11,7 @@
 
 #include "recordview/field_editor.h"
 #include "recordview/field_link.h"
+#include "toolkit/font_spec.h"
 
 namespace data {
 class TwwDataSource;
@@ -36,6 +37,8 @@ class FieldMemo : public QPlainTextEdit, public FieldEditor {
   void FinishEdit() override;
 
   std::function<void(FieldMemo&)> OnMemoDialog;
+  // The font the memo dialog opens in.
+  toolkit::FontSpec Font = toolkit::defaultFont();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

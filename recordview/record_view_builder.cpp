@@ -6,14 +6,15 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 #include "app/navigator.h"
 #include "data/data_set.h"
 #include "data/data_source.h"
 #include "data/field.h"
+#include "edit/wwdbedit.h"
 #include "intl/dialog_buttons.h"
-#include "recordview/field_edit.h"
 #include "recordview/field_memo.h"
 #include "recordview/memo_dialog_bridge.h"
 #include "recordview/record_view_controls.h"
@@ -84,6 +85,27 @@ FieldControl ControlFor(const TwwRecordViewDialog& dialog, data::TField& field,
   return control;
 }
 
+// The data-aware edit box as the edit list sees it. Its pending text goes
+// into the field as every control's does before a post.
+class DBEditEditor : public FieldEditor {
+ public:
+  explicit DBEditEditor(edit::TwwDBEdit* edit) : edit_(edit) {}
+  bool Modified() const override { return edit_->isModified(); }
+  void ClearModified() override { edit_->setModified(false); }
+  void FinishEdit() override {
+    data::TField* field = edit_->Field();
+    if (!field || !edit_->isModified()) return;
+    const data::DataSetState state = field->DataSet()->State();
+    if (state == data::DataSetState::kEdit || state == data::DataSetState::kInsert) {
+      field->DataSet()->UpdateRecord();
+    }
+  }
+  bool WantReturns() const override { return edit_->WantReturns; }
+
+ private:
+  edit::TwwDBEdit* edit_;
+};
+
 // A borrowed control that is not one of ours shows no pending change.
 class PlainEditor : public FieldEditor {
  public:
@@ -93,7 +115,7 @@ class PlainEditor : public FieldEditor {
 };
 
 bool BoundTo(QWidget* control, data::TwwDataSource* source, const std::string& fieldName) {
-  if (auto* edit = qobject_cast<FieldEdit*>(control)) {
+  if (auto* edit = qobject_cast<edit::TwwDBEdit*>(control)) {
     return edit->DataSource() == source && edit->DataField() == fieldName;
   }
   if (auto* memo = qobject_cast<FieldMemo*>(control)) {
@@ -111,7 +133,16 @@ class FormSink : public LayoutSink {
         shown_(shown),
         controls_(controls),
         widgets_(shown.size(), nullptr),
-        labels_(shown.size(), nullptr) {}
+        labels_(shown.size(), nullptr) {
+    // The controls take the window's font from the window; labels in a font
+    // of their own get it made once, not per label.
+    if (!(dialog.LabelFont == dialog.Font)) {
+      QLabel probe;
+      toolkit::applyFont(probe, dialog.LabelFont);
+      labelFont_ = probe.font();
+      labelPalette_ = probe.palette();
+    }
+  }
 
   bool acceptField(int index) override {
     bool accept = true;
@@ -125,8 +156,11 @@ class FormSink : public LayoutSink {
     const bool checkBox = Control(index).kind == ControlKind::kCheckBox;
     QLabel* label =
         checkBox ? new TwwLabel(form_.ScrollContents) : new QLabel(form_.ScrollContents);
-    toolkit::applyFont(*label, dialog_.LabelFont);
-    label->setText(ShownText(placement.caption));
+    if (labelFont_) {
+      label->setFont(*labelFont_);
+      label->setPalette(labelPalette_);
+    }
+    label->setText(ShownText(*Field(index)->DataSet(), placement.caption));
     label->setAlignment((placement.rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
     label->setGeometry(QtRect(placement.bounds));
     labels_[static_cast<size_t>(index)] = label;
@@ -162,8 +196,12 @@ class FormSink : public LayoutSink {
         if (auto* frame = qobject_cast<QFrame*>(control)) {
           frame->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         }
-        editor = dynamic_cast<FieldEditor*>(control);
-        if (!editor) editor = form_.KeepEditor(std::make_unique<PlainEditor>());
+        if (auto* dbEdit = qobject_cast<edit::TwwDBEdit*>(control)) {
+          editor = form_.KeepEditor(std::make_unique<DBEditEditor>(dbEdit));
+        } else {
+          editor = dynamic_cast<FieldEditor*>(control);
+          if (!editor) editor = form_.KeepEditor(std::make_unique<PlainEditor>());
+        }
         break;
       }
       case ControlKind::kMemo: {
@@ -171,27 +209,34 @@ class FormSink : public LayoutSink {
         memo->SetDataSource(source);
         memo->SetDataField(field->FieldName());
         memo->SetWantReturns(!dialog_.Has(rvoEnterToTab));
+        memo->Font = dialog_.Font;
         memo->OnMemoDialog = [](FieldMemo& shownMemo) { OpenMemoDialog(shownMemo); };
         control = memo;
         editor = memo;
         break;
       }
       case ControlKind::kEdit: {
-        auto* edit = new FieldEdit(form_.ScrollContents);
-        edit->SetDataSource(source);
-        edit->SetDataField(field->FieldName());
+        auto* box = new edit::TwwDBEdit(form_.ScrollContents);
+        box->SetDataSource(source);
+        box->SetDataField(field->FieldName());
+        box->Font = dialog_.Font;
         if (placement.readOnlyColor) {
-          QPalette palette = edit->palette();
-          palette.setColor(QPalette::Base, toolkit::qtColor(dialog_.ReadOnlyColor));
-          edit->setPalette(palette);
+          box->Color = dialog_.ReadOnlyColor;
+          const QColor background = toolkit::qtColor(dialog_.ReadOnlyColor);
+          QPalette palette = box->palette();
+          palette.setColor(QPalette::Base, background);
+          // On a dark read-only colour (navy here) the value would vanish in
+          // window text: it is written in white instead.
+          if (background.lightness() < 128) {
+            box->Font.color = toolkit::clWhite;
+            palette.setColor(QPalette::Text, Qt::white);
+          }
+          box->setPalette(palette);
         }
-        control = edit;
-        editor = edit;
+        control = box;
+        editor = form_.KeepEditor(std::make_unique<DBEditEditor>(box));
         break;
       }
-    }
-    if (kind.kind != ControlKind::kCustom && kind.kind != ControlKind::kRichEdit) {
-      toolkit::applyFont(*control, dialog_.Font);
     }
     control->setGeometry(QtRect(placement.bounds));
     if (!placement.tabStop) control->setFocusPolicy(Qt::ClickFocus);
@@ -231,6 +276,8 @@ class FormSink : public LayoutSink {
   const std::vector<FieldControl>& controls_;
   std::vector<QWidget*> widgets_;
   std::vector<QLabel*> labels_;
+  std::optional<QFont> labelFont_;
+  QPalette labelPalette_;
 };
 
 void BuildPanels(TwwRecordViewDialog& dialog, TwwRecordViewForm& form) {
@@ -314,11 +361,12 @@ LayoutMetrics MeasureFor(const TwwRecordViewDialog& dialog, const TwwRecordViewF
   metrics.zeroWidth = windowFont.horizontalAdvance(QLatin1Char('0'));
   metrics.zeroHeight = windowFont.height();
   const QFontMetrics labelFont(toolkit::qtFont(dialog.LabelFont));
-  metrics.labelWidth = [labelFont](const std::string& text) {
-    return labelFont.horizontalAdvance(ShownText(text));
+  const data::TDataSet* dataSet = dialog.DataSource()->DataSet();
+  metrics.labelWidth = [labelFont, dataSet](const std::string& text) {
+    return labelFont.horizontalAdvance(ShownText(*dataSet, text));
   };
   metrics.labelHeight = labelFont.height();
-  FieldEdit probe;
+  edit::TwwDBEdit probe;
   toolkit::applyFont(probe, dialog.Font);
   metrics.editHeight = probe.sizeHint().height();
   if (form.OKButton) {
@@ -372,7 +420,7 @@ std::vector<ShownField> ShownFields(const TwwRecordViewDialog& dialog, data::TDa
 void BuildRecordView(TwwRecordViewDialog& dialog, TwwRecordViewForm& form) {
   data::TDataSet& dataSet = *dialog.DataSource()->DataSet();
   ApplyBorderStyle(dialog.BorderStyle, form);
-  form.setWindowTitle(ShownText(dialog.Caption));
+  form.setWindowTitle(QString::fromStdString(dialog.Caption));
   toolkit::applyFont(form, dialog.Font);
   BuildPanels(dialog, form);
 

@@ -35,9 +35,9 @@ void TwwDBCheckBox::SetValues(const std::string& checked, const std::string& unc
 
 void TwwDBCheckBox::ShowValue() {
   data::TField* field = link_.Field();
-  const bool on =
-      field &&
-      ShownText(field->AsString()).compare(ShownText(ValueChecked), Qt::CaseInsensitive) == 0;
+  const bool on = field && ShownText(*field->DataSet(), field->AsString())
+                                   .compare(ShownText(*field->DataSet(), ValueChecked),
+                                            Qt::CaseInsensitive) == 0;
   setChecked(on);
   setEnabled(field != nullptr);
 }

@@ -5,7 +5,7 @@
 #include <QTimer>
 
 #include "app/engine/engine.h"
-#include "recordview/field_edit.h"
+#include "edit/wwdbedit.h"
 #include "recordview/field_memo.h"
 #include "recordview/record_view_form.h"
 
@@ -41,7 +41,7 @@ void RecordViewTest::MakeTable(const std::string& schema,
 std::string RecordViewTest::Stored(int row, const std::string& field) {
   data::TwwTable reader;
   reader.SetDatabaseName(directory.Database());
-  reader.SetTableName("T");
+  reader.SetTableName(table.TableName());
   reader.Open();
   reader.MoveBy(row - 1);
   return reader.FieldByName(field)->AsString();
@@ -73,7 +73,7 @@ bool RecordViewTest::ExecuteWith(const std::function<void(TwwRecordViewForm&)>& 
 
 QWidget* RecordViewTest::ControlOf(TwwRecordViewForm& form, const std::string& fieldName) {
   for (const TwwRecordViewForm::EditEntry& entry : form.EditList()) {
-    if (auto* edit = qobject_cast<FieldEdit*>(entry.control);
+    if (auto* edit = qobject_cast<edit::TwwDBEdit*>(entry.control);
         edit && edit->DataField() == fieldName)
       return edit;
     if (auto* memo = qobject_cast<FieldMemo*>(entry.control);

@@ -24,8 +24,8 @@ class RecordViewTest : public ::testing::Test {
   // Creates table T with the schema (the store's schema text) and rows of
   // field texts in field order, and opens the data set on its first row.
   void MakeTable(const std::string& schema, const std::vector<std::vector<std::string>>& rows);
-  // A field of row number (1-based) as the store now holds it, read by a
-  // data set of its own.
+  // A field of row number (1-based) of the data set's table as the store now
+  // holds it, read by a data set of its own.
   std::string Stored(int row, const std::string& field);
 
   // Runs Execute; steps run inside the window once it is shown. A window

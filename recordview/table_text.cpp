@@ -1,15 +1,21 @@
 #include "recordview/table_text.h"
 
+#include <stdexcept>
+
+#include "data/data_set.h"
+#include "toolkit/qt_text.h"
+
 namespace recordview {
 
-// Until the data set names its code page, table text is taken byte for
-// byte as Latin-1, which keeps every byte as it was stored.
-QString ShownText(const std::string& tableText) {
-  return QString::fromLatin1(tableText.data(), static_cast<qsizetype>(tableText.size()));
+QString ShownText(const data::TDataSet& dataSet, std::string_view tableText) {
+  return toolkit::tableTextToQString(dataSet.textCodec(), tableText);
 }
 
-std::string TableText(const QString& shown) {
-  return shown.toLatin1().toStdString();
+std::string TableText(const data::TDataSet& dataSet, const QString& shown) {
+  QString error;
+  std::optional<std::string> text = toolkit::qStringToTableText(dataSet.textCodec(), shown, &error);
+  if (!text) throw std::runtime_error(error.toStdString());
+  return *text;
 }
 
 }  // namespace recordview

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/navigator.h"
+#include "recordview/record_view_form.h"
 #include "recordview/record_view_settings.h"
 #include "toolkit/color.h"
 #include "toolkit/font_spec.h"
@@ -30,8 +31,6 @@ class TwwDataSource;
 }  // namespace data
 
 namespace recordview {
-
-class TwwRecordViewForm;
 
 class TwwRecordViewDialog : public QObject {
   Q_OBJECT

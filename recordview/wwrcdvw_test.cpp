@@ -4,13 +4,17 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QTest>
+#include <QTimer>
 
 #include "app/engine/cursor.h"
 #include "data/field.h"
+#include "edit/wwdbedit.h"
+#include "foliodb_writer.h"
+#include "grid/wwmemo.h"
 #include "paradox/pdx.h"
-#include "recordview/field_edit.h"
 #include "recordview/record_view_controls.h"
 #include "recordview/record_view_form.h"
 #include "recordview/record_view_test_support.h"
@@ -257,6 +261,7 @@ TEST_F(RecordViewDialogTest, ReadOnlyFieldsAreNavyAndTabSkipsThem) {
     QWidget* name = ControlOf(form, "Name");
     QWidget* city = ControlOf(form, "City");
     EXPECT_EQ(name->palette().color(QPalette::Base), QColor(0, 0, 128));
+    EXPECT_EQ(name->palette().color(QPalette::Text), QColor(Qt::white)) << "readable on navy";
     EXPECT_NE(id->palette().color(QPalette::Base), QColor(0, 0, 128));
     id->setFocus();
     QTest::keyClick(id, Qt::Key_Tab);
@@ -344,6 +349,90 @@ TEST_F(RecordViewDialogTest, CheckBoxesFollowTheControlTypeList) {
   });
   EXPECT_TRUE(ok);
   EXPECT_EQ(Stored(1, "Paid"), "N");
+}
+
+TEST_F(RecordViewDialogTest, F2OpensTheMemoInTheMemoDialogWithThePendingLines) {
+  MakeTable("ID\tI*\nNotes\tM20\n", {{"1", "first"}});
+  bool ok = ExecuteWith([&](TwwRecordViewForm& form) {
+    auto* memo = qobject_cast<QPlainTextEdit*>(ControlOf(form, "Notes"));
+    ASSERT_NE(memo, nullptr);
+    memo->setFocus();
+    memo->moveCursor(QTextCursor::End);
+    QTest::keyClicks(memo, " line");
+    memo->moveCursor(QTextCursor::Start);
+    memo->moveCursor(QTextCursor::NextCharacter);
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+      auto* memoDialog = qobject_cast<grid::TwwMemoDlg*>(QApplication::activeModalWidget());
+      ASSERT_NE(memoDialog, nullptr);
+      opened = true;
+      EXPECT_EQ(memoDialog->windowTitle(), "Notes");
+      EXPECT_EQ(memoDialog->Memo->toPlainText(), "first line") << "the pending lines went first";
+      EXPECT_EQ(memoDialog->Memo->textCursor().position(), 1) << "the record view's caret";
+      memoDialog->Memo->moveCursor(QTextCursor::End);
+      QTest::keyClicks(memoDialog->Memo, "s");
+      QTest::keyClick(memoDialog->Memo, Qt::Key_Return, Qt::ControlModifier);
+    });
+    QTest::keyClick(memo, Qt::Key_F2);
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(memo->toPlainText(), "first lines");
+    QTest::mouseClick(form.OKButton, Qt::LeftButton);
+  });
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(Stored(1, "Notes"), "first lines");
+}
+
+}  // namespace
+}  // namespace recordview::testing
+
+namespace recordview::testing {
+namespace {
+
+// The sample database: on each of its six tables a field is edited in the
+// window and posted with OK.
+TEST_F(RecordViewDialogTest, EverySampleTableIsEditedAndPosted) {
+  std::string reason;
+  ASSERT_TRUE(foliodb::WriteFolioDb(directory.Path().string(), 1, &reason)) << reason;
+  struct Edit {
+    const char* table;
+    const char* field;
+    const char* typed;
+    bool append;  // typed after the value, else in its place
+  };
+  const Edit edits[] = {{"Portf", "Owner", " Jr", true},      {"PortfDet", "Shares", "123", false},
+                        {"Sectrans", "Price", "45.5", false}, {"Account", "Bank", " Ltd", true},
+                        {"Acctr", "Description", " x", true}, {"UpdateSh", "Volume", "777", false}};
+  table.SetDatabaseName(directory.Database());
+  for (const Edit& edit : edits) {
+    SCOPED_TRACE(edit.table);
+    table.Close();
+    table.SetTableName(edit.table);
+    table.Open();
+    table.Next();
+    const std::string before = table.FieldByName(edit.field)->AsString();
+    bool ok = ExecuteWith([&](TwwRecordViewForm& form) {
+      QWidget* box = ControlOf(form, edit.field);
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(form.EditList().size(), static_cast<size_t>(table.FieldCount()));
+      box->setFocus();
+      if (edit.append) {
+        QTest::keyClick(box, Qt::Key_End);
+      } else {
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+      }
+      QTest::keyClicks(box, edit.typed);
+      QTest::mouseClick(form.OKButton, Qt::LeftButton);
+    });
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(ui.shown.empty()) << (ui.shown.empty() ? "" : ui.shown[0].text);
+    data::TField* field = table.FieldByName(edit.field);
+    if (edit.append) {
+      EXPECT_EQ(field->AsString(), before + edit.typed);
+    } else {
+      EXPECT_DOUBLE_EQ(field->AsFloat(), std::stod(edit.typed));
+    }
+    EXPECT_EQ(Stored(2, edit.field), field->AsString()) << "in the table, not only in the window";
+  }
 }
 
 }  // namespace

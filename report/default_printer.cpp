@@ -1,6 +1,5 @@
 #include "default_printer.h"
 
-#include <QApplication>
 #include <chrono>
 #include <cstdio>
 
@@ -27,8 +26,10 @@ std::unique_ptr<toolkit::PrinterService> defaultPrinter(const TxvDBPrint& report
   return printer;
 }
 
+// Without a parent: the run owns the window, and a parent closed meanwhile
+// would delete it under the run.
 std::unique_ptr<ReportProgress> defaultProgress() {
-  return std::make_unique<ProgressWindow>(QApplication::activeWindow());
+  return std::make_unique<ProgressWindow>();
 }
 
 }  // namespace report

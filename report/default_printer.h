@@ -1,7 +1,7 @@
 // What a report prints on when nothing else is set: the machine's default
 // printer, or, on a machine without one, a PDF file in the user's documents
 // folder named after the report's header and today's date; and a progress
-// window over the active window.
+// window.
 #pragma once
 
 #include <memory>

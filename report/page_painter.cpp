@@ -88,6 +88,11 @@ PagePainter::PagePainter(const TxvDBPrint& settings, toolkit::Canvas& canvas, co
   edges_ = report::columnEdges(contents, characterWidth_, s.HorizontalGap, s.Border);
 
   page_.topBand = !s.Header.empty() || isTop(s.DatePos) || isTop(s.PageNumberPos);
+  auto isBottom = [](TPageNumberPos position) {
+    return position != TPageNumberPos::pnNone && !isTop(position);
+  };
+  if (isBottom(s.DatePos) || isBottom(s.PageNumberPos))
+    page_.bottomBandHeight = textHeightIn(s.HeaderFooterFont(), "X");
   if (page_.topBand) {
     page_.topBandHeight =
         lineHeightIn(s.Header.empty() ? s.HeaderFooterFont() : s.TitleFont(), "M");

@@ -1,5 +1,6 @@
 #include "progress_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLocale>
@@ -27,6 +28,8 @@ ProgressWindow::ProgressWindow(QWidget* parent, int showAfterMs)
 
 void ProgressWindow::begin(const ProgressFigures& figures) {
   stopRequested_ = false;
+  if (!filtering_) qApp->installEventFilter(this);
+  filtering_ = true;
   sinceBegin_.start();
   bar_->setRange(0, 1000);
   update(figures);
@@ -46,6 +49,8 @@ void ProgressWindow::update(const ProgressFigures& figures) {
 }
 
 void ProgressWindow::end() {
+  if (filtering_) qApp->removeEventFilter(this);
+  filtering_ = false;
   sinceBegin_.invalidate();
   hide();
 }
@@ -62,6 +67,25 @@ void ProgressWindow::requestStop() {
 
 void ProgressWindow::reject() {
   requestStop();
+}
+
+// Key strokes and clicks go to this window only.
+bool ProgressWindow::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ShortcutOverride: {
+      auto* widget = qobject_cast<QWidget*>(watched);
+      if (widget == nullptr) return false;
+      return widget != this && !isAncestorOf(widget) && widget->window() != this;
+    }
+    default:
+      return false;
+  }
 }
 
 void ProgressWindow::closeEvent(QCloseEvent* event) {

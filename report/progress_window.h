@@ -1,8 +1,9 @@
 // The report's progress on the screen: a small window that tells the page
 // and the record the run has reached, out of how many, with a Stop button.
-// It appears only when a run lasts longer than a moment, and while it is up
-// it takes the input, so that nobody switches tables or starts another
-// report halfway through one; the main window still repaints. Escape and the
+// It appears only when a run lasts longer than a moment; from the run's
+// start the program's other windows take no key strokes or clicks, so that
+// nobody switches tables or starts another report halfway through one. They
+// still repaint. Escape and the
 // window's close box stop the run as the button does.
 #pragma once
 
@@ -34,6 +35,7 @@ class ProgressWindow : public QDialog, public ReportProgress {
  protected:
   void reject() override;
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void requestStop();
@@ -44,6 +46,7 @@ class ProgressWindow : public QDialog, public ReportProgress {
   QElapsedTimer sinceBegin_;
   int showAfterMs_;
   bool stopRequested_ = false;
+  bool filtering_ = false;
 };
 
 }  // namespace report

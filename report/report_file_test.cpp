@@ -109,12 +109,13 @@ TEST_F(ReportFileTest, OnlyPagesInRangeAreWrittenAndAnEmptyTableGivesAnEmptyFile
 }
 
 TEST_F(ReportFileTest, TheTablesTextIsWrittenAsStoredAndEveryVisibleColumnHasItsPlace) {
-  // Latin-1 bytes, and more columns than a page could ever show.
+  // Code page 850 bytes ("Caf\x82" is "Café"), and more columns than a page
+  // could ever show.
   std::vector<std::string> schema;
   std::vector<std::string> row;
   for (int i = 1; i <= 120; ++i) {
     schema.push_back("F" + std::to_string(i) + "\tA4");
-    row.push_back(i == 1 ? "Caf\xE9" : std::to_string(i));
+    row.push_back(i == 1 ? "Caf\x82" : std::to_string(i));
   }
   auto table = tables_.alpha("WIDE", schema, {row});
   table->Fields(1)->SetVisible(false);
@@ -122,12 +123,27 @@ TEST_F(ReportFileTest, TheTablesTextIsWrittenAsStoredAndEveryVisibleColumnHasIts
   report_.Print();
   const std::string text = contentsOf(file_);
   std::string titles = "F1\t";
-  std::string values = "Caf\xE9\t";
+  std::string values = "Caf\x82\t";
   for (int i = 3; i <= 120; ++i) {
     titles += "F" + std::to_string(i) + "\t";
     values += std::to_string(i) + "\t";
   }
   EXPECT_EQ(text, "Portfolios\r\n" + titles + "\r\n" + values + "\r\n");
+}
+
+TEST_F(ReportFileTest, AHeaderTheTablesCodePageCannotHoldFailsTheRunAndLeavesTheEarlierFile) {
+  { std::ofstream(file_) << "earlier"; }
+  auto table = tables_.numbered(3);
+  report_.Table = table.get();
+  report_.Header = "\xD0\x9F\xD0\xBE\xD1\x80\xD1\x82";  // Cyrillic, which code page 850 lacks
+  try {
+    report_.Print();
+    ADD_FAILURE() << "no failure";
+  } catch (const std::runtime_error& error) {
+    EXPECT_NE(std::string(error.what()).find("U+041F"), std::string::npos) << error.what();
+  }
+  EXPECT_EQ(contentsOf(file_), "earlier");
+  EXPECT_EQ(filesBeside(), std::vector<std::string>{"report.txt"});
 }
 
 TEST_F(ReportFileTest, AFileThatCannotBeMadeFailsBeforeAnythingElse) {

@@ -74,14 +74,18 @@ int recordLineTop(const PageBands& bands, int rowHeight, int n) {
   return bands.firstRowTop + n * rowHeight;
 }
 
+int recordsBottomLimit(const PageSettings& s) {
+  return s.pageHeight - s.bottomMargin - std::max({0, s.topMargin, s.bottomBandHeight});
+}
+
 bool pageFull(const PageSettings& s, const PageBands& bands, int rowsOnPage) {
   const long long nextBottom =
       bands.firstRowTop + (static_cast<long long>(rowsOnPage) + 1) * s.rowHeight;
-  return nextBottom >= s.pageHeight - s.bottomMargin;
+  return nextBottom >= recordsBottomLimit(s);
 }
 
 int recordsPerPage(const PageSettings& s, const PageBands& bands) {
-  const int room = s.pageHeight - s.bottomMargin - bands.firstRowTop;
+  const int room = recordsBottomLimit(s) - bands.firstRowTop;
   if (s.rowHeight <= 0 || room <= s.rowHeight) return 1;
   // The smallest n with firstRowTop + (n + 1) * rowHeight >= pageHeight - bottomMargin.
   const int n = (room + s.rowHeight - 1) / s.rowHeight - 1;

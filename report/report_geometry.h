@@ -55,6 +55,9 @@ struct PageSettings {
   int topBandHeight = 0;
   int titleHeight = 0;  // the column-title line
   int rowHeight = 0;
+  // The height of a date or page number resting on the bottom margin; 0
+  // when neither stands there.
+  int bottomBandHeight = 0;
 };
 
 struct PageBands {
@@ -70,7 +73,10 @@ PageBands pageBands(const PageSettings& settings, std::int64_t recordCount);
 // The top of record line n (from 0) of a page.
 int recordLineTop(const PageBands& bands, int rowHeight, int n);
 // Whether a page holding rowsOnPage records is full: the next record line
-// would reach the bottom margin.
+// would reach the frame's lowest bottom (a top margin above the bottom
+// margin) or a date or page number standing on the bottom margin. So no
+// record is drawn below the frame or over the page's foot.
+int recordsBottomLimit(const PageSettings& settings);
 bool pageFull(const PageSettings& settings, const PageBands& bands, int rowsOnPage);
 // How many records a page holds (at least one).
 int recordsPerPage(const PageSettings& settings, const PageBands& bands);

@@ -86,18 +86,23 @@ TEST(ReportGeometry, TheFrameOfALongTableStopsATopMarginAboveTheBottomMargin) {
   EXPECT_EQ(pageBands(page, 60).frameBottom, 6410);
 }
 
-TEST(ReportGeometry, APageIsFullWhenTheNextRecordLineWouldReachTheBottomMargin) {
+TEST(ReportGeometry, APageIsFullWhenTheNextRecordLineWouldPassTheFrameOrReachTheFoot) {
   const PageSettings page = windowPage();
   const PageBands bands = pageBands(page, 1000);
-  // Line n ends at 400 + (n + 1) * 100; the margin is at 6560.
-  EXPECT_FALSE(pageFull(page, bands, 60));  // the next would end at 6500
-  EXPECT_TRUE(pageFull(page, bands, 61));   // the next would end at 6600
-  EXPECT_EQ(recordsPerPage(page, bands), 61);
+  // Line n ends at 400 + (n + 1) * 100; the frame ends at 6600 - 40 - 100.
+  EXPECT_FALSE(pageFull(page, bands, 59));  // the next would end at 6400
+  EXPECT_TRUE(pageFull(page, bands, 60));   // the next would end at 6500
+  EXPECT_EQ(recordsPerPage(page, bands), 60);
 
   PageSettings exact = page;
-  exact.pageHeight = 6540;  // margin at 6500: the 61st line would end on it
-  EXPECT_TRUE(pageFull(exact, pageBands(exact, 1000), 60));
-  EXPECT_EQ(recordsPerPage(exact, pageBands(exact, 1000)), 60);
+  exact.pageHeight = 6540;  // the frame ends at 6400: the 60th line would end on it
+  EXPECT_TRUE(pageFull(exact, pageBands(exact, 1000), 59));
+  EXPECT_EQ(recordsPerPage(exact, pageBands(exact, 1000)), 59);
+
+  PageSettings foot = page;
+  foot.bottomBandHeight = 200;  // a page number taller than the top margin
+  EXPECT_FALSE(pageFull(foot, pageBands(foot, 1000), 58));
+  EXPECT_TRUE(pageFull(foot, pageBands(foot, 1000), 59));
 
   PageSettings tiny = page;
   tiny.pageHeight = 500;

@@ -187,7 +187,18 @@ ReportRun::ReportRun(TxvDBPrint& report, data::TDataSet& table, ReportProgress* 
     : report_(report), table_(table), progress_(progress) {}
 
 void ReportRun::yieldToWindow(const ProgressFigures& figures) {
+  // Input is kept away by the progress window, but a timer that was already
+  // running (the search box's delay) may move the table meanwhile: the walk
+  // goes on from the row it had reached.
+  const bool onRow = !table_.Eof();
+  const data::Bookmark reached = onRow ? table_.GetBookmark() : data::Bookmark();
   toolkit::ui().processEvents();
+  if (onRow && table_.CompareBookmarks(reached, table_.GetBookmark()) != 0) {
+    table_.GotoBookmark(reached);
+  } else if (!onRow && !table_.Eof()) {
+    table_.Last();
+    table_.Next();
+  }
   if (progress_) progress_->update(figures);
   lastYield_ = std::chrono::steady_clock::now();
 }
@@ -250,11 +261,14 @@ bool ReportRun::print(toolkit::PrinterService& printer) {
     finished = walk(sink);
   } catch (...) {
     // What was drawn goes to the printer; a file that did not come out whole
-    // is not left behind.
-    if (printer.outputFile().empty())
-      printer.endDoc();
-    else
-      printer.abortDoc();
+    // is not left behind. The failure that stopped the run is the one told.
+    try {
+      if (printer.outputFile().empty())
+        printer.endDoc();
+      else
+        printer.abortDoc();
+    } catch (...) {
+    }
     throw;
   }
   if (finished)

@@ -9,6 +9,9 @@
 namespace data {
 class TDataSet;
 }
+namespace toolkit {
+class TextCodec;
+}
 
 namespace report {
 
@@ -21,7 +24,8 @@ class TableText {
   std::string fromUtf8(std::string_view utf8) const;
 
  private:
-  const data::TDataSet* table_;
+  // The table's, which lives as long as the process.
+  const toolkit::TextCodec* codec_;
 };
 
 }  // namespace report

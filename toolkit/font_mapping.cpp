@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <map>
 
 namespace toolkit {
 
@@ -40,7 +41,19 @@ QString installedFamily(Kind kind) {
 
 }  // namespace
 
+static QString lookUpFamily(const std::string& storedName);
+
 QString familyFor(const std::string& storedName) {
+  // Asking the font database is slow and a grid asks for every cell it
+  // paints; installed fonts do not change while the program runs.
+  static std::map<std::string, QString> known;
+  if (auto found = known.find(storedName); found != known.end()) return found->second;
+  QString family = lookUpFamily(storedName);
+  known.emplace(storedName, family);
+  return family;
+}
+
+static QString lookUpFamily(const std::string& storedName) {
   std::string lower = storedName;
   std::transform(lower.begin(), lower.end(), lower.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });

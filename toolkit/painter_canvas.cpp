@@ -82,7 +82,11 @@ PainterCanvas::PainterCanvas(int width, int height, int pixelsPerInch)
 PainterCanvas::~PainterCanvas() = default;
 
 void PainterCanvas::setFont(const FontSpec& font) {
+  // Painters change fonts for every cell; making a QFont costs far more
+  // than comparing.
+  if (fontSet_ && font == font_) return;
   font_ = font;
+  fontSet_ = true;
   painter_->setFont(qtFont(font, pixelsPerInch_));
 }
 
@@ -220,6 +224,10 @@ void PainterCanvas::copyBitmap(const Rect& dest, const Bitmap& bitmap, RasterOp 
     painter_->setCompositionMode(compositionFor(op));
   painter_->drawImage(qtRect(dest), toQImage(bitmap));
   painter_->restore();
+}
+
+std::unique_ptr<Canvas> PainterCanvas::onImage(int width, int height, int pixelsPerInch) {
+  return std::unique_ptr<Canvas>(new PainterCanvas(width, height, pixelsPerInch));
 }
 
 std::unique_ptr<Canvas> PainterCanvas::createOffscreen(int width, int height) {

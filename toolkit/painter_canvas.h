@@ -19,6 +19,9 @@ class PainterCanvas : public Canvas {
   // Draws through painter (not owned), which must outlive this canvas.
   explicit PainterCanvas(QPainter& painter, int pixelsPerInch = 96);
   ~PainterCanvas() override;
+  // A canvas on an image of its own, white, width by height: for measuring
+  // text where no widget is being painted.
+  static std::unique_ptr<Canvas> onImage(int width, int height, int pixelsPerInch = 96);
 
   void setFont(const FontSpec& font) override;
   const FontSpec& font() const override { return font_; }
@@ -58,6 +61,7 @@ class PainterCanvas : public Canvas {
   QPainter* painter_;
   int pixelsPerInch_;
   FontSpec font_;
+  bool fontSet_ = false;
   Pen pen_;
   Brush brush_;
   std::optional<Rect> clip_;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace toolkit {
@@ -72,6 +74,38 @@ TEST(QtPrinter, AFileThatCannotBeWrittenFailsTheBeginWithAMessage) {
   EXPECT_THROW(printer.beginDoc(), std::runtime_error);
   EXPECT_FALSE(printer.printing());
   EXPECT_THROW(printer.newPage(), std::runtime_error);
+}
+
+TEST(QtPrinter, ADocumentsFolderPdfTakesAFreeNameAndAnAbortedJobLeavesNoFile) {
+  QTemporaryDir home;
+  const QByteArray oldHome = qgetenv("HOME");
+  qputenv("HOME", QFile::encodeName(home.path()));
+  qunsetenv("VINDRAL_PRINT_PDF");
+  QDir(home.path()).mkdir("Documents");
+  const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  {
+    QFile earlier(QDir(folder).filePath("Portfolios 2026-12-08.pdf"));
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier");
+  }
+  QtPrinter printer(QtPrinter::Target::kPdfFile);
+  printer.setPdfName("Portfolios 2026-12-08");
+  printer.beginDoc();
+  printer.canvas().textOut(40, 40, "aborted");
+  printer.abortDoc();
+  EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+            QStringList{"Portfolios 2026-12-08.pdf"});
+
+  printer.beginDoc();
+  printer.canvas().textOut(40, 40, "kept");
+  printer.endDoc();
+  const QString second = QDir(folder).filePath("Portfolios 2026-12-08 (2).pdf");
+  EXPECT_EQ(QString::fromStdString(printer.outputFile()), second);
+  EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
+  QFile earlier(QDir(folder).filePath("Portfolios 2026-12-08.pdf"));
+  ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+  EXPECT_EQ(earlier.readAll(), "earlier");
+  qputenv("HOME", oldHome);
 }
 
 }  // namespace

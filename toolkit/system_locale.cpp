@@ -1,8 +1,10 @@
 #include "system_locale.h"
 
+#include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
 
+#include <climits>
 #include <cstdlib>
 
 namespace toolkit {
@@ -79,24 +81,100 @@ void readTime(locale_t locale, LocaleSettings& settings) {
   settings.timePMString = item(locale, PM_STR);
 }
 
+// The text in UTF-8, from the locale's own character set.
+std::string toUtf8(const std::string& text, const std::string& codeset) {
+  if (text.empty() || codeset == "UTF-8") return text;
+  iconv_t cd = iconv_open("UTF-8", codeset.c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) return text;
+  std::string out(text.size() * 4, '\0');
+  char* in = const_cast<char*>(text.data());
+  size_t inLeft = text.size();
+  char* outPtr = out.data();
+  size_t outLeft = out.size();
+  const size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+  iconv_close(cd);
+  if (rc == static_cast<size_t>(-1)) return {};
+  out.resize(out.size() - outLeft);
+  return out;
+}
+
+void readNumbers(locale_t locale, LocaleSettings& settings) {
+  const std::string codeset = item(locale, CODESET);
+  const auto text = [&](nl_item which) { return toUtf8(item(locale, which), codeset); };
+  const auto number = [&](nl_item which) {
+    return static_cast<int>(static_cast<signed char>(*nl_langinfo_l(which, locale)));
+  };
+  NumberFacts facts;
+  facts.decimalPoint = text(RADIXCHAR);
+  facts.thousandsSeparator = text(THOUSEP);
+  facts.monetaryDecimalPoint = text(MON_DECIMAL_POINT);
+  facts.monetaryThousandsSeparator = text(MON_THOUSANDS_SEP);
+  facts.currencySymbol = text(CURRENCY_SYMBOL);
+  facts.internationalSymbol = text(INT_CURR_SYMBOL);
+  facts.fractionDigits = number(FRAC_DIGITS);
+  facts.positiveSymbolFirst = number(P_CS_PRECEDES);
+  facts.positiveSeparatedBySpace = number(P_SEP_BY_SPACE);
+  facts.negativeSymbolFirst = number(N_CS_PRECEDES);
+  facts.negativeSeparatedBySpace = number(N_SEP_BY_SPACE);
+  facts.negativeSignPosition = number(N_SIGN_POSN);
+  applyNumberFacts(facts, settings);
+}
+
 }  // namespace
 
-// The locale name LC_TIME takes from the environment, as setlocale would.
-static std::string environmentTimeLocale() {
-  for (const char* variable : {"LC_ALL", "LC_TIME", "LANG"}) {
+void applyNumberFacts(const NumberFacts& facts, LocaleSettings& settings) {
+  const auto set = [](const std::string& value, std::string& field) {
+    if (!value.empty()) field = value;
+  };
+  const auto known = [](int value) { return value >= 0 && value != CHAR_MAX; };
+  set(facts.decimalPoint, settings.decimalSeparator);
+  set(facts.monetaryDecimalPoint, settings.decimalSeparator);
+  set(facts.thousandsSeparator, settings.thousandSeparator);
+  set(facts.monetaryThousandsSeparator, settings.thousandSeparator);
+  set(facts.currencySymbol, settings.currencyString);
+  std::string code = facts.internationalSymbol;
+  while (!code.empty() && code.back() == ' ') code.pop_back();
+  set(code, settings.currencyCode);
+  if (known(facts.fractionDigits)) settings.currencyDecimals = facts.fractionDigits;
+  if (known(facts.positiveSymbolFirst)) settings.currencyBefore = facts.positiveSymbolFirst != 0;
+  if (known(facts.positiveSeparatedBySpace))
+    settings.currencySpace = facts.positiveSeparatedBySpace == 1;
+  if (known(facts.negativeSymbolFirst))
+    settings.negativeCurrencyBefore = facts.negativeSymbolFirst != 0;
+  if (known(facts.negativeSeparatedBySpace))
+    settings.negativeCurrencySpace = facts.negativeSeparatedBySpace == 1;
+  if (known(facts.negativeSignPosition) && facts.negativeSignPosition <= 4)
+    settings.negativeSign = static_cast<LocaleSettings::NegativeSign>(facts.negativeSignPosition);
+}
+
+namespace {
+
+// The locale name a category takes from the environment, as setlocale would.
+std::string environmentLocale(const char* category) {
+  for (const char* variable : {"LC_ALL", category, "LANG"}) {
     const char* value = std::getenv(variable);
     if (value != nullptr && *value != '\0') return value;
   }
   return "C";
 }
 
-static bool isPlainC(const std::string& name) {
+bool isPlainC(const std::string& name) {
   return name == "C" || name == "POSIX" || name.rfind("C.", 0) == 0;
 }
 
+}  // namespace
+
 LocaleSettings systemLocaleSettings() {
   LocaleSettings settings;
-  if (isPlainC(environmentTimeLocale())) return settings;
+  if (!isPlainC(environmentLocale("LC_NUMERIC")) || !isPlainC(environmentLocale("LC_MONETARY"))) {
+    locale_t numbers = newlocale(LC_NUMERIC_MASK | LC_MONETARY_MASK | LC_CTYPE_MASK, "",
+                                 static_cast<locale_t>(nullptr));
+    if (numbers != static_cast<locale_t>(nullptr)) {
+      readNumbers(numbers, settings);
+      freelocale(numbers);
+    }
+  }
+  if (isPlainC(environmentLocale("LC_TIME"))) return settings;
   locale_t locale = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(nullptr));
   if (locale == static_cast<locale_t>(nullptr)) return settings;
   if (const auto date = shortDateFromStrftime(item(locale, D_FMT))) {

@@ -45,5 +45,39 @@ TEST(SystemLocale, ThePlainCLocaleKeepsTheDefaults) {
     unsetenv("LC_ALL");
 }
 
+TEST(SystemLocale, NumberFactsOfTheCLibraryBecomeTheMoneyFormat) {
+  // What glibc's de_DE.UTF-8 says.
+  NumberFacts german;
+  german.decimalPoint = ",";
+  german.thousandsSeparator = ".";
+  german.monetaryDecimalPoint = ",";
+  german.monetaryThousandsSeparator = ".";
+  german.currencySymbol = "€";
+  german.internationalSymbol = "EUR ";
+  german.fractionDigits = 2;
+  german.positiveSymbolFirst = german.negativeSymbolFirst = 0;
+  german.positiveSeparatedBySpace = german.negativeSeparatedBySpace = 1;
+  german.negativeSignPosition = 1;
+  LocaleSettings settings;
+  applyNumberFacts(german, settings);
+  EXPECT_EQ(settings.decimalSeparator, ",");
+  EXPECT_EQ(settings.thousandSeparator, ".");
+  EXPECT_EQ(settings.currencyString, "€");
+  EXPECT_EQ(settings.currencyCode, "EUR");
+  EXPECT_FALSE(settings.currencyBefore);
+  EXPECT_TRUE(settings.currencySpace);
+  EXPECT_EQ(settings.negativeSign, LocaleSettings::NegativeSign::kBeforeAll);
+
+  // The C locale leaves money unset (empty texts, CHAR_MAX): nothing changes.
+  NumberFacts unset;
+  unset.decimalPoint = ".";
+  LocaleSettings defaults;
+  applyNumberFacts(unset, defaults);
+  EXPECT_EQ(defaults.currencyString, "$");
+  EXPECT_EQ(defaults.thousandSeparator, ",");
+  EXPECT_EQ(defaults.currencyDecimals, 2);
+  EXPECT_TRUE(defaults.currencyBefore);
+}
+
 }  // namespace
 }  // namespace toolkit

@@ -29,8 +29,6 @@ bool isDoubleBytePage(int codePage) {
   return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
 }
 
-// One conversion, opened per call: descriptors keep state and are not
-// shareable, and the hot path (single-byte pages) never gets here.
 class Converter {
  public:
   Converter(const std::string& to, const std::string& from)
@@ -99,11 +97,19 @@ std::shared_ptr<const TextCodec> TextCodec::forCodePage(int codePage) {
   return codec;
 }
 
+struct TextCodec::Converters {
+  explicit Converters(const std::string& name) : decoder("UTF-8", name), encoder(name, "UTF-8") {}
+  std::mutex mutex;
+  Converter decoder;
+  Converter encoder;
+};
+
 TextCodec::TextCodec(int codePage)
     : codePage_(codePage),
       iconvName_(iconvNameOf(codePage)),
       singleByte_(!isDoubleBytePage(codePage)) {
-  if (codePage <= 0 || !Converter("UTF-8", iconvName_).ok() || !Converter(iconvName_, "UTF-8").ok())
+  if (codePage > 0) converters_ = std::make_unique<Converters>(iconvName_);
+  if (!converters_ || !converters_->decoder.ok() || !converters_->encoder.ok())
     throw std::invalid_argument("Code page " + std::to_string(codePage) +
                                 " is not known to this system's character conversion.");
   buildByteTables();
@@ -153,7 +159,9 @@ std::string TextCodec::toUtf8(std::string_view tableText) const {
 }
 
 std::string TextCodec::decodeWithIconv(std::string_view tableText) const {
-  Converter converter("UTF-8", iconvName_);
+  std::lock_guard lock(converters_->mutex);
+  const Converter& converter = converters_->decoder;
+  iconv(converter.get(), nullptr, nullptr, nullptr, nullptr);  // a fresh shift state
   std::string out;
   out.reserve(tableText.size() * 2 + 8);
   char* in = const_cast<char*>(tableText.data());
@@ -186,7 +194,9 @@ std::string TextCodec::decodeWithIconv(std::string_view tableText) const {
 
 bool TextCodec::encodeWithIconv(std::u32string_view characters, std::string& out) const {
   const std::string utf8 = utf8Encode(characters);
-  Converter converter(iconvName_, "UTF-8");
+  std::lock_guard lock(converters_->mutex);
+  const Converter& converter = converters_->encoder;
+  iconv(converter.get(), nullptr, nullptr, nullptr, nullptr);
   char* in = const_cast<char*>(utf8.data());
   size_t inLeft = utf8.size();
   char buffer[256];

@@ -61,8 +61,12 @@ class TextCodec {
   std::string decodeWithIconv(std::string_view tableText) const;
   bool encodeWithIconv(std::u32string_view characters, std::string& out) const;
 
+  // The C library's converters, opened once; a lock keeps their shift state
+  // to one conversion at a time.
+  struct Converters;
   int codePage_;
   std::string iconvName_;
+  std::unique_ptr<Converters> converters_;
   bool singleByte_ = true;
   // Single-byte pages decode through a table made by iconv at start: the UTF-8
   // of each byte, empty where the byte is undefined.

@@ -1,0 +1,47 @@
+#include "grid_settings.h"
+
+#include "form_description.h"
+#include "grid/wwdbgrid.h"
+
+namespace app {
+
+namespace {
+
+toolkit::Color StoredColor(const QString& name, toolkit::Color fallback) {
+  if (name == "clBtnFace") return toolkit::clBtnFace;
+  if (name == "clWindow") return toolkit::clWindow;
+  if (name == "clWhite") return toolkit::clWhite;
+  if (name == "clSilver") return toolkit::clSilver;
+  return fallback;
+}
+
+data::TAlignment StoredAlignment(const QString& name) {
+  if (name == "taRightJustify") return data::TAlignment::taRightJustify;
+  if (name == "taCenter") return data::TAlignment::taCenter;
+  return data::TAlignment::taLeftJustify;
+}
+
+}  // namespace
+
+void ApplyGridSettings(grid::TwwDBGrid& grid, const QJsonObject& settings) {
+  grid.setObjectName(settings["name"].toString());
+  grid.setGeometry(FormDescription::bounds(settings));
+  grid.SetFixedCols(settings["FixedCols"].toInt(0));
+  grid.setShowHorzScrollBar(settings["ShowHorzScrollBar"].toBool(true));
+  grid.SetTitleColor(StoredColor(settings["TitleColor"].toString(), toolkit::clBtnFace));
+  grid.SetTitleAlignment(StoredAlignment(settings["TitleAlignment"].toString()));
+  grid.SetTitleLines(settings["TitleLines"].toInt(1));
+  grid.SetTitleButtons(settings["TitleButtons"].toBool(false));
+  grid.SetIndicatorColor(settings["IndicatorColor"].toString() == "icYellow"
+                             ? grid::TIndicatorColor::icYellow
+                             : grid::TIndicatorColor::icBlack);
+  if (settings.contains("TitleFont")) {
+    const QJsonObject font = settings["TitleFont"].toObject();
+    toolkit::FontSpec titleFont;
+    titleFont.name = font["Name"].toString().toStdString();
+    titleFont.height = font["Height"].toInt(titleFont.height);
+    grid.SetTitleFont(titleFont);
+  }
+}
+
+}  // namespace app

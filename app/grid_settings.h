@@ -1,0 +1,15 @@
+// The main window's grid takes its stored settings from the form
+// description: name, place, fixed columns, scroll bar, and the titles' look.
+#pragma once
+
+#include <QJsonObject>
+
+namespace grid {
+class TwwDBGrid;
+}
+
+namespace app {
+
+void ApplyGridSettings(grid::TwwDBGrid& grid, const QJsonObject& settings);
+
+}  // namespace app
