@@ -137,7 +137,7 @@ TEST_F(ExportTest, DamagedAndProtectedTablesFailAsDumpDoesAndLeaveNoFile) {
 
 TEST_F(ExportTest, RelativeTablePathsOpenForDumpAndExportAlike) {
   MakeTable("Name\tA10\n", "Name\nann\n");
-  const fs::path dir(dir_.path());
+  const fs::path dir(dir_.Path());
   // From the table's own directory, and from the one above it.
   const std::string here = "cd " + ShellQuote(dir.string()) + " && ";
   const std::string above = "cd " + ShellQuote(dir.parent_path().string()) + " && ";

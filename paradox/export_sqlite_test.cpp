@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 // What the sqlite3 shell prints for a query, one line per row.
 std::string Query(const std::string& database, const std::string& sql) {
-  TempDir dir;
+  TemporaryDirectory dir;
   Shell("sqlite3 " + ShellQuote(database) + " " + ShellQuote(sql) + " > " + dir.File("out") +
         " 2>&1");
   return ReadFile(dir.File("out"));
@@ -32,7 +32,7 @@ TEST(ExportSqlite, EverySampleComparesWithItsDumpThroughTheShell) {
   for (const auto& entry : fs::recursive_directory_iterator(VINDRAL_SAMPLES_DIR))
     if (strcasecmp(entry.path().extension().c_str(), ".db") == 0)
       directories[entry.path().parent_path()].push_back(entry.path());
-  TempDir dir;
+  TemporaryDirectory dir;
   std::string arguments;
   int tables = 0;
   for (auto& [directory, paths] : directories) {
@@ -90,8 +90,8 @@ class SqliteExportTest : public ::testing::Test {
   }
   std::string Errors() { return ReadFile(dir_.File("err")); }
 
-  TempDir dir_;
-  TempDir out_;
+  TemporaryDirectory dir_;
+  TemporaryDirectory out_;
   std::string database_ = out_.File("out.sqlite");
 };
 
@@ -176,7 +176,7 @@ TEST_F(SqliteExportTest, AnExistingDatabaseGetsTheTableOrStaysAsItWas) {
 TEST_F(SqliteExportTest, ADatabaseInTheDirectoryIsNotTakenForATable) {
   MakeTable("T.DB", "Name\tA10\n", "Name\nann\n");
   const std::string inside = dir_.File("all.db");
-  const std::string command = Pdx() + "export " + dir_.path() + " --sqlite " + inside;
+  const std::string command = Pdx() + "export " + dir_.Path().string() + " --sqlite " + inside;
   ASSERT_EQ(Shell(command + " --table x 2> /dev/null"), 2);  // one name for many tables
   ASSERT_EQ(Shell(command), 0);
   ASSERT_EQ(Shell("sqlite3 " + inside + " 'DROP TABLE T'"), 0);

@@ -35,7 +35,7 @@ class ImportTest : public ::testing::Test {
     return ReadFile(dir_.File("dump"));
   }
 
-  TempDir dir_;
+  TemporaryDirectory dir_;
   std::string errors_;
 };
 

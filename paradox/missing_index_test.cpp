@@ -64,9 +64,9 @@ void ExpectSoundWithRows(FileSystem* fs, const std::string& db, size_t rows) {
 }
 
 TEST(MissingPrimaryIndex, FirstWriteRebuildsItAndPxlibReadsTheTable) {
-  testing::TempDir dir;
+  testing::TemporaryDirectory dir;
   FileSystem* fs = FileSystem::Default();
-  MakeTableWithoutIndex(fs, dir.path());
+  MakeTableWithoutIndex(fs, dir.Path());
   const std::string db = dir.File("T.DB");
   std::unique_ptr<TableWriter> writer;
   std::string error;

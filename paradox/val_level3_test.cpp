@@ -20,7 +20,7 @@ namespace pdx {
 namespace {
 
 using testing::ReadBytes;
-using testing::TempDir;
+using testing::TemporaryDirectory;
 using testing::WriteBytes;
 
 Field MakeField(FieldType type, uint8_t size_byte, const std::string& name) {
@@ -137,20 +137,20 @@ class Level3TableTest : public testing::EngineTest {
                           &schema, &error),
               PDX_OK)
         << error;
-    ASSERT_EQ(CreateTable(FileSystem::Default(), dir_.path(), "Parts", schema, &error), PDX_OK)
+    ASSERT_EQ(CreateTable(FileSystem::Default(), dir_.Path(), "Parts", schema, &error), PDX_OK)
         << error;
   }
 
   pdx_cursor_info OpenForWriting(pdx_cursor** cursor) {
     pdx_cursor_info info{};
-    EXPECT_EQ(pdx_table_open(session_, dir_.path().c_str(), "Parts", PDX_OPEN_READ_WRITE, cursor),
+    EXPECT_EQ(pdx_table_open(session_, dir_.Path().c_str(), "Parts", PDX_OPEN_READ_WRITE, cursor),
               PDX_OK)
         << testing::LastErrorText();
     EXPECT_EQ(pdx_cursor_info_get(*cursor, &info), PDX_OK);
     return info;
   }
 
-  TempDir dir_;
+  TemporaryDirectory dir_;
 };
 
 TEST_F(Level3TableTest, CreatedFileHasTheLevel3FormAndItsChecksHold) {
