@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "pdx.h"
-#include "pdx_codes.h"
+#include "paradox/pdx.h"
+#include "paradox/pdx_codes.h"
 #include "read_table_generator.h"
 #include "toolkit/text_codec.h"
 
