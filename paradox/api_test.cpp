@@ -98,8 +98,8 @@ TEST_F(ApiTest, AliasesComeFromTheConfigurationFile) {
   TemporaryDirectory dir;
   ASSERT_TRUE(WritePxlibTable(dir.File("T.DB"), kFields, 0, 2, Fill));
   const std::string config = dir.File("engine.cfg");
-  std::ofstream(config) << "; comment\n[Other]\nDATA=/nowhere\n[Aliases]\n Data = " << dir.Path().string()
-                        << "\nGone=" << dir.File("no-such-dir") << "\n"
+  std::ofstream(config) << "; comment\n[Other]\nDATA=/nowhere\n[Aliases]\n Data = "
+                        << dir.Path().string() << "\nGone=" << dir.File("no-such-dir") << "\n"
                         << "[data]\nCODEPAGE = 866\n[Gone]\nCODEPAGE=cyrillic\n";
   const char* old = std::getenv("PDX_CONFIG");
   std::string saved = old ? old : "";

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "paradox/testing/samples.h"
 #include "paradox/testing/tool_test_support.h"
 #include "store_test_support.h"
 
@@ -21,7 +22,7 @@ namespace fs = std::filesystem;
 // The sample tables, by path; those under encrypt/ need the password 123.
 std::vector<fs::path> SampleTables() {
   std::vector<fs::path> tables;
-  for (const auto& entry : fs::recursive_directory_iterator(VINDRAL_SAMPLES_DIR))
+  for (const auto& entry : fs::recursive_directory_iterator(testing::SamplesDirectory()))
     if (strcasecmp(entry.path().extension().c_str(), ".db") == 0) tables.push_back(entry.path());
   std::sort(tables.begin(), tables.end());
   return tables;
@@ -41,7 +42,7 @@ std::vector<std::string> Files(const std::string& directory) {
 }
 
 TEST(ExportCsv, EverySampleReadsBackAsItsDump) {
-  if (!fs::is_directory(VINDRAL_SAMPLES_DIR)) GTEST_SKIP() << "no sample folder";
+  SKIP_WITHOUT_SAMPLES();
   if (!Available("python3")) GTEST_SKIP() << "no python3 to read the CSV files";
   TemporaryDirectory dir;
   std::string files;

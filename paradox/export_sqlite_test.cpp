@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <map>
 
+#include "paradox/testing/samples.h"
 #include "paradox/testing/tool_test_support.h"
 #include "store_test_support.h"
 
@@ -26,10 +27,10 @@ std::string Query(const std::string& database, const std::string& sql) {
 }
 
 TEST(ExportSqlite, EverySampleComparesWithItsDumpThroughTheShell) {
-  if (!fs::is_directory(VINDRAL_SAMPLES_DIR)) GTEST_SKIP() << "no sample folder";
+  SKIP_WITHOUT_SAMPLES();
   if (!Available("python3") || !Available("sqlite3")) GTEST_SKIP() << "no python3 or sqlite3";
   std::map<fs::path, std::vector<fs::path>> directories;
-  for (const auto& entry : fs::recursive_directory_iterator(VINDRAL_SAMPLES_DIR))
+  for (const auto& entry : fs::recursive_directory_iterator(testing::SamplesDirectory()))
     if (strcasecmp(entry.path().extension().c_str(), ".db") == 0)
       directories[entry.path().parent_path()].push_back(entry.path());
   TemporaryDirectory dir;
