@@ -74,6 +74,29 @@ std::string refusalMessage(char32_t c, int codePage) {
          std::to_string(codePage) + ".";
 }
 
+// Converts what is left of the input and appends it to out, flushing what a
+// stateful page still holds back at the end. Answers false, with errno set and
+// the input standing at the character, when a character cannot be converted.
+bool convertAll(iconv_t converter, char*& in, size_t& inLeft, std::string& out) {
+  char buffer[1024];
+  for (;;) {
+    char* outPtr = buffer;
+    size_t outLeft = sizeof buffer;
+    const size_t rc = inLeft == 0 ? iconv(converter, nullptr, nullptr, &outPtr, &outLeft)
+                                  : iconv(converter, &in, &inLeft, &outPtr, &outLeft);
+    out.append(buffer, static_cast<size_t>(outPtr - buffer));
+    if (rc != static_cast<size_t>(-1)) {
+      if (inLeft != 0) continue;
+      outPtr = buffer;
+      outLeft = sizeof buffer;
+      iconv(converter, nullptr, nullptr, &outPtr, &outLeft);
+      out.append(buffer, static_cast<size_t>(outPtr - buffer));
+      return true;
+    }
+    if (errno != E2BIG) return false;
+  }
+}
+
 }  // namespace
 
 std::string unicodeName(char32_t c) {
@@ -179,30 +202,13 @@ std::string TextCodec::decodeWithIconv(std::string_view tableText) const {
   out.reserve(tableText.size() * 2 + 8);
   char* in = const_cast<char*>(tableText.data());
   size_t inLeft = tableText.size();
-  char buffer[1024];
-  for (;;) {
-    char* outPtr = buffer;
-    size_t outLeft = sizeof buffer;
-    const size_t rc = inLeft == 0 ? iconv(converter.get(), nullptr, nullptr, &outPtr, &outLeft)
-                                  : iconv(converter.get(), &in, &inLeft, &outPtr, &outLeft);
-    out.append(buffer, static_cast<size_t>(outPtr - buffer));
-    if (rc != static_cast<size_t>(-1)) {
-      if (inLeft == 0) {
-        // Flush what a stateful page still holds back.
-        outPtr = buffer;
-        outLeft = sizeof buffer;
-        iconv(converter.get(), nullptr, nullptr, &outPtr, &outLeft);
-        out.append(buffer, static_cast<size_t>(outPtr - buffer));
-        return out;
-      }
-      continue;
-    }
-    if (errno == E2BIG) continue;
+  while (!convertAll(converter.get(), in, inLeft, out)) {
     out += kReplacement;
-    if (errno == EINVAL) return out;  // a character cut off at the end
-    ++in;                             // EILSEQ: skip the byte it cannot read
+    if (errno == EINVAL) break;  // a character cut off at the end
+    ++in;                        // EILSEQ: skip the byte it cannot read
     --inLeft;
   }
+  return out;
 }
 
 bool TextCodec::encodeWithIconv(std::u32string_view characters, std::string& out) const {
@@ -212,25 +218,7 @@ bool TextCodec::encodeWithIconv(std::u32string_view characters, std::string& out
   iconv(converter.get(), nullptr, nullptr, nullptr, nullptr);
   char* in = const_cast<char*>(utf8.data());
   size_t inLeft = utf8.size();
-  char buffer[256];
-  for (;;) {
-    char* outPtr = buffer;
-    size_t outLeft = sizeof buffer;
-    const size_t rc = inLeft == 0 ? iconv(converter.get(), nullptr, nullptr, &outPtr, &outLeft)
-                                  : iconv(converter.get(), &in, &inLeft, &outPtr, &outLeft);
-    out.append(buffer, static_cast<size_t>(outPtr - buffer));
-    if (rc != static_cast<size_t>(-1)) {
-      if (inLeft == 0) {
-        outPtr = buffer;
-        outLeft = sizeof buffer;
-        iconv(converter.get(), nullptr, nullptr, &outPtr, &outLeft);
-        out.append(buffer, static_cast<size_t>(outPtr - buffer));
-        return true;
-      }
-      continue;
-    }
-    if (errno != E2BIG) return false;
-  }
+  return convertAll(converter.get(), in, inLeft, out);
 }
 
 TextCodec::Encoded TextCodec::fromUtf8(std::string_view utf8) const {
