@@ -22,6 +22,7 @@
 #include "toolkit/glyph_button.h"
 #include "toolkit/locale_settings.h"
 #include "toolkit/tab_control.h"
+#include "toolkit/ui_services.h"
 
 namespace app {
 
@@ -175,6 +176,20 @@ void TKorvelfrm::TabNew(const std::string& name, int) {
   wwTable1.Close();
   wwTable1.SetTableName(name);
   wwTable1.Open();
+  tellWhyReadOnly();
+}
+
+// A table the engine will only read (its keys follow an order the engine
+// cannot reproduce, its validity checks are unreadable, ...) is shown all
+// the same; the user hears why once, rather than at every refused edit.
+void TKorvelfrm::tellWhyReadOnly() {
+  const std::string reason = wwTable1.TableReadOnlyReason();
+  if (reason.empty() || !toldReadOnly_.insert(wwTable1.TableName()).second) return;
+  const Application* application = Application::instance();
+  toolkit::ui().showMessage(
+      "The table " + wwTable1.TableName() + " can be read but not changed: " + reason,
+      application ? application->Title() : std::string("Vindral"), toolkit::MessageKind::kWarning,
+      toolkit::MessageButtons::kOk);
 }
 
 void TKorvelfrm::Handlechoice() {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QWidget>
+#include <set>
 #include <string>
 
 #include "data/data_source.h"
@@ -75,6 +76,10 @@ class TKorvelfrm : public QWidget {
  private:
   void build(const FormDescription& form);
   void runCreateHandler();
+  void tellWhyReadOnly();
+
+  // Tables whose read-only reason the user has been told this run.
+  std::set<std::string> toldReadOnly_;
 };
 
 }  // namespace app

@@ -294,6 +294,28 @@ TEST_F(WindowOnTablesTest, MissingTableShowsOneBoxAndAnotherTabStillOpens) {
   EXPECT_EQ(ui_.shown.size(), 1u);
 }
 
+TEST_F(WindowOnTablesTest, ATableTheEngineOnlyReadsIsShownAndTheUserHearsWhyOnce) {
+  testing::addTheSixTables(database_);
+  // Validity checks that cannot be read: the rows still can.
+  test_support::TemporaryDirectory scratch;
+  scratch.Write(database_.directory() / "SECTRANS.VAL", std::string(40, '\x7f'));
+  TKorvelfrm form(FormDescription::korveel());
+  form.show();
+  clickTab(form, 2);
+  ASSERT_EQ(ui_.shown.size(), 1u);
+  EXPECT_EQ(ui_.shown[0].text.rfind("The table Sectrans can be read but not changed: ", 0), 0u)
+      << ui_.shown[0].text;
+  EXPECT_EQ(ui_.shown[0].kind, MessageKind::kWarning);
+  EXPECT_TRUE(form.wwTable1.Active());
+  EXPECT_FALSE(form.wwTable1.CanModify());
+  EXPECT_GT(form.wwTable1.RecordCountTotal(), 0);
+
+  clickTab(form, 3);
+  clickTab(form, 2);
+  EXPECT_EQ(ui_.shown.size(), 1u);
+  EXPECT_TRUE(form.wwTable1.Active());
+}
+
 TEST_F(WindowOnTablesTest, MissingAliasShowsTheBoxDuringStartAndTheWindowOpens) {
   testing::addTheSixTables(database_);
   database_.dropAlias();

@@ -75,6 +75,10 @@ bool TDataSet::CanModify() const {
   return Active() && !readOnly_ && !cursor_->ReadOnly();
 }
 
+std::string TDataSet::TableReadOnlyReason() const {
+  return Active() ? cursor_->ReadOnlyReason() : std::string();
+}
+
 // ---------------------------------------------------------------- open/close
 
 void TDataSet::Open() {

@@ -65,6 +65,9 @@ class TDataSet {
   bool Eof() const { return eof_; }
   bool IsEmpty() const { return bof_ && eof_; }
   bool CanModify() const;
+  // Why the open table cannot be changed, as the engine gives it; empty when
+  // it can, or when nothing is open.
+  std::string TableReadOnlyReason() const;
   bool Modified() const { return modified_; }
   void SetReadOnly(bool readOnly);
   bool ReadOnly() const { return readOnly_; }

@@ -34,6 +34,7 @@ class EngineTableCursor : public TableCursor {
            strcasecmp(info_.sort_order, "DBWINUS0") != 0;
   }
   bool ReadOnly() const override { return info_.read_only != 0; }
+  std::string ReadOnlyReason() const override { return info_.read_only_reason; }
   int CodePage() const override {
     return TableCodePage({info_.level, info_.code_page, info_.sort_order, info_.sort_order_code,
                           info_.configured_code_page});

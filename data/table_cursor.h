@@ -39,6 +39,8 @@ class TableCursor {
   // order is not the bytes' order).
   virtual bool CaseInsensitiveKeys() const { return false; }
   virtual bool ReadOnly() const = 0;
+  // Why the engine will not change the table, when it says; empty otherwise.
+  virtual std::string ReadOnlyReason() const { return {}; }
   virtual std::vector<CheckDef> Checks() = 0;
 
   virtual void SetToBegin() = 0;
