@@ -38,6 +38,17 @@ TEST(PictureValidator, DigitsAnswerEachResultByHowFarTheTextGets) {
   EXPECT_EQ(Result("###", ""), R::Empty);
 }
 
+// Stored pictures such as "###,??" offer alternatives of the whole picture,
+// as a comma does inside braces.
+TEST(PictureValidator, ACommaOutsideAnyGroupSeparatesWholePictureAlternatives) {
+  EXPECT_EQ(Result("###,??", "123"), R::Complete);
+  EXPECT_EQ(Result("###,??", "ab"), R::Complete);
+  EXPECT_EQ(Result("###,??", "12a"), R::Error);
+  EXPECT_EQ(Result("###,??", "a1"), R::Error);
+  EXPECT_EQ(Match("&#,##&", "a1"), (Outcome{R::Complete, "A1"}));
+  EXPECT_EQ(Match("&#,##&", "12b"), (Outcome{R::Complete, "12B"}));
+}
+
 TEST(PictureValidator, CaseConversionsRewriteTheText) {
   EXPECT_EQ(Match("&&&", "abc"), (Outcome{R::Complete, "ABC"}));
   EXPECT_EQ(Match("~~~", "AbC"), (Outcome{R::Complete, "abc"}));
