@@ -53,8 +53,12 @@ pdx_code AddErrorContext(pdx_code code, const std::string& line) {
 }
 
 const std::vector<std::string>& ErrorContext() {
-  static const auto* const kNone = new std::vector<std::string>;
-  if (context_gone) return *kNone;
+  if (context_gone) {
+    // Made only by a call this late, so that the library holds no heap
+    // memory of its own while the program runs.
+    static const auto* const kNone = new std::vector<std::string>;
+    return *kNone;
+  }
   return thread_context.lines;
 }
 

@@ -9,6 +9,7 @@ packages=(
   libsqlite3-dev                  # pdx export --sqlite
   sqlite3 python3                 # independent readers of exported files in the tests
   xvfb xauth fonts-dejavu-core    # headless screenshots and a sans font
+  poppler-utils                   # the report tests render their PDFs to compare them
   clang libclang-rt-14-dev        # the fuzz targets
 )
 missing=()

@@ -16,4 +16,5 @@ run_suite() {  # build dir, extra cmake flags...
 
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0 \
   run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVINDRAL_SANITIZE=ON
