@@ -155,6 +155,29 @@ class TableCopy {
     return PDX_OK;
   }
 
+  // The table's secondary indexes as SQLite indexes, made once the rows are
+  // in. Index names are the database's, not the table's, so each carries its
+  // table's name.
+  bool CreateIndexes(const std::string& name, std::string* error) {
+    const std::vector<Field>& fields = rows_->fields();
+    for (const SecondaryIndex& index : rows_->secondary_indexes()) {
+      std::string create = std::string("CREATE ") + (index.unique ? "UNIQUE " : "") + "INDEX " +
+                           QuoteName(name + " " + Utf8(index.name)) + " ON " + QuoteName(name) +
+                           " (";
+      for (size_t i = 0; i < index.fields.size(); ++i) {
+        const int field = index.fields[i];
+        if (field < 1 || field > static_cast<int>(fields.size())) continue;
+        if (create.back() != '(') create += ", ";
+        create += QuoteName(Utf8(fields[field - 1].name));
+        if (index.case_insensitive) create += " COLLATE NOCASE";
+        if (i < index.descending.size() && index.descending[i]) create += " DESC";
+      }
+      if (create.back() == '(') continue;
+      if (!target_->Execute(create + ")", error)) return false;
+    }
+    return true;
+  }
+
  private:
   void BindText(int column, std::string_view text) {
     sqlite3_bind_text64(insert_, column, text.data(), text.size(), SQLITE_STATIC, SQLITE_UTF8);
@@ -218,8 +241,17 @@ Outcome CopyTable(const std::string& table, const std::string& name, SqliteFile*
     if (++done % kProgressRows == 0 && options.progress) ReportProgress(table, done, total);
   }
   if (code == PDX_ERR_EOF) {
-    if (options.progress) ReportProgress(table, done, total);
-    return Outcome::kExported;
+    if (copy.CreateIndexes(table_name, &error)) {
+      if (options.progress) ReportProgress(table, done, total);
+      return Outcome::kExported;
+    }
+    Fail(table, error);
+    code = target->Code() == SQLITE_ERROR || target->Code() == SQLITE_CONSTRAINT ? kRowRefused
+                                                                                 : kDatabaseFailed;
+    copy.Close();
+    if (!target->Execute("DROP TABLE " + QuoteName(table_name), &error))
+      return Outcome::kFileFailed;
+    return code == kDatabaseFailed ? Outcome::kFileFailed : Outcome::kTableFailed;
   }
   if (code == kRowRefused)
     Fail(table, "row " + std::to_string(done + 1) + ": " + error);

@@ -59,6 +59,31 @@ TEST(ExportSqlite, EverySampleComparesWithItsDumpThroughTheShell) {
   EXPECT_EQ(status, 0) << ReadFile(dir.File("report"));
 }
 
+// Secondary indexes of genuine tables: one field, descending, several fields.
+TEST(ExportSqlite, SecondaryIndexesBecomeSqliteIndexes) {
+  SKIP_WITHOUT_SAMPLES();
+  if (!Available("sqlite3")) GTEST_SKIP() << "no sqlite3 shell";
+  TemporaryDirectory dir;
+  const std::string database = dir.File("joins.sqlite");
+  ASSERT_EQ(
+      Shell(Pdx() + "export " + ShellQuote(SamplesDirectory() + "/leonhad__paradoxdriver/joins") +
+            " --sqlite " + database),
+      0);
+  const std::string indexes =
+      Query(database, "SELECT sql FROM sqlite_master WHERE type = 'index' AND sql NOT NULL");
+  EXPECT_NE(indexes.find(R"(CREATE INDEX "C A" ON "C" ("A"))"), std::string::npos) << indexes;
+  EXPECT_NE(indexes.find(R"(CREATE INDEX "indexed Descending" ON "indexed" ("Indexed" DESC))"),
+            std::string::npos)
+      << indexes;
+  EXPECT_NE(indexes.find(R"(CREATE INDEX "fk4 reference" ON "fk4" ("FK1", "FK"))"),
+            std::string::npos)
+      << indexes;
+  // The planner takes them: a search on an indexed field uses its index.
+  EXPECT_NE(
+      Query(database, "EXPLAIN QUERY PLAN SELECT * FROM \"C\" WHERE \"B\" = 1").find("USING INDEX"),
+      std::string::npos);
+}
+
 class SqliteExportTest : public ::testing::Test {
  protected:
   void SetUp() override {

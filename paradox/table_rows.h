@@ -54,6 +54,7 @@ class TableRows {
   int key_fields() const { return table_->header().IsKeyed() ? table_->header().key_fields : 0; }
   int code_page() const { return table_->header().code_page; }
   int64_t row_count() const { return table_->header().record_count; }
+  const std::vector<SecondaryIndex>& secondary_indexes() { return table_->SecondaryIndexes(); }
   // The table's file name without its extension ("PORTF" for PORTF.DB).
   std::string stem() const;
 
