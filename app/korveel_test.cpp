@@ -15,6 +15,7 @@
 #include "show_state.h"
 #include "toolkit/abort.h"
 #include "toolkit/bevel_panel.h"
+#include "toolkit/forwarding_printer.h"
 #include "toolkit/glyph_button.h"
 #include "toolkit/inplace_editor.h"
 #include "toolkit/scripted_ui.h"
@@ -181,26 +182,6 @@ TEST_F(WindowTest, TopLevelHandlerReleasesTheMouse) {
 }
 
 #ifdef HAVE_STORE
-
-// Hands the report a printer that the test keeps.
-class SharedPrinter : public toolkit::PrinterService {
- public:
-  explicit SharedPrinter(toolkit::PrinterService& printer) : p_(printer) {}
-  void setTitle(const std::string& title) override { p_.setTitle(title); }
-  void beginDoc() override { p_.beginDoc(); }
-  void newPage() override { p_.newPage(); }
-  void endDoc() override { p_.endDoc(); }
-  void abortDoc() override { p_.abortDoc(); }
-  bool printing() const override { return p_.printing(); }
-  std::string outputFile() const override { return p_.outputFile(); }
-  int pageWidth() const override { return p_.pageWidth(); }
-  int pageHeight() const override { return p_.pageHeight(); }
-  int pixelsPerInch() const override { return p_.pixelsPerInch(); }
-  toolkit::Canvas& canvas() override { return p_.canvas(); }
-
- private:
-  toolkit::PrinterService& p_;
-};
 
 class WindowOnTablesTest : public WindowTest {
  protected:
@@ -370,7 +351,7 @@ TEST_F(WindowOnTablesTest, PrintReportsTheShownTableUnderItsTabsCaptionDatedToda
   EXPECT_EQ(form.xvDBPrint1.Header, "Myreport today");
   toolkit::RecordingPrinter printer(4800, 6600, 600);
   form.xvDBPrint1.SetPrinterFactory([&printer](const report::TxvDBPrint&) {
-    auto handle = std::make_unique<SharedPrinter>(printer);
+    auto handle = std::make_unique<toolkit::ForwardingPrinter>(printer);
     return std::unique_ptr<toolkit::PrinterService>(std::move(handle));
   });
   form.show();

@@ -8,6 +8,7 @@
 #include "report/report_progress.h"
 #include "report/report_test_tables.h"
 #include "report/xvdbprn.h"
+#include "toolkit/forwarding_printer.h"
 #include "toolkit/printer.h"
 #include "toolkit/scripted_ui.h"
 
@@ -67,30 +68,10 @@ class ReportRunTest : public ::testing::Test {
     report_.DateLabel = "12/8/2026";
     report_.SetPrinterFactory([this](const TxvDBPrint&) {
       return std::unique_ptr<toolkit::PrinterService>(
-          std::make_unique<PrinterHandle>(printer_ ? *printer_ : recording_));
+          std::make_unique<toolkit::ForwardingPrinter>(printer_ ? *printer_ : recording_));
     });
     report_.SetProgressFactory([] { return std::unique_ptr<ReportProgress>(); });
   }
-
-  // Lets the factory hand out a printer that the fixture keeps.
-  class PrinterHandle : public toolkit::PrinterService {
-   public:
-    explicit PrinterHandle(toolkit::PrinterService& printer) : p_(printer) {}
-    void setTitle(const std::string& title) override { p_.setTitle(title); }
-    void beginDoc() override { p_.beginDoc(); }
-    void newPage() override { p_.newPage(); }
-    void endDoc() override { p_.endDoc(); }
-    void abortDoc() override { p_.abortDoc(); }
-    bool printing() const override { return p_.printing(); }
-    std::string outputFile() const override { return p_.outputFile(); }
-    int pageWidth() const override { return p_.pageWidth(); }
-    int pageHeight() const override { return p_.pageHeight(); }
-    int pixelsPerInch() const override { return p_.pixelsPerInch(); }
-    toolkit::Canvas& canvas() override { return p_.canvas(); }
-
-   private:
-    toolkit::PrinterService& p_;
-  };
 
   std::vector<CanvasCall> calls(Kind kind) { return recording_.recording().callsOf(kind); }
   // The texts drawn by textRect on sheet `sheet` (from 0).
@@ -419,7 +400,8 @@ TEST_F(ReportRunTest, FailuresBeforeTheWalkLeaveEverythingAsItWas) {
   report_.Table = table.get();
   report_.SetPrinterFactory([this](const TxvDBPrint&) {
     recording_.failNextBegin("No default printer");
-    return std::unique_ptr<toolkit::PrinterService>(std::make_unique<PrinterHandle>(recording_));
+    return std::unique_ptr<toolkit::PrinterService>(
+        std::make_unique<toolkit::ForwardingPrinter>(recording_));
   });
   EXPECT_THROW(report_.Print(), std::runtime_error);
   EXPECT_EQ(table->FieldByName("ID")->AsInteger(), 2);

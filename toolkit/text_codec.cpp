@@ -257,9 +257,18 @@ TextCodec::Encoded TextCodec::fromUtf8(std::string_view utf8) const {
 }
 
 std::string TextCodec::upperCase(std::string_view tableText) const {
+  return mapCase(tableText, upper_);
+}
+
+std::string TextCodec::lowerCase(std::string_view tableText) const {
+  return mapCase(tableText, lower_);
+}
+
+std::string TextCodec::mapCase(std::string_view tableText,
+                               const std::array<unsigned char, 256>& map) const {
   std::string out(tableText);
   if (singleByte_) {
-    for (char& c : out) c = static_cast<char>(upper_[static_cast<unsigned char>(c)]);
+    for (char& c : out) c = static_cast<char>(map[static_cast<unsigned char>(c)]);
     return out;
   }
   // A byte above 127 starts a double-byte character whose second byte may
@@ -269,23 +278,7 @@ std::string TextCodec::upperCase(std::string_view tableText) const {
     if (b >= 0x80)
       ++i;
     else
-      out[i] = static_cast<char>(upper_[b]);
-  }
-  return out;
-}
-
-std::string TextCodec::lowerCase(std::string_view tableText) const {
-  std::string out(tableText);
-  if (singleByte_) {
-    for (char& c : out) c = static_cast<char>(lower_[static_cast<unsigned char>(c)]);
-    return out;
-  }
-  for (size_t i = 0; i < out.size(); ++i) {
-    const auto b = static_cast<unsigned char>(out[i]);
-    if (b >= 0x80)
-      ++i;
-    else
-      out[i] = static_cast<char>(lower_[b]);
+      out[i] = static_cast<char>(map[b]);
   }
   return out;
 }

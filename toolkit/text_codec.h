@@ -61,6 +61,7 @@ class TextCodec {
   void buildByteTables();
   std::string decodeWithIconv(std::string_view tableText) const;
   bool encodeWithIconv(std::u32string_view characters, std::string& out) const;
+  std::string mapCase(std::string_view tableText, const std::array<unsigned char, 256>& map) const;
 
   // The C library's converters, opened once; a lock keeps their shift state
   // to one conversion at a time.
