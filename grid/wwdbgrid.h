@@ -265,6 +265,7 @@ class TwwCustomDBGrid : public toolkit::CellGrid {
   void setEditText(int col, int row, const QString& text) override;
   int getEditLimit() override;
   toolkit::InplaceEditor* createEditor() override;
+  bool editorMultiLine() const override { return options_.has(TwwDBGridOption::dgWordWrap); }
   void colWidthsChanged() override;
   void columnMoved(int from, int to) override;
   void verticalScroll(toolkit::ScrollAction action, int position) override;
