@@ -68,6 +68,8 @@ TEST_F(InplaceEditTest, AWordWrappedGridEditsOnSeveralLines) {
   ASSERT_TRUE(Editor()->isVisible());
   EXPECT_TRUE(Editor()->multiLine());
   EXPECT_EQ(QPlainTextEdit::WidgetWidth, Editor()->lineWrapMode());
+  const toolkit::Rect cell = fixture.grid->cellRect(fixture.grid->col(), fixture.grid->row());
+  EXPECT_EQ(QRect(cell.left, cell.top, cell.width(), cell.height()), Editor()->geometry());
   Type("ly");
   Key(Qt::Key_Return, Qt::ControlModifier);  // a line break, not the grid's Enter
   Type("more");

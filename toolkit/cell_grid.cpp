@@ -379,8 +379,9 @@ void CellGrid::showEditor() {
   editor_->setMultiLine(editorMultiLine());
   editor_->setMaxLength(getEditLimit() > 0 ? getEditLimit() : 32767);
   editor_->loadText(getEditText(col_, row_));
-  updateEditorGeometry();
+  // Placed once shown (a hidden editor is not placed), before anything paints.
   editor_->show();
+  updateEditorGeometry();
   if (hasFocus()) editor_->setFocus();
 }
 
