@@ -408,7 +408,8 @@ void TwwCustomDBGrid::mousePressEvent(QMouseEvent* event) {
   } else if (link_.Active() && event->button() == Qt::LeftButton) {
     const int column = c - IndicatorOffset();
     if (c == col() && r == row()) {
-      if (!IsSpecialCell(column) && !IsMemoCell(column)) showEditor();
+      // A check box toggles under a click once its cell is the current one.
+      if (!ToggleCheckBox() && !IsSpecialCell(column) && !IsMemoCell(column)) showEditor();
     } else {
       if (r != row()) clickRowChange_ = true;
       try {
@@ -419,6 +420,9 @@ void TwwCustomDBGrid::mousePressEvent(QMouseEvent* event) {
         throw;
       }
       clickRowChange_ = false;
+      if (EditControlOptions.count(TwwEditControlOption::ecoCheckboxSingleClick) && c == col() &&
+          r == row())
+        ToggleCheckBox();
       update();
     }
   }
