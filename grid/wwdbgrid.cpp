@@ -171,6 +171,7 @@ void TwwCustomDBGrid::LinkActive() {
     link_.SetDataSource(nullptr);
   }
   ApplySelectedToFields();
+  DataSetActiveChanged();
   hideEditor();
   LayoutChanged();
   UpdateScrollBar();
