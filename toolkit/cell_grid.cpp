@@ -379,9 +379,8 @@ void CellGrid::showEditor() {
   editor_->setMultiLine(editorMultiLine());
   editor_->setMaxLength(getEditLimit() > 0 ? getEditLimit() : 32767);
   editor_->loadText(getEditText(col_, row_));
-  // Placed once shown (a hidden editor is not placed), before anything paints.
+  placeEditor();
   editor_->show();
-  updateEditorGeometry();
   if (hasFocus()) editor_->setFocus();
 }
 
@@ -403,7 +402,10 @@ bool CellGrid::gridFocused() const {
 }
 
 void CellGrid::updateEditorGeometry() {
-  if (!editor_ || !editor_->isVisible()) return;
+  if (editor_ && editor_->isVisible()) placeEditor();
+}
+
+void CellGrid::placeEditor() {
   const Rect r = cellRect(col_, row_);
   if (r.empty()) {
     editor_->move(-10000, -10000);
