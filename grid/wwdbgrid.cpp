@@ -27,6 +27,20 @@ QString LineBreakOf(const std::string& text) {
   return QStringLiteral("\r\n");
 }
 
+// A Qt font as a stored font; the colour is not part of a QFont and stays.
+toolkit::FontSpec FontSpecOf(const QFont& font, const toolkit::FontSpec& before) {
+  toolkit::FontSpec stored = before;
+  stored.name = font.family().toStdString();
+  const int pixels =
+      font.pixelSize() > 0 ? font.pixelSize() : static_cast<int>(font.pointSizeF() * 96 / 72 + 0.5);
+  stored.height = -pixels;
+  stored.bold = font.bold();
+  stored.italic = font.italic();
+  stored.underline = font.underline();
+  stored.strikeOut = font.strikeOut();
+  return stored;
+}
+
 }  // namespace
 
 TwwIButton::TwwIButton(TwwCustomDBGrid* grid) : QToolButton(grid), grid_(grid) {
@@ -58,6 +72,7 @@ TwwCustomDBGrid::TwwCustomDBGrid(QWidget* parent) : toolkit::CellGrid(parent) {
   ApplyBaseOptions();
   setShowHorzScrollBar(true);
   QWidget::setFont(toolkit::qtFont(font_));
+  WatchParent();
   LayoutChanged();
 }
 
@@ -98,10 +113,40 @@ void TwwCustomDBGrid::SetUseTFields(bool use) {
 }
 
 void TwwCustomDBGrid::SetFont(const toolkit::FontSpec& font) {
+  // A font of its own: the grid stops following its parent's.
+  parentFont_ = false;
   font_ = font;
   QWidget::setFont(toolkit::qtFont(font_));
-  if (parentFont_) titleFont_ = font_;
   LayoutChanged();
+}
+
+void TwwCustomDBGrid::SetParentFont(bool on) {
+  parentFont_ = on;
+  if (on && parentWidget()) FollowParentFont();
+}
+
+void TwwCustomDBGrid::FollowParentFont() {
+  font_ = FontSpecOf(parentWidget()->font(), font_);
+  titleFont_ = font_;
+  QWidget::setFont(toolkit::qtFont(font_));
+  LayoutChanged();
+}
+
+bool TwwCustomDBGrid::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == parentWidget() && event->type() == QEvent::FontChange && parentFont_)
+    FollowParentFont();
+  return toolkit::CellGrid::eventFilter(watched, event);
+}
+
+void TwwCustomDBGrid::changeEvent(QEvent* event) {
+  toolkit::CellGrid::changeEvent(event);
+  if (event->type() == QEvent::ParentChange) WatchParent();
+}
+
+void TwwCustomDBGrid::WatchParent() {
+  if (watchedParent_) watchedParent_->removeEventFilter(this);
+  watchedParent_ = parentWidget();
+  if (watchedParent_) watchedParent_->installEventFilter(this);
 }
 
 void TwwCustomDBGrid::SetTitleFont(const toolkit::FontSpec& font) {
@@ -151,6 +196,14 @@ void TwwCustomDBGrid::SetIndicatorColor(TIndicatorColor color) {
 }
 
 void TwwCustomDBGrid::SetFixedCols(int count) {
+  // Columns are known only while the data set is open; before that only a
+  // negative count is plainly wrong.
+  const bool tooMany = link_.Active() && IndicatorOffset() + count >= colCount();
+  if (count < 0 || tooMany) {
+    toolkit::ui().showMessage("Invalid value for FixedCols", "", toolkit::MessageKind::kWarning,
+                              toolkit::MessageButtons::kOk);
+    return;
+  }
   fixedCols_ = count;
   LayoutChanged();
 }

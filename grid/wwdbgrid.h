@@ -167,7 +167,10 @@ class TwwCustomDBGrid : public toolkit::CellGrid {
   void SetFont(const toolkit::FontSpec& font);
   const toolkit::FontSpec& TitleFont() const { return titleFont_; }
   void SetTitleFont(const toolkit::FontSpec& font);
+  // While set, the grid's font (and with it the title font) follows its
+  // parent's font; setting either font by hand clears it.
   bool ParentFont() const { return parentFont_; }
+  void SetParentFont(bool on);
   toolkit::Color TitleColor() const { return titleColor_; }
   void SetTitleColor(toolkit::Color color);
   toolkit::Color Color() const { return color_; }
@@ -271,6 +274,8 @@ class TwwCustomDBGrid : public toolkit::CellGrid {
   void columnMoved(int from, int to) override;
   void verticalScroll(toolkit::ScrollAction action, int position) override;
 
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
@@ -307,6 +312,9 @@ class TwwCustomDBGrid : public toolkit::CellGrid {
   void EditingChanged();
   void RecordChanged(data::TField* field);
   void UpdateData();
+
+  void FollowParentFont();
+  void WatchParent();
 
   // Layout pieces.
   void UpdateRowCount();
@@ -347,6 +355,7 @@ class TwwCustomDBGrid : public toolkit::CellGrid {
   toolkit::FontSpec font_;
   toolkit::FontSpec titleFont_;
   bool parentFont_ = true;
+  QPointer<QWidget> watchedParent_;
   toolkit::Color titleColor_ = toolkit::clBtnFace;
   toolkit::Color color_ = toolkit::clWindow;
   data::TAlignment titleAlignment_ = data::TAlignment::taLeftJustify;

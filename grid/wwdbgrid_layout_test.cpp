@@ -67,9 +67,58 @@ TEST(GridLayout, HiddenFieldsAndFixedColumns) {
   EXPECT_EQ("AMOUNT", grid.DataLink().Field(1)->FieldName());
   grid.SetFixedCols(1);
   EXPECT_EQ(2, grid.fixedCols());
-  // So many fixed columns that none would scroll: only the indicator stays fixed.
+  // So many fixed columns that none would scroll, or fewer than none: a
+  // warning, and the value is not taken.
+  for (int wrong : {2, -1}) {
+    grid.SetFixedCols(wrong);
+    ASSERT_EQ(1u, fixture.ui.shown.size());
+    EXPECT_EQ("Invalid value for FixedCols", fixture.ui.shown[0].text);
+    EXPECT_EQ(toolkit::MessageKind::kWarning, fixture.ui.shown[0].kind);
+    EXPECT_EQ(toolkit::MessageButtons::kOk, fixture.ui.shown[0].buttons);
+    fixture.ui.shown.clear();
+    EXPECT_EQ(1, grid.FixedCols());
+    EXPECT_EQ(2, grid.fixedCols());
+  }
+  // With the data set closed only the negative count is refused; a count the
+  // columns cannot hold leaves only the indicator fixed.
+  fixture.table.Close();
   grid.SetFixedCols(5);
+  EXPECT_TRUE(fixture.ui.shown.empty());
+  fixture.table.Open();
   EXPECT_EQ(1, grid.fixedCols());
+}
+
+TEST(GridLayout, FontsFollowTheParentUntilSetByHand) {
+  QWidget parent;  // outlives the grid, which leaves it when destroyed
+  testing::GridOnTable fixture;
+  fixture.grid->setParent(&parent);
+  ASSERT_TRUE(fixture.grid->ParentFont());
+  QFont larger = parent.font();
+  larger.setPixelSize(17);
+  larger.setBold(true);
+  parent.setFont(larger);
+  EXPECT_EQ(-17, fixture.grid->Font().height);
+  EXPECT_TRUE(fixture.grid->Font().bold);
+  EXPECT_EQ(fixture.grid->Font(), fixture.grid->TitleFont());
+  // A title font of its own ends the following: the grid keeps both fonts.
+  toolkit::FontSpec title = fixture.grid->TitleFont();
+  title.height = -9;
+  fixture.grid->SetTitleFont(title);
+  EXPECT_FALSE(fixture.grid->ParentFont());
+  larger.setPixelSize(21);
+  parent.setFont(larger);
+  EXPECT_EQ(-17, fixture.grid->Font().height);
+  EXPECT_EQ(-9, fixture.grid->TitleFont().height);
+  // Following again takes the parent's font for both at once.
+  fixture.grid->SetParentFont(true);
+  EXPECT_EQ(-21, fixture.grid->Font().height);
+  EXPECT_EQ(-21, fixture.grid->TitleFont().height);
+  // So does a font set on the grid itself, which leaves the title alone.
+  toolkit::FontSpec own = fixture.grid->Font();
+  own.height = -12;
+  fixture.grid->SetFont(own);
+  EXPECT_FALSE(fixture.grid->ParentFont());
+  EXPECT_EQ(-21, fixture.grid->TitleFont().height);
 }
 
 TEST(GridLayout, BufferHoldsOnlyWholeRowsAndFollowsTheHeight) {
