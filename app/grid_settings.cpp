@@ -1,6 +1,8 @@
 #include "grid_settings.h"
 
+#include <QJsonArray>
 #include "form_description.h"
+
 #include "grid/wwdbgrid.h"
 
 namespace app {
@@ -35,6 +37,18 @@ void ApplyGridSettings(grid::TwwDBGrid& grid, const QJsonObject& settings) {
   grid.SetIndicatorColor(settings["IndicatorColor"].toString() == "icYellow"
                              ? grid::TIndicatorColor::icYellow
                              : grid::TIndicatorColor::icBlack);
+  // The grid's stored children: its corner button.
+  for (const QJsonValue& value : settings["components"].toArray()) {
+    const QJsonObject child = value.toObject();
+    if (child["class"].toString() != "TwwIButton") continue;
+    auto* button = new grid::TwwIButton(&grid);
+    button->setObjectName(child["name"].toString());
+    button->setGeometry(FormDescription::bounds(child));
+    button->setText(child["Caption"].toString());
+    button->setToolTip(child["Hint"].toString());
+    button->Loaded();
+    if (!child["Visible"].toBool(true)) button->hide();
+  }
   if (settings.contains("TitleFont")) {
     const QJsonObject font = settings["TitleFont"].toObject();
     toolkit::FontSpec titleFont;

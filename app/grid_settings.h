@@ -1,5 +1,6 @@
 // The main window's grid takes its stored settings from the form
-// description: name, place, fixed columns, scroll bar, and the titles' look.
+// description: name, place, fixed columns, scroll bar, the titles' look, and
+// the corner button a form stores as the grid's child.
 #pragma once
 
 #include <QJsonObject>

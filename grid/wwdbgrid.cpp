@@ -43,9 +43,18 @@ toolkit::FontSpec FontSpecOf(const QFont& font, const toolkit::FontSpec& before)
 
 }  // namespace
 
-TwwIButton::TwwIButton(TwwCustomDBGrid* grid) : QToolButton(grid), grid_(grid) {
+TwwIButton::TwwIButton(QWidget* parent) : QToolButton(parent) {
   resize(12, 18);
+}
+
+void TwwIButton::Loaded() {
+  auto* grid = qobject_cast<TwwCustomDBGrid*>(parentWidget());
+  if (!grid) return;
+  grid_ = grid;
   grid->indicatorButton_ = this;
+  move(std::min(x(), 0), std::min(y(), 0));
+  // A child made after its grid was shown stays hidden until told.
+  show();
   grid->LayoutChanged();
 }
 

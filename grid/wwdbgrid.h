@@ -126,12 +126,17 @@ class TwwGridDataLink : public data::TDataLink {
   bool updating_ = false;
 };
 
-// The corner button over the title of the indicator column.
+// The corner button over the title of the indicator column. A form stores
+// it as a child of its grid; once its stored settings are read (Loaded) it
+// becomes the grid's indicator button, and it stays in the corner.
 class TwwIButton : public QToolButton {
   Q_OBJECT
  public:
-  explicit TwwIButton(TwwCustomDBGrid* grid);
+  explicit TwwIButton(QWidget* parent = nullptr);
   ~TwwIButton() override;
+  // Registers with the grid it sits on; a button on anything else stays a
+  // plain button.
+  void Loaded();
 
  protected:
   void moveEvent(QMoveEvent* event) override;

@@ -121,6 +121,32 @@ TEST(GridLayout, FontsFollowTheParentUntilSetByHand) {
   EXPECT_EQ(-21, fixture.grid->TitleFont().height);
 }
 
+TEST(GridLayout, TheCornerButtonSetsTheIndicatorColumnAndStaysInTheCorner) {
+  GridOnTable fixture;
+  std::string reason;
+  if (!fixture.Open("People", kPeople, People(3), &reason)) GTEST_SKIP() << reason;
+  TwwDBGrid& grid = *fixture.grid;
+  grid.show();
+  auto* button = new TwwIButton(&grid);
+  button->setGeometry(4, 3, 20, 30);
+  EXPECT_EQ(nullptr, grid.IndicatorButton());  // not before its settings are read
+  EXPECT_EQ(11, grid.colWidth(0));
+  button->Loaded();
+  EXPECT_EQ(button, grid.IndicatorButton());
+  EXPECT_EQ(QPoint(0, 0), button->pos());
+  EXPECT_EQ(19, grid.colWidth(0));
+  // The title row is as tall as the button, less the row line.
+  EXPECT_EQ(29, grid.rowHeight(0));
+  button->resize(16, 10);
+  EXPECT_EQ(15, grid.colWidth(0));
+  button->move(7, 7);
+  EXPECT_EQ(QPoint(0, 0), button->pos());
+  delete button;
+  EXPECT_EQ(nullptr, grid.IndicatorButton());
+  grid.LayoutChanged();
+  EXPECT_EQ(11, grid.colWidth(0));
+}
+
 TEST(GridLayout, BufferHoldsOnlyWholeRowsAndFollowsTheHeight) {
   GridOnTable fixture;
   std::string reason;
