@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "data/wwtable.h"
+#include "grid/control_type.h"
 
 namespace grid {
 
@@ -24,24 +24,13 @@ void Line(toolkit::Canvas& canvas, toolkit::Color color, toolkit::Point from, to
 
 std::optional<CheckBoxValues> CheckBoxFor(const data::TDataSet* dataSet,
                                           const data::TField& field) {
-  const auto* table = dynamic_cast<const data::TwwTable*>(dataSet);
-  if (!table) return std::nullopt;
-  for (const std::string& line : table->ControlType) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (;;) {
-      const size_t end = line.find(';', start);
-      parts.push_back(line.substr(start, end == std::string::npos ? end : end - start));
-      if (end == std::string::npos) break;
-      start = end + 1;
-    }
-    if (parts.size() < 2 || parts[0] != field.FieldName() || parts[1] != "CheckBox") continue;
-    CheckBoxValues values;
-    values.checked = parts.size() > 2 ? parts[2] : "True";
-    values.unchecked = parts.size() > 3 ? parts[3] : "False";
-    return values;
-  }
-  return std::nullopt;
+  const std::optional<std::vector<std::string>> parts =
+      ControlTypeEntry(dataSet, field, "CheckBox");
+  if (!parts) return std::nullopt;
+  CheckBoxValues values;
+  values.checked = parts->size() > 2 ? (*parts)[2] : "True";
+  values.unchecked = parts->size() > 3 ? (*parts)[3] : "False";
+  return values;
 }
 
 bool IsChecked(const CheckBoxValues& values, const std::string& text) {

@@ -10,6 +10,7 @@
 #include "data/data_source.h"
 #include "data/wwtable.h"
 #include "grid/cell_text.h"
+#include "grid/control_type.h"
 #include "grid/inplace_edit.h"
 #include "grid/wwmemo.h"
 #include "toolkit/font_mapping.h"
@@ -292,16 +293,8 @@ bool TwwCustomDBGrid::IsMemoCell(int dataColumn) const {
 bool TwwCustomDBGrid::IsSpecialCell(int dataColumn) const {
   data::TField* field = link_.Field(dataColumn);
   if (!field) return false;
-  auto* table = dynamic_cast<data::TwwTable*>(link_.DataSet());
-  if (!table) return false;
-  for (const std::string& line : table->ControlType) {
-    const size_t semi = line.find(';');
-    if (semi == std::string::npos || line.substr(0, semi) != field->FieldName()) continue;
-    const std::string kind = line.substr(semi + 1, line.find(';', semi + 1) - semi - 1);
-    if (kind == "CheckBox" || kind == "Bitmap" || kind == "RichEdit" || kind == "CustomEdit")
-      return true;
-  }
-  return false;
+  const std::string kind = ControlTypeKind(link_.DataSet(), *field);
+  return kind == "CheckBox" || kind == "Bitmap" || kind == "RichEdit" || kind == "CustomEdit";
 }
 
 bool TwwCustomDBGrid::Editable() const {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "data/data_set.h"
+#include "grid/bitmap_cell.h"
 #include "grid/cell_text.h"
 #include "grid/checkbox_cell.h"
 #include "grid/indicator_glyphs.h"
@@ -191,7 +192,11 @@ bool TwwCustomDBGrid::DrawDataCell(Canvas& canvas, int column, int bufferRow, co
     canvas.setBrush(brush);
     const std::optional<CheckBoxValues> checkBox =
         field ? CheckBoxFor(link_.DataSet(), *field) : std::nullopt;
-    if (DefaultDrawing && checkBox) {
+    const std::optional<BitmapCellOptions> picture =
+        field ? BitmapCellFor(link_.DataSet(), *field) : std::nullopt;
+    if (DefaultDrawing && picture) {
+      DrawBitmapCell(canvas, rect, FieldBitmap(*field), *picture);
+    } else if (DefaultDrawing && checkBox) {
       DrawCheckBox(canvas, rect, IsChecked(*checkBox, field->AsString()),
                    intl::GlobalIntl().CheckBoxInGridStyle());
     } else if (DefaultDrawing) {
