@@ -170,6 +170,21 @@ TEST_F(InplaceEditTest, APasteIsMatchedAgainstThePicture) {
   EXPECT_EQ("555-1234", fixture.Current("PHONE"));
 }
 
+TEST_F(InplaceEditTest, InsertInTheEditorAddsARecordShiftInsertPastes) {
+  if (!Open(kNotes, {{"1", "first"}})) GTEST_SKIP() << skipReason;
+  Key(Qt::Key_Right);
+  Key(Qt::Key_F2);
+  ASSERT_TRUE(Editor()->hasFocus());
+  QApplication::clipboard()->setText("!");
+  Key(Qt::Key_Insert, Qt::ShiftModifier);
+  EXPECT_EQ("first!", EditorText());
+  Key(Qt::Key_Insert);  // posts the change and starts a new record
+  EXPECT_EQ(DataSetState::kInsert, fixture.table.State());
+  Key(Qt::Key_Escape);  // the untouched new record goes
+  EXPECT_EQ(DataSetState::kBrowse, fixture.table.State());
+  EXPECT_EQ("first!", fixture.Current("NOTE"));
+}
+
 TEST_F(InplaceEditTest, AReadOnlyGridTakesNoPaste) {
   if (!Open(kNotes, {{"1", "first"}})) GTEST_SKIP() << skipReason;
   fixture.grid->SetReadOnly(true);

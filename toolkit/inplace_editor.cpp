@@ -82,6 +82,10 @@ bool InplaceEditor::keyBelongsToGrid(const QKeyEvent& event) const {
       return ctrl || selectedText() == toPlainText();
     case Qt::Key_Delete:
       return ctrl;
+    case Qt::Key_Insert:
+      // Insert alone adds a record; Shift+Insert and Ctrl+Insert are the
+      // clipboard's.
+      return event.modifiers() == Qt::NoModifier;
     default:
       return false;
   }
