@@ -253,10 +253,18 @@ void TwwDBCustomEdit::keyPressEvent(QKeyEvent* event) {
   const bool control = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
   const bool printable = !control && !typed.isEmpty() && typed.at(0).isPrint();
   const bool backspace = event->key() == Qt::Key_Backspace;
-  const bool paste = event->matches(QKeySequence::Paste);
-  const bool cut = event->matches(QKeySequence::Cut);
+  if (event->matches(QKeySequence::Paste)) {
+    PasteText();
+    event->accept();
+    return;
+  }
+  if (event->matches(QKeySequence::Cut)) {
+    CutText();
+    event->accept();
+    return;
+  }
 
-  if (printable || backspace || paste || cut) {
+  if (printable || backspace) {
     if (!PrepareForTyping()) {
       event->accept();
       return;
@@ -308,15 +316,8 @@ void TwwDBCustomEdit::keyPressEvent(QKeyEvent* event) {
     QLineEdit::keyPressEvent(event);
     return;
   }
-  if (printable || backspace || paste || cut) BeginChange();
+  if (printable || backspace) BeginChange();
   QLineEdit::keyPressEvent(event);
-  if (paste && PictureMaskInUse()) {
-    int fromEnd = static_cast<int>(text().size()) - cursorPosition();
-    SetTableText(MatchPastedText(Picture().PictureMask(), TableText()));
-    setCursorPosition(std::max(0, static_cast<int>(text().size()) - fromEnd));
-    setModified(true);
-  }
-  if (paste || cut) CheckValue(TableText());
 }
 
 void TwwDBCustomEdit::keyReleaseEvent(QKeyEvent* event) {
@@ -330,7 +331,8 @@ void TwwDBCustomEdit::focusInEvent(QFocusEvent* event) {
   const bool returning = exitRefused_;
   exitRefused_ = false;
   QLineEdit::focusInEvent(event);
-  if (returning) return;
+  // Back from a menu or another window: the control was never left.
+  if (returning || focused_) return;
   focused_ = true;
   // While typing, the box hides a password with the platform's own mark.
   setEchoMode(PasswordChar.isNull() ? QLineEdit::Normal : QLineEdit::Password);
@@ -343,7 +345,11 @@ void TwwDBCustomEdit::focusInEvent(QFocusEvent* event) {
 
 void TwwDBCustomEdit::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
-  if (!focused_) return;
+  // A context menu or another window taking the keyboard does not leave
+  // the control: the value stays pending, unchecked, until the user does.
+  if (!focused_ || event->reason() == Qt::PopupFocusReason ||
+      event->reason() == Qt::ActiveWindowFocusReason)
+    return;
   const bool modified = isModified();
   // An incomplete value keeps the user here, with no message: only a beep.
   // It is checked before the row takes the value, so that a value the mask

@@ -150,6 +150,7 @@ class TwwDBCustomEdit : public TwwCustomMaskEdit {
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   class FieldLink : public data::TDataLink {
@@ -179,6 +180,16 @@ class TwwDBCustomEdit : public TwwCustomMaskEdit {
   bool TypeWithPicture(const QString& key);
   bool FieldAcceptsCharacter(QChar c) const;
   void ResetValue();
+  // Whether a key that changes the text could be taken now (as
+  // PrepareForTyping, without putting the data set into edit mode).
+  bool CanChangeText() const;
+  // Paste and cut, from the keyboard or the context menu: the data set goes
+  // into edit mode, a pasted text is matched against the mask, and the
+  // value check runs afterwards.
+  void PasteText();
+  void TypePasted(const QString& before, const QString& pasted, const QString& after);
+  void CutText();
+  void DeleteSelection();
 
   FieldLink link_{this};
   std::string dataField_;
