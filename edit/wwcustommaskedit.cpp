@@ -2,10 +2,12 @@
 // own, and the value check.
 #include <QApplication>
 
+#include "data/data_set.h"
 #include "edit/picture_typing.h"
 #include "edit/table_text.h"
 #include "edit/wwdbedit.h"
 #include "edit/wwdbedit_texts.h"
+#include "toolkit/locale_settings.h"
 #include "toolkit/ui_services.h"
 
 namespace edit {
@@ -68,6 +70,24 @@ bool TwwCustomMaskEdit::CheckValue(const std::string& tableText) {
   bool passes = !PictureMaskInUse() || PicturePasses(picture_.PictureMask(), tableText);
   if (OnCheckValue) OnCheckValue(this, passes);
   return passes;
+}
+
+std::optional<EditMask> TwwCustomMaskEdit::ParsedEditMask(std::string* error) const {
+  if (EditMask.empty() || PictureMaskInUse()) return std::nullopt;
+  const data::TDataSet* dataSet = TextDataSet();
+  return edit::EditMask::Parse(EditMask, toolkit::localeSettings(),
+                               dataSet ? &dataSet->textCodec() : nullptr, error);
+}
+
+std::optional<EditMask> TwwCustomMaskEdit::ActiveEditMask() const {
+  if (editMaskOff_) return std::nullopt;
+  return ParsedEditMask(nullptr);
+}
+
+std::string TwwCustomMaskEdit::EditMaskError() const {
+  std::string error;
+  ParsedEditMask(&error);
+  return error;
 }
 
 std::string TwwCustomMaskEdit::TableText() const {

@@ -21,6 +21,7 @@
 
 #include "data/data_link.h"
 #include "data/wwtable.h"
+#include "edit/edit_mask.h"
 #include "toolkit/canvas.h"
 
 namespace data {
@@ -75,7 +76,8 @@ class TwwCustomMaskEdit : public QLineEdit {
   bool WordWrap = false;
   bool WantReturns = false;
   bool ShowVertScrollBar = false;
-  // The framework's edit mask, taken from the field when no picture is in use.
+  // The edit mask (edit_mask.h), taken from the field when no picture is in
+  // use. A malformed one is reported once and the box edits without it.
   std::string EditMask;
   std::function<void(QObject* Sender, bool PassesPictureTest)> OnCheckValue;
 
@@ -84,6 +86,12 @@ class TwwCustomMaskEdit : public QLineEdit {
   // The check of a text: empty, or a complete match of the mask without
   // fill; OnCheckValue hears the answer.
   bool CheckValue(const std::string& tableText);
+
+  // The parsed edit mask while it governs typing: set, well formed, no
+  // picture in use, and fitting the value being edited.
+  std::optional<edit::EditMask> ActiveEditMask() const;
+  // Why the edit mask cannot be used; empty when it can (or there is none).
+  std::string EditMaskError() const;
 
   // The control's text in the table's code page, and setting it from one.
   std::string TableText() const;
@@ -98,8 +106,12 @@ class TwwCustomMaskEdit : public QLineEdit {
   virtual bool StoreBoundMask(const std::string& /*mask*/) { return false; }
   // The data set whose code page the text is in; none while unbound.
   virtual const data::TDataSet* TextDataSet() const { return nullptr; }
+  // Set while the value being edited does not fit the edit mask.
+  bool editMaskOff_ = false;
 
  private:
+  std::optional<edit::EditMask> ParsedEditMask(std::string* error) const;
+
   TwwDBPicture picture_;
 };
 
@@ -179,6 +191,20 @@ class TwwDBCustomEdit : public TwwCustomMaskEdit {
   std::optional<TwwEditDataType> DateKind() const;
   bool TypeWithPicture(const QString& key);
   bool FieldAcceptsCharacter(QChar c) const;
+  // Typing, Backspace and Delete under the edit mask; false when the key is
+  // not one of those.
+  bool TypeWithEditMask(const edit::EditMask& mask, QKeyEvent* event);
+  void ApplyMaskEdit(const edit::EditMask::Edit& edit);
+  // The selection (the caret when nothing is selected) as byte offsets in
+  // the table's text.
+  struct Selection {
+    int start = 0;
+    int length = 0;
+  };
+  Selection TableSelection() const;
+  // The text to edit for a value: put into the edit mask when there is one.
+  std::string EditingText(const std::string& value);
+  void WarnOfMalformedEditMask();
   void ResetValue();
   // Whether a key that changes the text could be taken now (as
   // PrepareForTyping, without putting the data set into edit mode).
@@ -197,6 +223,7 @@ class TwwDBCustomEdit : public TwwCustomMaskEdit {
   bool exitRefused_ = false;
   data::TAlignment alignment_ = data::TAlignment::taLeftJustify;
   std::string unboundText_;
+  std::string warnedEditMask_;
 };
 
 class TwwDBEdit : public TwwDBCustomEdit {

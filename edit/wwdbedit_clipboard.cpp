@@ -32,6 +32,13 @@ void TwwDBCustomEdit::PasteText() {
                               toolkit::MessageKind::kWarning, toolkit::MessageButtons::kOk);
     return;
   }
+  if (std::optional<edit::EditMask> mask = ActiveEditMask()) {
+    const Selection selection = TableSelection();
+    ApplyMaskEdit(mask->Paste(TableText(), selection.start, selection.length,
+                              *ScreenTextToTable(TextDataSet(), clip)));
+    CheckValue(TableText());
+    return;
+  }
   BeginChange();
   if (!PictureMaskInUse()) {
     paste();
@@ -89,6 +96,14 @@ void TwwDBCustomEdit::CutText() {
     copy();
     return;
   }
+  if (std::optional<edit::EditMask> mask = ActiveEditMask()) {
+    // The positions cut are left blank; the literals stay.
+    copy();
+    const Selection selection = TableSelection();
+    ApplyMaskEdit(mask->Delete(TableText(), selection.start, selection.length));
+    CheckValue(TableText());
+    return;
+  }
   BeginChange();
   cut();
   setModified(true);
@@ -97,6 +112,11 @@ void TwwDBCustomEdit::CutText() {
 
 void TwwDBCustomEdit::DeleteSelection() {
   if (!hasSelectedText() || !PrepareForTyping()) return;
+  if (std::optional<edit::EditMask> mask = ActiveEditMask()) {
+    const Selection selection = TableSelection();
+    ApplyMaskEdit(mask->Delete(TableText(), selection.start, selection.length));
+    return;
+  }
   BeginChange();
   del();
   setModified(true);
@@ -116,7 +136,8 @@ void TwwDBCustomEdit::contextMenuEvent(QContextMenuEvent* event) {
     undo();
     CheckValue(TableText());
   });
-  undoAction->setEnabled(changeable && isUndoAvailable());
+  // Undoing could bring back a text of another length than the mask's.
+  undoAction->setEnabled(changeable && isUndoAvailable() && !ActiveEditMask());
   menu.addSeparator();
   menu.addAction(tr("Cu&t"), this, [this] { CutText(); })
       ->setEnabled(changeable && selected && !hidden);
