@@ -172,6 +172,7 @@ TEST(UnboundEditMaskBox, KeepsTheUserInTheBoxWhileRequiredPositionsAreBlank) {
   EXPECT_TRUE(box->hasFocus());
   EXPECT_EQ(ui.beeps, 1);
   QTest::keyClick(box, Qt::Key_End);
+  QTest::keyClick(box, Qt::Key_Left);
   QTest::keyClick(box, '2');
   other->setFocus();
   QCoreApplication::processEvents();
