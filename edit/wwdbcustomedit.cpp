@@ -102,7 +102,7 @@ void TwwDBCustomEdit::DataChange() {
     // An unbound control keeps the edit mask and text it was given.
     if (!link_.DataSource()) return;
     EditMask.clear();
-    setText(QString());
+    SetTableText(std::string());
     setModified(false);
     update();
     return;
@@ -117,7 +117,7 @@ void TwwDBCustomEdit::DataChange() {
   else
     text = field->DisplayText();
   // The same text is not set again, so entering edit mode keeps the selection.
-  if (TableText() != text) SetTableText(text);
+  if (!ShowsTableText(text)) SetTableText(text);
   setModified(false);
   update();
 }
@@ -323,10 +323,22 @@ void TwwDBCustomEdit::ResetValue() {
 }
 
 void TwwDBCustomEdit::keyPressEvent(QKeyEvent* event) {
+  if (PassingUp(event)) return;
   const QString typed = event->text();
   const bool control = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
   const bool printable = !control && !typed.isEmpty() && typed.at(0).isPrint();
   const bool backspace = event->key() == Qt::Key_Backspace;
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  // Enter breaks the line only in a box that wants it; elsewhere it goes on
+  // to the form (its default button, or the record view's move to the next
+  // control).
+  if (enter && !WantReturns()) {
+    if (MultiLine())
+      event->ignore();
+    else
+      DefaultKeyPress(event);
+    return;
+  }
   if (event->matches(QKeySequence::Paste)) {
     PasteText();
     event->accept();
@@ -338,7 +350,7 @@ void TwwDBCustomEdit::keyPressEvent(QKeyEvent* event) {
     return;
   }
 
-  if (printable || backspace) {
+  if (printable || backspace || enter) {
     if (!PrepareForTyping()) {
       event->accept();
       return;
@@ -392,16 +404,13 @@ void TwwDBCustomEdit::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
-  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !WantReturns) {
-    QLineEdit::keyPressEvent(event);
-    return;
-  }
-  if (printable || backspace) BeginChange();
-  QLineEdit::keyPressEvent(event);
+  if (printable || backspace || enter) BeginChange();
+  DefaultKeyPress(event);
 }
 
 void TwwDBCustomEdit::keyReleaseEvent(QKeyEvent* event) {
-  QLineEdit::keyReleaseEvent(event);
+  if (PassingUp(event)) return;
+  DefaultKeyRelease(event);
   if (event->key() == Qt::Key_Delete) CheckValue(TableText());
 }
 
@@ -410,7 +419,7 @@ void TwwDBCustomEdit::keyReleaseEvent(QKeyEvent* event) {
 void TwwDBCustomEdit::focusInEvent(QFocusEvent* event) {
   const bool returning = exitRefused_;
   exitRefused_ = false;
-  QLineEdit::focusInEvent(event);
+  DefaultFocusIn(event);
   // Back from a menu or another window: the control was never left.
   if (returning || focused_) return;
   focused_ = true;
@@ -429,7 +438,7 @@ void TwwDBCustomEdit::focusInEvent(QFocusEvent* event) {
 }
 
 void TwwDBCustomEdit::focusOutEvent(QFocusEvent* event) {
-  QLineEdit::focusOutEvent(event);
+  DefaultFocusOut(event);
   // A context menu or another window taking the keyboard does not leave
   // the control: the value stays pending, unchecked, until the user does.
   if (!focused_ || event->reason() == Qt::PopupFocusReason ||

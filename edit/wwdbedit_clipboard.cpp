@@ -124,12 +124,13 @@ void TwwDBCustomEdit::DeleteSelection() {
 }
 
 void TwwDBCustomEdit::contextMenuEvent(QContextMenuEvent* event) {
+  if (PassingUp(event)) return;
   // The box's own menu: the platform's would leave paste and cut greyed out
   // while the data set browses, and would change the text past the mask.
   QMenu menu(this);
   const bool changeable = CanChangeText();
   const bool selected = hasSelectedText();
-  const bool hidden = echoMode() != QLineEdit::Normal;
+  const bool hidden = !MultiLine() && echoMode() != QLineEdit::Normal;
   QAction* undoAction = menu.addAction(tr("&Undo"), this, [this] {
     if (!PrepareForTyping()) return;
     BeginChange();
