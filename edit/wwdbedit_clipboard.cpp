@@ -131,24 +131,29 @@ void TwwDBCustomEdit::contextMenuEvent(QContextMenuEvent* event) {
   const bool changeable = CanChangeText();
   const bool selected = hasSelectedText();
   const bool hidden = !MultiLine() && echoMode() != QLineEdit::Normal;
-  QAction* undoAction = menu.addAction(tr("&Undo"), this, [this] {
-    if (!PrepareForTyping()) return;
-    BeginChange();
-    undo();
-    CheckValue(TableText());
-  });
+  // Each entry shows the key that does the same from the box.
+  auto add = [&](const QString& caption, QKeySequence::StandardKey keys, bool enabled,
+                 auto&& chosen) {
+    QAction* action = menu.addAction(caption, this, chosen);
+    action->setShortcut(keys);
+    action->setEnabled(enabled);
+  };
   // Undoing could bring back a text of another length than the mask's.
-  undoAction->setEnabled(changeable && isUndoAvailable() && !ActiveEditMask());
+  add(tr("&Undo"), QKeySequence::Undo, changeable && isUndoAvailable() && !ActiveEditMask(),
+      [this] {
+        if (!PrepareForTyping()) return;
+        BeginChange();
+        undo();
+        CheckValue(TableText());
+      });
   menu.addSeparator();
-  menu.addAction(tr("Cu&t"), this, [this] { CutText(); })
-      ->setEnabled(changeable && selected && !hidden);
-  menu.addAction(tr("&Copy"), this, [this] { copy(); })->setEnabled(selected && !hidden);
-  menu.addAction(tr("&Paste"), this, [this] { PasteText(); })
-      ->setEnabled(changeable && !QGuiApplication::clipboard()->text().isEmpty());
-  menu.addAction(tr("Delete"), this, [this] { DeleteSelection(); })
-      ->setEnabled(changeable && selected);
+  add(tr("Cu&t"), QKeySequence::Cut, changeable && selected && !hidden, [this] { CutText(); });
+  add(tr("&Copy"), QKeySequence::Copy, selected && !hidden, [this] { copy(); });
+  add(tr("&Paste"), QKeySequence::Paste,
+      changeable && !QGuiApplication::clipboard()->text().isEmpty(), [this] { PasteText(); });
+  add(tr("Delete"), QKeySequence::Delete, changeable && selected, [this] { DeleteSelection(); });
   menu.addSeparator();
-  menu.addAction(tr("Select All"), this, [this] { selectAll(); })->setEnabled(!text().isEmpty());
+  add(tr("Select All"), QKeySequence::SelectAll, !text().isEmpty(), [this] { selectAll(); });
   menu.exec(event->globalPos());
   event->accept();
 }
