@@ -28,35 +28,6 @@ std::string CompanionIndexName(const std::string& x_name) {
   return y;
 }
 
-// Orders .X rows: key fields in turn, indexed ones reversed where the index
-// descends, alpha without regard to case in a case-insensitive index.
-class IndexOrder {
- public:
-  IndexOrder(const SecondaryIndex& index) : index_(index) {}
-  int operator()(const std::string& a, const std::string& b) const {
-    const TableHeader& h = index_.header;
-    for (size_t i = 0; i < h.key_fields && i < h.fields.size(); ++i) {
-      const Field& f = h.fields[i];
-      const auto* pa = reinterpret_cast<const uint8_t*>(a.data()) + f.offset;
-      const auto* pb = reinterpret_cast<const uint8_t*>(b.data()) + f.offset;
-      int c = 0;
-      if (f.type == FieldType::kAlpha && index_.case_insensitive) {
-        for (int k = 0; k < f.length && c == 0; ++k) c = std::toupper(pa[k]) - std::toupper(pb[k]);
-      } else {
-        c = std::memcmp(pa, pb, f.length);
-      }
-      if (c != 0) {
-        const bool down = i < index_.descending.size() && index_.descending[i];
-        return (c < 0) != down ? -1 : 1;
-      }
-    }
-    return 0;
-  }
-
- private:
-  const SecondaryIndex& index_;
-};
-
 }  // namespace
 
 std::string SecondaryIndex::WriteRefusal(const TableHeader& table) const {
@@ -147,35 +118,57 @@ pdx_code FindSecondaryIndexes(FileSystem* fs, const std::string& db_path, const 
   return PDX_OK;
 }
 
+int CompareIndexRows(const SecondaryIndex& index, const uint8_t* a, const uint8_t* b,
+                     size_t fields) {
+  const TableHeader& h = index.header;
+  for (size_t i = 0; i < fields && i < h.key_fields && i < h.fields.size(); ++i) {
+    const Field& f = h.fields[i];
+    const uint8_t* pa = a + f.offset;
+    const uint8_t* pb = b + f.offset;
+    int c = 0;
+    if (f.type == FieldType::kAlpha && index.case_insensitive) {
+      for (int k = 0; k < f.length && c == 0; ++k) c = std::toupper(pa[k]) - std::toupper(pb[k]);
+    } else {
+      c = std::memcmp(pa, pb, f.length);
+    }
+    if (c != 0) {
+      const bool down = i < index.descending.size() && index.descending[i];
+      return (c < 0) != down ? -1 : 1;
+    }
+  }
+  return 0;
+}
+
+std::string MakeIndexRow(const SecondaryIndex& index, const TableHeader& table, const uint8_t* row,
+                         uint16_t block) {
+  std::string r(index.header.record_size, '\0');
+  size_t at = 0;
+  auto put = [&](const Field& f) {
+    if (at + f.length <= r.size()) std::memcpy(r.data() + at, row + f.offset, f.length);
+    at += f.length;
+  };
+  for (int field : index.fields)
+    if (field >= 1 && field <= static_cast<int>(table.fields.size())) put(table.fields[field - 1]);
+  for (size_t k = 0; k < table.key_fields && k < table.fields.size(); ++k) put(table.fields[k]);
+  if (at + 2 <= r.size()) EncodeInteger(block, reinterpret_cast<uint8_t*>(r.data() + at), 2);
+  return r;
+}
+
 std::vector<std::string> ExpectedIndexRows(const SecondaryIndex& index, const TableHeader& table,
                                            const std::vector<TableRow>& rows, bool* duplicate) {
-  const TableHeader& h = index.header;
   std::vector<std::string> out;
   out.reserve(rows.size());
-  for (const TableRow& row : rows) {
-    std::string r(h.record_size, '\0');
-    size_t at = 0;
-    auto put = [&](const Field& f) {
-      if (at + f.length <= r.size()) std::memcpy(r.data() + at, row.data + f.offset, f.length);
-      at += f.length;
-    };
-    for (int field : index.fields)
-      if (field >= 1 && field <= static_cast<int>(table.fields.size()))
-        put(table.fields[field - 1]);
-    for (size_t k = 0; k < table.key_fields && k < table.fields.size(); ++k) put(table.fields[k]);
-    if (at + 2 <= r.size()) EncodeInteger(row.block, reinterpret_cast<uint8_t*>(r.data() + at), 2);
-    out.push_back(std::move(r));
-  }
-  const IndexOrder order(index);
-  std::stable_sort(out.begin(), out.end(),
-                   [&](const std::string& a, const std::string& b) { return order(a, b) < 0; });
+  for (const TableRow& row : rows) out.push_back(MakeIndexRow(index, table, row.data, row.block));
+  const size_t all = index.header.key_fields;
+  auto bytes = [](const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); };
+  std::stable_sort(out.begin(), out.end(), [&](const std::string& a, const std::string& b) {
+    return CompareIndexRows(index, bytes(a), bytes(b), all) < 0;
+  });
   if (duplicate != nullptr) {
     *duplicate = false;
-    size_t indexed = 0;
-    for (size_t i = 0; i < index.fields.size() && i < h.fields.size(); ++i)
-      indexed += h.fields[i].length;
     for (size_t i = 1; i < out.size() && !*duplicate; ++i)
-      *duplicate = out[i - 1].compare(0, indexed, out[i], 0, indexed) == 0;
+      *duplicate =
+          CompareIndexRows(index, bytes(out[i - 1]), bytes(out[i]), index.fields.size()) == 0;
   }
   return out;
 }
