@@ -1,7 +1,6 @@
 #include "secondary_index.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 #include "byte_order.h"
@@ -16,6 +15,13 @@ namespace pdx {
 namespace {
 
 constexpr int kBlockHeader = 6;
+
+// Letters a case-insensitive index folds: the ASCII ones, whatever the
+// locale of the process (genuine indexes hold them so; how they fold the
+// letters of a code page's upper half is not known).
+uint8_t AsciiUpper(uint8_t c) {
+  return c >= 'a' && c <= 'z' ? static_cast<uint8_t>(c - 'a' + 'A') : c;
+}
 
 bool IsIndexFileExtension(const std::string& extension) {
   return (extension[0] == 'X' || extension[0] == 'x') && IsSecondaryIndexExtension(extension);
@@ -32,9 +38,12 @@ std::string CompanionIndexName(const std::string& x_name) {
 
 std::string SecondaryIndex::WriteRefusal(const TableHeader& table) const {
   const std::string file = FileNameOf(x_path);
+  // An index not maintained at each change is brought up to date by the
+  // engine that uses it, which itself changes the table without touching
+  // it (genuine tables carry such indexes older than their rows): a change
+  // leaves it as it is.
+  if (!maintained) return {};
   if (!table.IsKeyed()) return "the secondary index " + file + " of an unkeyed table is not kept";
-  if (!maintained)
-    return "the secondary index " + file + " is not maintained at every change, and is not kept";
   if (y_path.empty()) return "the secondary index " + file + " has lost its companion file";
   if (!KeysOrderAsBytes(header))
     return "the secondary index " + file + ": " + KeyOrderRefusal(header);
@@ -47,11 +56,6 @@ std::string SecondaryIndex::WriteRefusal(const TableHeader& table) const {
         table.fields[fields[i] - 1].length != own.length ||
         table.fields[fields[i] - 1].type != own.type)
       return "the secondary index " + file + " names fields the table does not have";
-    // A composite index may compare alpha values without regard to case;
-    // which ones do is not known for sure from the file.
-    if (composite && own.type == FieldType::kAlpha)
-      return "the secondary index " + file +
-             " orders alpha values by a rule the store cannot be sure of";
   }
   return {};
 }
@@ -101,10 +105,12 @@ pdx_code FindSecondaryIndexes(FileSystem* fs, const std::string& db_path, const 
         index.descending.push_back(false);
       }
     }
-    // Index flags (0x10 descending, 0x20 unique), set by level-7 engines;
-    // zero in the files of earlier ones.
+    // Index flags: 0x01 ignores case, 0x10 descending, 0x20 unique. Genuine
+    // composite indexes with 0x01 hold their alpha values in upper case,
+    // ordered as those bytes order (docs/paradox-format-notes.md).
     if (h.has_extension && h.image.size() > 0x55) {
       const uint8_t flags = h.image[0x55];
+      index.case_insensitive = (flags & 0x01) != 0;
       index.unique = (flags & 0x20) != 0;
       if (flags & 0x10) std::fill(index.descending.begin(), index.descending.end(), true);
     }
@@ -127,7 +133,7 @@ int CompareIndexRows(const SecondaryIndex& index, const uint8_t* a, const uint8_
     const uint8_t* pb = b + f.offset;
     int c = 0;
     if (f.type == FieldType::kAlpha && index.case_insensitive) {
-      for (int k = 0; k < f.length && c == 0; ++k) c = std::toupper(pa[k]) - std::toupper(pb[k]);
+      for (int k = 0; k < f.length && c == 0; ++k) c = AsciiUpper(pa[k]) - AsciiUpper(pb[k]);
     } else {
       c = std::memcmp(pa, pb, f.length);
     }
@@ -147,8 +153,16 @@ std::string MakeIndexRow(const SecondaryIndex& index, const TableHeader& table, 
     if (at + f.length <= r.size()) std::memcpy(r.data() + at, row + f.offset, f.length);
     at += f.length;
   };
-  for (int field : index.fields)
-    if (field >= 1 && field <= static_cast<int>(table.fields.size())) put(table.fields[field - 1]);
+  for (int field : index.fields) {
+    if (field < 1 || field > static_cast<int>(table.fields.size())) continue;
+    const Field& f = table.fields[field - 1];
+    const size_t start = at;
+    put(f);
+    // A case-insensitive index holds its alpha values in upper case.
+    if (index.case_insensitive && f.type == FieldType::kAlpha)
+      for (size_t k = start; k < at && k < r.size(); ++k)
+        r[k] = static_cast<char>(AsciiUpper(static_cast<uint8_t>(r[k])));
+  }
   for (size_t k = 0; k < table.key_fields && k < table.fields.size(); ++k) put(table.fields[k]);
   if (at + 2 <= r.size()) EncodeInteger(block, reinterpret_cast<uint8_t*>(r.data() + at), 2);
   return r;

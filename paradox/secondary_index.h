@@ -36,8 +36,9 @@ struct SecondaryIndex {
   bool unique = false;
   bool maintained = false;  // kept up to date at every change (file types 5 and 8)
 
-  // Empty when the store can keep this index up to date on a change of
-  // table; otherwise why not.
+  // Empty when a change of table may go ahead with this index: the store
+  // keeps it up to date, or (not maintained) leaves it for its engine to
+  // bring up to date when used; otherwise why not.
   std::string WriteRefusal(const TableHeader& table) const;
 };
 

@@ -91,7 +91,8 @@ std::vector<uint8_t> BuildXHeader(const TableHeader& table, const NewSecondaryIn
     const size_t numbers_at = kFixedHeaderSize + LoadLe16(d + 0x66);
     for (size_t i = 0; i < request.fields.size(); ++i)
       StoreLe16(d + numbers_at + 2 * i, static_cast<uint16_t>(request.fields[i]));
-    d[0x55] = static_cast<uint8_t>((request.descending ? 0x10 : 0) | (request.unique ? 0x20 : 0));
+    d[0x55] = static_cast<uint8_t>((request.case_insensitive ? 0x01 : 0) |
+                                   (request.descending ? 0x10 : 0) | (request.unique ? 0x20 : 0));
     // The index's name follows the sort order's.
     const size_t name_at = kFixedHeaderSize + LoadLe16(d + 0x6E) + std::strlen("ascii") + 1;
     if (request.composite && name_at + request.name.size() + 1 <= image.size()) {
@@ -130,6 +131,7 @@ pdx_code CreateSecondaryIndex(FileSystem* fs, const std::string& db_path,
   if (request.fields.empty() || request.fields.size() > 16 ||
       (request.fields.size() > 1 && !request.composite) ||
       (!table.has_extension && request.composite) ||
+      (request.case_insensitive && !request.composite) ||
       ((request.descending || request.unique) && table.Level() < 70)) {
     *error = "this table cannot take such an index";
     return PDX_ERR_INVALID_PARAMETER;
@@ -158,6 +160,7 @@ pdx_code CreateSecondaryIndex(FileSystem* fs, const std::string& db_path,
   index.descending.assign(request.fields.size(), request.descending);
   index.composite = request.composite;
   index.unique = request.unique;
+  index.case_insensitive = request.case_insensitive;
   index.maintained = true;
   index.x_path = x;
   index.y_path = y;

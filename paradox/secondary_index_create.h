@@ -23,6 +23,8 @@ struct NewSecondaryIndex {
   std::string name;         // a composite index's name
   bool descending = false;  // level-7 tables only
   bool unique = false;      // level-7 tables only
+  // Alpha values held in upper case and ordered so (composite, level 4 on).
+  bool case_insensitive = false;
 };
 
 // *x_path (when not null): the new .X file.

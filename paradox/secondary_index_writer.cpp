@@ -243,6 +243,19 @@ pdx_code SecondaryIndexWriter::Repeats(const uint8_t* table_row, const uint8_t* 
   return PDX_OK;
 }
 
+std::string SecondaryIndexWriter::Unfoldable(const uint8_t* row) const {
+  if (!index_.case_insensitive) return {};
+  for (int field : index_.fields) {
+    const Field& f = table_.fields[field - 1];
+    if (f.type != FieldType::kAlpha) continue;
+    for (int k = 0; k < f.length; ++k)
+      if (row[f.offset + k] >= 0x80)
+        return "the secondary index " + FileNameOf(index_.x_path) + " ignores case in " + f.name +
+               ", and how it folds letters outside ASCII is not known";
+  }
+  return {};
+}
+
 bool SecondaryIndexWriter::SameEntry(const uint8_t* a, const uint8_t* b) const {
   return MakeIndexRow(index_, table_, a, 0) == MakeIndexRow(index_, table_, b, 0);
 }

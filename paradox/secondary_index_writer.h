@@ -37,6 +37,9 @@ class SecondaryIndexWriter {
   // Whether the index holds a row with row's indexed values other than the
   // one of the table row replaced (null: none); for unique indexes.
   pdx_code Repeats(const uint8_t* row, const uint8_t* replaced, bool* repeats);
+  // Empty when the index can hold row exactly; otherwise why not (a
+  // case-insensitive index folds only ASCII letters for sure).
+  std::string Unfoldable(const uint8_t* row) const;
   // Whether the index holds a and b (table rows of the same key) alike.
   bool SameEntry(const uint8_t* a, const uint8_t* b) const;
 

@@ -64,11 +64,11 @@ void AddIndex(MemoryFileSystem* memory, NewSecondaryIndex request) {
   ASSERT_EQ(CreateSecondaryIndex(memory, kDb, request, nullptr, &error), PDX_OK) << error;
 }
 
-// Name; (Group, Day) composite; Day descending.
+// Name; (Group, Day) composite; (Name, Day) descending, ignoring case.
 void AddThreeIndexes(MemoryFileSystem* memory) {
   AddIndex(memory, {{2}, false, "", false, false});
   AddIndex(memory, {{3, 4}, true, "GroupDay", false, false});
-  AddIndex(memory, {{4}, true, "DayDown", true, false});
+  AddIndex(memory, {{2, 4}, true, "NameDayDown", true, false, true});
 }
 
 // The rows of the table with the blocks that hold them, walked from the file.

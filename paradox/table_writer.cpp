@@ -589,7 +589,7 @@ pdx_code TableWriter::Insert(uint8_t* record, int64_t* number, const PendingBlob
     i = chain_.size() - 1;
     slot = chain_[i].count;
   }
-  if (pdx_code code = CheckUniqueIndexes(record, nullptr); code != PDX_OK) {
+  if (pdx_code code = CheckRowForIndexes(record, nullptr); code != PDX_OK) {
     header_.auto_increment = auto_increment;
     if (auto_increment_field_ >= 0)
       std::memcpy(record + header_.fields[auto_increment_field_].offset, given, 4);
@@ -632,7 +632,7 @@ pdx_code TableWriter::Modify(int64_t number, const uint8_t* record, int64_t* new
       return Finish(PDX_ERR_KEY_VIOLATION);
     }
   }
-  if (pdx_code code = CheckUniqueIndexes(record, old.data()); code != PDX_OK) return Finish(code);
+  if (pdx_code code = CheckRowForIndexes(record, old.data()); code != PDX_OK) return Finish(code);
   if (pdx_code code = StoreRowBlobs(old.data(), row.data(), pending); code != PDX_OK)
     return Finish(code);
   if (same_key) {

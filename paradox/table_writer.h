@@ -167,8 +167,9 @@ class TableWriter {
   pdx_code VerifySecondaryIndexes();
   pdx_code LoadSecondaryIndexes();
   // A unique index already holding row's indexed values (other than those
-  // of the row replaced) refuses it with a key violation.
-  pdx_code CheckUniqueIndexes(const uint8_t* row, const uint8_t* replaced);
+  // of the row replaced) refuses it with a key violation; an index that
+  // cannot hold its values exactly refuses it as not supported.
+  pdx_code CheckRowForIndexes(const uint8_t* row, const uint8_t* replaced);
   pdx_code SecondaryInserted(const uint8_t* row, uint16_t block);
   pdx_code SecondaryRemoved(const uint8_t* row);
   pdx_code SecondaryMoved(const uint8_t* rows, int count, uint16_t block);

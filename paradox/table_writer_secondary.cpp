@@ -39,6 +39,7 @@ pdx_code TableWriter::OpenSecondaryIndexes(FileSystem* fs, const std::string& db
     return PDX_ERR_CORRUPT_INDEX;
   }
   for (SecondaryIndex& index : indexes) {
+    if (!index.maintained) continue;  // left as it is (SecondaryIndex::WriteRefusal)
     if (std::string refusal = index.WriteRefusal(table); !refusal.empty()) {
       *error = refusal;
       return PDX_ERR_NOT_SUPPORTED;
@@ -112,8 +113,12 @@ pdx_code TableWriter::LoadSecondaryIndexes() {
   return PDX_OK;
 }
 
-pdx_code TableWriter::CheckUniqueIndexes(const uint8_t* row, const uint8_t* replaced) {
+pdx_code TableWriter::CheckRowForIndexes(const uint8_t* row, const uint8_t* replaced) {
   for (Secondary& s : secondary_) {
+    if (std::string why = s.writer.Unfoldable(row); !why.empty()) {
+      error_ = why;
+      return PDX_ERR_NOT_SUPPORTED;
+    }
     if (!s.index.unique) continue;
     bool repeats = false;
     if (pdx_code code = s.writer.Repeats(row, replaced, &repeats); code != PDX_OK) {
