@@ -268,6 +268,55 @@ TEST(SecondaryIndexWriter, ACrashAtAnyWriteLeavesTableAndIndexesInStep) {
   }
 }
 
+std::vector<std::string> CheckProblems(MemoryFileSystem* memory) {
+  std::unique_ptr<Table> table;
+  std::vector<std::string> problems;
+  if (Table::Open(memory, "/d", "T", {}, &table) != PDX_OK) return {"the table does not open"};
+  CheckTable(memory, table.get(), &problems);
+  return problems;
+}
+
+// The check walks each .Y as it walks the primary index: a wrong count, a
+// key that differs from its block's and a block out of the chain's order
+// are each found and named.
+TEST(SecondaryIndexWriter, TheCheckFindsFaultsInTheYFile) {
+  MemoryFileSystem memory;
+  std::mt19937 random(3);
+  MakeTable(&memory, 600, random);
+  AddIndex(&memory, {{2}, false, "", false, false});
+  ASSERT_TRUE(CheckProblems(&memory).empty());
+  const std::string y = memory.Contents("/d/T.Y02");
+  std::unique_ptr<File> file;
+  ASSERT_EQ(memory.Open("/d/T.Y02", OpenMode::kRead, &file), PDX_OK);
+  TableHeader yh;
+  std::string why;
+  ASSERT_EQ(ReadTableHeader(file.get(), &yh, &why), PDX_OK);
+  ASSERT_GE(yh.index_levels, 1);
+  const size_t entry = yh.BlockOffset(1) + 6, key = yh.record_size - 6;
+  struct Damage {
+    size_t at;
+    std::string bytes;
+    const char* found;
+  };
+  const Damage damages[] = {
+      {entry + key + 2, std::string("\x80\x01", 2), "counts 1 rows"},
+      {entry + 3, "~", "its key differs"},
+      {entry + key, std::string("\x80\x7F", 2), "names block 127"},
+  };
+  for (const Damage& damage : damages) {
+    std::string damaged = y;
+    damaged.replace(damage.at, damage.bytes.size(), damage.bytes);
+    memory.SetContents("/d/T.Y02", damaged);
+    const std::vector<std::string> problems = CheckProblems(&memory);
+    ASSERT_FALSE(problems.empty()) << damage.found;
+    bool named = false;
+    for (const std::string& problem : problems)
+      named = named || (problem.find("T.Y02") != std::string::npos &&
+                        problem.find(damage.found) != std::string::npos);
+    EXPECT_TRUE(named) << damage.found << ": " << problems.front();
+  }
+}
+
 TEST(SecondaryIndexWriter, ANewIndexIsRefusedWhereItCannotBeMade) {
   MemoryFileSystem memory;
   std::mt19937 random(1);
