@@ -387,7 +387,11 @@ void TwwCustomDBGrid::keyPressEvent(QKeyEvent* event) {
 void TwwCustomDBGrid::mousePressEvent(QMouseEvent* event) {
   if (!(focusPolicy() & Qt::ClickFocus)) return;
   setFocus(Qt::MouseFocusReason);
-  if (!hasFocus() && !(editor() && editor()->hasFocus())) return;
+  // The window's focus widget, not hasFocus(): while the window is not the
+  // active one (a click that is about to activate it) the grid holds the
+  // window's focus without having the application's.
+  const QWidget* focused = window()->focusWidget();
+  if (focused != this && !(editor() && focused == editor())) return;
   const QPoint p = event->position().toPoint();
   const toolkit::Point point{p.x(), p.y()};
   if (sizingColumnAt(point) >= 0) {

@@ -154,6 +154,9 @@ class CellGrid : public QWidget {
   // Where a press would start column sizing: the column left of the line.
   int sizingColumnAt(Point point) const;
   void updateEditorGeometry();
+  // Puts the editor over the current cell (off the grid when the cell is out
+  // of view), whether or not it is showing yet.
+  void placeEditor();
   // The x where a column begins (only for shown columns).
   int columnLeft(int col) const;
   int rowTop(int row) const;
