@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QTest>
 
 #include "data/data_set.h"
@@ -123,6 +124,19 @@ TEST_F(InplaceEditTest, APasteIsHeldToTheFieldsLength) {
   if (!Open("ID\tI*\nCODE\tA5\n", {{"1", "ab"}})) GTEST_SKIP() << skipReason;
   Key(Qt::Key_Right);
   Key(Qt::Key_F2);
+  // Text an input method composes is held to the length too, and puts the
+  // record into edit state as typing does.
+  QInputMethodEvent tooLong;
+  tooLong.setCommitString("cdefgh");
+  QApplication::sendEvent(Editor(), &tooLong);
+  EXPECT_EQ("ab", EditorText());
+  EXPECT_EQ(DataSetState::kBrowse, fixture.table.State());
+  QInputMethodEvent composed;
+  composed.setCommitString("z");
+  QApplication::sendEvent(Editor(), &composed);
+  EXPECT_EQ("abz", EditorText());
+  EXPECT_EQ(DataSetState::kEdit, fixture.table.State());
+  Key(Qt::Key_Backspace);
   Paste("cdefgh");
   EXPECT_EQ("abcde", EditorText());
   Key(Qt::Key_Down);  // appends a new record after posting the first

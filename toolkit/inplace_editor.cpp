@@ -141,7 +141,8 @@ bool InplaceEditor::insertText(const QString& text) {
 void InplaceEditor::changed() {
   if (loading_) return;
   if (toPlainText() == accepted_) return;
-  if (!acceptUserChange()) {
+  // Text composed by an input method arrives here unseen by insertText.
+  if (toPlainText().size() > maxLength_ || !acceptUserChange()) {
     const QString kept = accepted_;
     setText(kept);
     return;
