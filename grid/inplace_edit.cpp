@@ -98,10 +98,10 @@ void TwwInplaceEdit::keyPressEvent(QKeyEvent* event) {
       !typed.isEmpty() && typed.at(0).isPrint() && !(event->modifiers() & Qt::ControlModifier);
   // Only a multi-line editor keeps Enter (Ctrl+Enter, a line break).
   const bool lineBreak = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-  const bool changes = printable || lineBreak || event->matches(QKeySequence::Paste) ||
-                       event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Undo) ||
-                       event->matches(QKeySequence::Redo) || event->key() == Qt::Key_Backspace ||
-                       event->key() == Qt::Key_Delete;
+  // A paste is checked (and the record put into edit state) by insertText.
+  const bool changes = printable || lineBreak || event->matches(QKeySequence::Cut) ||
+                       event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo) ||
+                       event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;
   if (printable && !dbGrid_->CanAcceptKey(typed.at(0))) {
     toolkit::ui().beep();
     return;
@@ -122,7 +122,10 @@ void TwwInplaceEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TwwInplaceEdit::insertText(const QString& text) {
-  if (!dbGrid_->CanEditModifyNow()) {
+  // A paste is held to what the field's type takes, as typing is.
+  const bool acceptable =
+      std::all_of(text.begin(), text.end(), [this](QChar c) { return dbGrid_->CanAcceptKey(c); });
+  if (!acceptable || !dbGrid_->CanEditModifyNow()) {
     toolkit::ui().beep();
     return false;
   }

@@ -199,6 +199,19 @@ TEST_F(InplaceEditTest, InsertInTheEditorAddsARecordShiftInsertPastes) {
   EXPECT_EQ("first!", fixture.Current("NOTE"));
 }
 
+TEST_F(InplaceEditTest, ANumberColumnRefusesAPasteWithLetters) {
+  if (!Open(kNotes, {{"1", "first"}})) GTEST_SKIP() << skipReason;
+  Key(Qt::Key_F2);  // ID, a whole number
+  ASSERT_TRUE(Editor()->isVisible());
+  Paste("2x");
+  EXPECT_EQ("1", EditorText());
+  EXPECT_EQ(1, fixture.ui.beeps);
+  EXPECT_EQ(DataSetState::kBrowse, fixture.table.State());
+  Paste("23");
+  EXPECT_EQ("123", EditorText());
+  EXPECT_EQ(DataSetState::kEdit, fixture.table.State());
+}
+
 TEST_F(InplaceEditTest, AReadOnlyGridTakesNoPaste) {
   if (!Open(kNotes, {{"1", "first"}})) GTEST_SKIP() << skipReason;
   fixture.grid->SetReadOnly(true);
