@@ -125,12 +125,10 @@ void TwwCustomMaskEdit::RecreateBox() {
     lines_->SetReadOnly(QLineEdit::isReadOnly());
     lines_->setPlainText(shown);
     setModified(modified);
+    // Typing there marks this box modified. Its own text is left as it was:
+    // keeping a copy would lay out the whole text as one line at every key.
     connect(lines_, &QPlainTextEdit::textChanged, this, [this] {
-      // The one-line box keeps the same text, for whoever reads it there.
-      const bool byUser = !settingText_;
-      const bool modified = isModified() || byUser;
-      QLineEdit::setText(lines_->toPlainText());
-      setModified(modified);
+      if (!settingText_) setModified(true);
     });
     setFocusProxy(lines_);
     lines_->show();

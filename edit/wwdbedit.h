@@ -109,7 +109,8 @@ class TwwCustomMaskEdit : public QLineEdit {
 
   // The text, caret and selection of whichever box is shown, the one-line
   // box's own or the multi-line one (these hide the one-line box's names,
-  // so that callers need not know which is in use).
+  // so that callers need not know which is in use; while the multi-line box
+  // is shown, the one-line box's own text is not kept up to date).
   QString text() const;
   int cursorPosition() const;
   void setCursorPosition(int position);
