@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.h"
 #include "paradox/create_table.h"
 #include "paradox/pdx_codes.h"
 #include "paradox/pending_blobs.h"
@@ -27,11 +28,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
+using bench::Clock;
+using bench::Seconds;
 
 size_t NoteSize(long n) {
   return 50 + (n * 37) % 1450;

@@ -16,26 +16,17 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.h"
 #include "paradox/pdx.h"
 #include "paradox/pdx_codes.h"
+#include "pdx_check.h"
 #include "read_table_generator.h"
 #include "toolkit/text_codec.h"
 
 namespace {
 
-double CpuSeconds() {
-  timespec now;
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return now.tv_sec + now.tv_nsec / 1e9;
-}
-
-void Check(pdx_code rc, const char* what) {
-  if (rc == PDX_OK) return;
-  char text[1024];
-  pdx_last_error(nullptr, text, sizeof text);
-  std::fprintf(stderr, "%s failed: %u %s\n", what, rc, text);
-  std::exit(1);
-}
+using bench::Check;
+using bench::CpuSeconds;
 
 // The Name column (field 5) of every row, as the store hands it out.
 std::vector<std::string> ReadColumn(const std::string& dir) {

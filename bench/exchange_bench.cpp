@@ -18,21 +18,14 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.h"
 #include "read_table_generator.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-double CpuSeconds() {
-  timespec now;
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return now.tv_sec + now.tv_nsec / 1e9;
-}
+using bench::Clock;
+using bench::CpuSeconds;
+using bench::Seconds;
 
 struct Run {
   double wall = 0, cpu = 0, peak_mb = 0;

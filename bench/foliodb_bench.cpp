@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.h"
 #include "foliodb_data.h"
 #include "foliodb_schemas.h"
 #include "foliodb_writer.h"
@@ -28,11 +29,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
+using bench::Clock;
+using bench::Seconds;
 
 // Checks one table; answers its number of rows, or -1 after printing why it
 // is not sound.

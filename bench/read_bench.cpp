@@ -18,33 +18,18 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.h"
 #include "paradox/pdx.h"
 #include "paradox/pdx_codes.h"
+#include "pdx_check.h"
 #include "read_table_generator.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-// Processor time of this process: on a machine shared with other work the
-// wall clock overstates what the store costs, so both are shown.
-double CpuSeconds() {
-  timespec now;
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return now.tv_sec + now.tv_nsec / 1e9;
-}
-
-void Check(pdx_code rc, const char* what) {
-  if (rc == PDX_OK) return;
-  char text[1024];
-  pdx_last_error(nullptr, text, sizeof text);
-  std::fprintf(stderr, "%s failed: %u %s\n", what, rc, text);
-  std::exit(1);
-}
+using bench::Check;
+using bench::Clock;
+using bench::CpuSeconds;
+using bench::Seconds;
 
 // Best of several runs of opening the table and reading its first 30 rows.
 double OpenFirstRows(pdx_session* session, const std::string& dir) {

@@ -376,9 +376,10 @@ void CellGrid::showEditor() {
   }
   if (!editor_) editor_ = createEditor();
   editor_->setFont(font());
+  editor_->setMultiLine(editorMultiLine());
   editor_->setMaxLength(getEditLimit() > 0 ? getEditLimit() : 32767);
   editor_->loadText(getEditText(col_, row_));
-  updateEditorGeometry();
+  placeEditor();
   editor_->show();
   if (hasFocus()) editor_->setFocus();
 }
@@ -401,7 +402,10 @@ bool CellGrid::gridFocused() const {
 }
 
 void CellGrid::updateEditorGeometry() {
-  if (!editor_ || !editor_->isVisible()) return;
+  if (editor_ && editor_->isVisible()) placeEditor();
+}
+
+void CellGrid::placeEditor() {
   const Rect r = cellRect(col_, row_);
   if (r.empty()) {
     editor_->move(-10000, -10000);

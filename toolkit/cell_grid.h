@@ -135,6 +135,8 @@ class CellGrid : public QWidget {
   virtual void setEditText(int /*col*/, int /*row*/, const QString& /*text*/) {}
   virtual int getEditLimit() { return 0; }
   virtual InplaceEditor* createEditor();
+  // Whether the editor wraps its text over several lines.
+  virtual bool editorMultiLine() const { return false; }
   virtual void colWidthsChanged() {}
   virtual void columnMoved(int /*from*/, int /*to*/) {}
   virtual void topLeftChanged() {}
@@ -154,6 +156,9 @@ class CellGrid : public QWidget {
   // Where a press would start column sizing: the column left of the line.
   int sizingColumnAt(Point point) const;
   void updateEditorGeometry();
+  // Puts the editor over the current cell (off the grid when the cell is out
+  // of view), whether or not it is showing yet.
+  void placeEditor();
   // The x where a column begins (only for shown columns).
   int columnLeft(int col) const;
   int rowTop(int row) const;
