@@ -10,6 +10,7 @@
 // buffer, so nothing it does costs more than the rows on screen.
 #pragma once
 
+#include <QComboBox>
 #include <QPointer>
 #include <QToolButton>
 #include <cstdint>
@@ -302,6 +303,11 @@ class TwwCustomDBGrid : public toolkit::CellGrid {
   virtual void DataSetActiveChanged() {}
   // The current record is about to be deleted through the grid.
   virtual void BeforeDeleteRecord() {}
+  // Alt+Down: drops the list of the current cell's combo box; false when
+  // the cell has none.
+  virtual bool DropComboList() { return false; }
+  // Whether a control over a cell has the focus for the grid (not leaving).
+  virtual bool EditingInControl() const { return false; }
   // Keys after the grid's own handling (memo cells, F2).
   virtual void AfterKeyDown(QKeyEvent& /*event*/) {}
 
@@ -416,6 +422,8 @@ class TwwDBGrid : public TwwCustomDBGrid {
   bool MultiSelectKey(QKeyEvent& event) override;
   void DataSetActiveChanged() override { UnselectAll(); }
   void BeforeDeleteRecord() override;
+  bool DropComboList() override;
+  bool EditingInControl() const override { return droppedCombo_ != nullptr; }
 
  private:
   // False when OnMultiSelectRecord refused, or nothing changed.
@@ -429,6 +437,17 @@ class TwwDBGrid : public TwwCustomDBGrid {
     bool operator()(const data::Bookmark& a, const data::Bookmark& b) const;
   };
   bool SameRecord(const data::Bookmark& a, const data::Bookmark& b);
+
+  // Combo cells ("FIELD;Combo;name" in the ControlType list): a combo box
+  // of that name on the form (ecoSearchOwnerForm) or beside the grid is put
+  // over the cell with its list dropped; the item chosen goes into the field.
+  QComboBox* ComboFor(const data::TField& field) const;
+  void ComboChosen(int index);
+  void ComboClosed();
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+  QPointer<QComboBox> droppedCombo_;
+  bool comboWasVisible_ = false;
 
   std::vector<data::Bookmark> selectedList_;
   std::set<data::Bookmark, BookmarkOrder> selectedSet_{BookmarkOrder{this}};

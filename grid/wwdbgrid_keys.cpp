@@ -262,6 +262,7 @@ void TwwCustomDBGrid::KeyDown(QKeyEvent& event) {
   const bool shift = mods & Qt::ShiftModifier;
   event.accept();
   if (options_.has(O::dgMultiSelect) && MultiSelectKey(event)) return;
+  if (event.key() == Qt::Key_Down && (mods & Qt::AltModifier) && DropComboList()) return;
   if (mods & Qt::ControlModifier) {
     switch (event.key()) {
       case Qt::Key_Up:
@@ -474,7 +475,7 @@ void TwwCustomDBGrid::mouseDoubleClickEvent(QMouseEvent* event) {
 void TwwCustomDBGrid::focusOutEvent(QFocusEvent* event) {
   toolkit::CellGrid::focusOutEvent(event);
   // The editor taking the focus is not leaving the grid.
-  if (editor() && editor()->hasFocus()) return;
+  if ((editor() && editor()->hasFocus()) || EditingInControl()) return;
   LeavingGrid();
 }
 
