@@ -32,6 +32,10 @@ class TDataSet;
 class TwwDataSource;
 }  // namespace data
 
+namespace edit {
+class TwwDBCustomEdit;
+}  // namespace edit
+
 namespace grid {
 
 class TwwCustomDBGrid;
@@ -308,6 +312,11 @@ class TwwCustomDBGrid : public toolkit::CellGrid {
   virtual bool DropComboList() { return false; }
   // Whether a control over a cell has the focus for the grid (not leaving).
   virtual bool EditingInControl() const { return false; }
+  // Shows the current cell's own edit control over it (a custom edit);
+  // false when the cell has none.
+  virtual bool ShowEditControl() { return false; }
+  // Hides any edit control over the grid (the cell changes).
+  virtual void HideEditControls() {}
   // Keys after the grid's own handling (memo cells, F2).
   virtual void AfterKeyDown(QKeyEvent& /*event*/) {}
 
@@ -423,7 +432,9 @@ class TwwDBGrid : public TwwCustomDBGrid {
   void DataSetActiveChanged() override { UnselectAll(); }
   void BeforeDeleteRecord() override;
   bool DropComboList() override;
-  bool EditingInControl() const override { return droppedCombo_ != nullptr; }
+  bool EditingInControl() const override { return droppedCombo_ || shownControl_; }
+  bool ShowEditControl() override;
+  void HideEditControls() override;
 
  private:
   // False when OnMultiSelectRecord refused, or nothing changed.
@@ -446,7 +457,15 @@ class TwwDBGrid : public TwwCustomDBGrid {
   void ComboClosed();
   bool eventFilter(QObject* watched, QEvent* event) override;
 
+  // Custom edit cells ("FIELD;CustomEdit;name"): a data-aware edit box of
+  // that name, bound to the grid's data source and that field, is put over
+  // the cell to edit it; keys that move between cells still move the grid.
+  edit::TwwDBCustomEdit* CustomEditFor(const data::TField& field) const;
+  QWidget* OwnerForm() const;
+
   QPointer<QComboBox> droppedCombo_;
+  QPointer<QWidget> shownControl_;  // the custom edit control shown
+  bool controlWasVisible_ = false;
   bool comboWasVisible_ = false;
 
   std::vector<data::Bookmark> selectedList_;

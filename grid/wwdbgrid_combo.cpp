@@ -1,8 +1,9 @@
-// Combo cells: Alt+Down on a field that the ControlType list gives a combo
-// box drops that box's list over the cell, and the item chosen is written
-// into the field as an edit.
+// Combo cells (and the keys of custom edit cells): Alt+Down on a field that the ControlType list
+// gives a combo box drops that box's list over the cell, and the item chosen is written into the
+// field as an edit.
 #include <QAbstractItemView>
 #include <QEvent>
+#include <QKeyEvent>
 
 #include "data/data_set.h"
 #include "grid/cell_text.h"
@@ -83,6 +84,24 @@ void TwwDBGrid::ComboClosed() {
 }
 
 bool TwwDBGrid::eventFilter(QObject* watched, QEvent* event) {
+  // Keys that move between cells move the grid from a custom edit control.
+  if (shownControl_ && watched == shownControl_ && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    switch (key->key()) {
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+      case Qt::Key_PageUp:
+      case Qt::Key_PageDown:
+      case Qt::Key_Tab:
+      case Qt::Key_Backtab:
+      case Qt::Key_Return:
+      case Qt::Key_Enter:
+        keyPressEvent(key);
+        return true;
+      default:
+        break;
+    }
+  }
   // The list closed without a choice (Esc, a click elsewhere).
   if (droppedCombo_ && watched == droppedCombo_->view() && event->type() == QEvent::Hide)
     QMetaObject::invokeMethod(

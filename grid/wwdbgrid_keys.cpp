@@ -1,6 +1,7 @@
 // How the grid follows the data set and moves it: scrolling pixels after a
 // move, the vertical scroll bar, the keyboard, the mouse, and leaving the
 // grid.
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <cstdlib>
@@ -27,6 +28,7 @@ void TwwCustomDBGrid::Scroll(int distance) {
   UpdateScrollBar();
   invalidateRow(row());
   if (distance != 0) {
+    HideEditControls();
     if (std::abs(distance) > visibleRowCount()) {
       update();
     } else {
@@ -170,6 +172,7 @@ bool TwwCustomDBGrid::SelectDataColumn(int column) {
     if (col() != before) return false;
   }
   hideEditor();
+  HideEditControls();
   moveCurrent(target, row(), true);
   if (options_.has(O::dgAlwaysShowEditor) && !IsSpecialCell(column) && !IsMemoCell(column))
     showEditor();
@@ -366,6 +369,7 @@ void TwwCustomDBGrid::KeyDown(QKeyEvent& event) {
         if (editor() && editor()->isVisible()) editor()->end(false);
         return;
       }
+      if (ShowEditControl()) return;
       break;
     default:
       break;
@@ -379,12 +383,26 @@ void TwwCustomDBGrid::keyPressEvent(QKeyEvent* event) {
   if (event->isAccepted() || !link_.Active()) return;
   const int key = event->key();
   if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    // Enter opens a cell's own edit control, and closes it again.
+    if (EditingInControl()) {
+      HideEditControls();
+      return;
+    }
+    if (ShowEditControl()) return;
     if (!options_.has(O::dgAlwaysShowEditor)) UpdateEditText();
     baseKeyPress(event);
     return;
   }
   // Typed characters on blob cells go nowhere.
   if (IsMemoCell(SelectedIndex())) return;
+  const QString typed = event->text();
+  if (!typed.isEmpty() && typed.at(0).isPrint() && !(event->modifiers() & Qt::ControlModifier) &&
+      ShowEditControl()) {
+    // The character starts the control's text, as it starts the editor's.
+    QKeyEvent copy(event->type(), event->key(), event->modifiers(), typed);
+    QApplication::sendEvent(QApplication::focusWidget(), &copy);
+    return;
+  }
   baseKeyPress(event);
 }
 
@@ -421,7 +439,8 @@ void TwwCustomDBGrid::mousePressEvent(QMouseEvent* event) {
         multiSelect && (event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier));
     if (c == col() && r == row()) {
       // A check box toggles under a click once its cell is the current one.
-      if (!marking && !ToggleCheckBox() && !IsSpecialCell(column) && !IsMemoCell(column))
+      if (!marking && !ToggleCheckBox() && !ShowEditControl() && !IsSpecialCell(column) &&
+          !IsMemoCell(column))
         showEditor();
     } else {
       if (r != row()) clickRowChange_ = true;

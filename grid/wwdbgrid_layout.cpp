@@ -181,6 +181,7 @@ void TwwCustomDBGrid::SyncCurrentRow() {
   const int target = link_.ActiveRecord() + TitleOffset();
   if (target != row()) {
     if (!options_.has(TwwDBGridOption::dgAlwaysShowEditor)) hideEditor();
+    HideEditControls();
     moveCurrent(col(), target, false);
   }
   if (editor() && editor()->isVisible() && FieldEditText() != editor()->text()) invalidateEditor();
