@@ -294,7 +294,9 @@ bool TwwCustomDBGrid::IsSpecialCell(int dataColumn) const {
   data::TField* field = link_.Field(dataColumn);
   if (!field) return false;
   const std::string kind = ControlTypeKind(link_.DataSet(), *field);
-  return kind == "CheckBox" || kind == "Bitmap" || kind == "RichEdit" || kind == "CustomEdit";
+  // A custom edit named but not found leaves the cell to the grid's editor.
+  return kind == "CheckBox" || kind == "Bitmap" || kind == "RichEdit" ||
+         (kind == "CustomEdit" && HasEditControl(*field));
 }
 
 bool TwwCustomDBGrid::Editable() const {

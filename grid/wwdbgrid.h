@@ -317,6 +317,8 @@ class TwwCustomDBGrid : public toolkit::CellGrid {
   virtual bool ShowEditControl() { return false; }
   // Hides any edit control over the grid (the cell changes).
   virtual void HideEditControls() {}
+  // Whether the field has an edit control of its own to be edited with.
+  virtual bool HasEditControl(const data::TField& /*field*/) const { return false; }
   // Keys after the grid's own handling (memo cells, F2).
   virtual void AfterKeyDown(QKeyEvent& /*event*/) {}
 
@@ -434,6 +436,9 @@ class TwwDBGrid : public TwwCustomDBGrid {
   bool DropComboList() override;
   bool EditingInControl() const override { return droppedCombo_ || shownControl_; }
   bool ShowEditControl() override;
+  bool HasEditControl(const data::TField& field) const override {
+    return CustomEditFor(field) != nullptr;
+  }
   void HideEditControls() override;
 
  private:

@@ -80,6 +80,9 @@ TEST_F(GridCustomEdit, AControlBoundToAnotherFieldIsNotUsed) {
   QTest::keyClick(fixture.grid.get(), Qt::Key_F2);
   EXPECT_FALSE(control->isVisible());
   EXPECT_EQ(data::DataSetState::kBrowse, fixture.table.State());
+  // The cell is the grid's own editor's then.
+  ASSERT_TRUE(fixture.grid->editor() && fixture.grid->editor()->isVisible());
+  EXPECT_EQ("Ann", fixture.grid->editor()->text().toStdString());
 }
 
 }  // namespace
