@@ -7,6 +7,7 @@
 #include "data_source.h"
 #include "paradox_table_test_support.h"
 #include "recording_link_test_support.h"
+#include "toolkit/fixed_locales.h"
 #include "toolkit/scripted_ui.h"
 #include "wwtable.h"
 
@@ -172,6 +173,83 @@ TEST_F(RealTableTest, MemosAreReadWhenAskedAndWrittenWithTheRow) {
   table.Last();
   EXPECT_EQ(3, CurrentId());
   EXPECT_EQ(longText, table.FieldByName("NOTE")->AsString());
+}
+
+// Every field's display text of the current row, "|" between them.
+std::string RowTexts(const TDataSet& set) {
+  std::string texts;
+  for (int i = 0; i < set.FieldCount(); ++i) texts += (i ? "|" : "") + set.Fields(i)->DisplayText();
+  return texts;
+}
+
+TEST_F(RealTableTest, RowsReadIntoReusedBuffersShowOnlyTheirOwnValues) {
+  // The window reads each row into the storage of the row that left it: a
+  // long text followed by a short or blank one, a memo read followed by an
+  // unread one, must each show their own row's value in either direction.
+  std::string why;
+  ASSERT_TRUE(testing::StartEngine(&why)) << why;
+  const toolkit::LocaleSettings previous = toolkit::localeSettings();
+  toolkit::setLocaleSettings(toolkit::fixed_locales::unitedStates());
+  engine::Engine::instance().createTable(directory.Database(), "MIXED",
+                                         "ID\tI*\nNAME\tA40\nAMOUNT\tN\nDAY\tD\nNOTE\tM10\n");
+  OpenOn("MIXED", 1);
+  const std::vector<std::vector<std::string>> rows = {
+      {"1", "a name long enough to need its storage", "2.5", "3/4/2001", "memo of row one"},
+      {"2", "", "", "", ""},
+      {"3", "Bo", "-0.07", "12/31/1999", ""},
+      {"4", "another name long enough for the heap", "1e-7", "", "a memo longer than its leader"},
+      {"5", "x", "123456789012345", "1/1/2000", "m"}};
+  std::vector<std::string> expected;
+  for (const auto& row : rows) {
+    table.Insert();
+    std::string joined;
+    for (size_t i = 0; i < row.size(); ++i) {
+      table.Fields(static_cast<int>(i))->SetAsString(row[i]);
+      joined += (i ? "|" : "") + row[i];
+    }
+    table.Post();
+    expected.push_back(joined);
+  }
+  expected[3] = "4|another name long enough for the heap|1e-07||a memo longer than its leader";
+  for (int buffers : {1, 2, 3}) {
+    SCOPED_TRACE(buffers);
+    link.SetBufferCount(buffers);
+    std::vector<std::string> forward, backward;
+    table.First();
+    for (; !table.Eof(); table.Next()) {
+      forward.push_back(RowTexts(table));
+      // Reading the memo fills the buffer's value; the next row's must not show it.
+      table.FieldByName("NOTE")->AsString();
+    }
+    table.Last();
+    for (; !table.Bof(); table.Prior()) backward.insert(backward.begin(), RowTexts(table));
+    EXPECT_EQ(forward, expected);
+    EXPECT_EQ(backward, expected);
+  }
+  toolkit::setLocaleSettings(previous);
+}
+
+TEST_F(RealTableTest, AChangeThroughAnotherDataSetIsFollowedAfterARefresh) {
+  // A data set remembers where the engine's cursor stands between moves; a
+  // row deleted through another data set of the same table must not leave it
+  // reading from a stale place once it has refreshed.
+  MAKE("NUMBERS", 6);
+  OpenOn("NUMBERS", 1);
+  table.MoveBy(1);
+  ASSERT_EQ(2, CurrentId());
+  TwwTable other;
+  other.SetDatabaseName(directory.Database());
+  other.SetTableName("NUMBERS");
+  other.Open();
+  other.MoveBy(2);
+  ASSERT_EQ(3, other.FieldByName("ID")->AsInteger());
+  other.Delete();
+  table.Refresh();
+  EXPECT_EQ(2, CurrentId());
+  table.Next();
+  EXPECT_EQ(4, CurrentId());
+  table.Prior();
+  EXPECT_EQ(2, CurrentId());
 }
 
 TEST_F(RealTableTest, AMissingTableLeavesTheDataSetInactive) {

@@ -160,15 +160,19 @@ TDataSet::Buffer& TDataSet::ActiveBuffer() {
 bool TDataSet::FetchNext() {
   if (!buffers_.empty() && !cursor_->GoToBookmark(buffers_.back().bookmark))
     throw EDatabaseError(messages::kRecordNotFound);
-  Buffer buffer;
-  while (cursor_->Next(buffer.row)) {
-    if (!AcceptRow(buffer.row)) continue;
-    buffer.bookmark = cursor_->GetBookmark();
+  // The row is read into the spare buffer; the buffer that leaves the window
+  // becomes the next spare, so that moving allocates nothing.
+  while (cursor_->Next(spare_.row)) {
+    if (!AcceptRow(spare_.row)) continue;
+    cursor_->GetBookmarkInto(spare_.bookmark);
     if (static_cast<int>(buffers_.size()) >= bufferCount_) {
-      buffers_.erase(buffers_.begin());
+      std::rotate(buffers_.begin(), buffers_.begin() + 1, buffers_.end());
+      swap(buffers_.back(), spare_);
       if (activeRecord_ > 0) --activeRecord_;
+    } else {
+      buffers_.push_back(std::move(spare_));
+      spare_ = Buffer();
     }
-    buffers_.push_back(std::move(buffer));
     return true;
   }
   return false;
@@ -179,13 +183,17 @@ bool TDataSet::FetchNext() {
 bool TDataSet::FetchPrior() {
   if (!buffers_.empty() && !cursor_->GoToBookmark(buffers_.front().bookmark))
     throw EDatabaseError(messages::kRecordNotFound);
-  Buffer buffer;
-  while (cursor_->Prior(buffer.row)) {
-    if (!AcceptRow(buffer.row)) continue;
-    buffer.bookmark = cursor_->GetBookmark();
-    if (static_cast<int>(buffers_.size()) >= bufferCount_) buffers_.pop_back();
-    bool wasEmpty = buffers_.empty();
-    buffers_.insert(buffers_.begin(), std::move(buffer));
+  while (cursor_->Prior(spare_.row)) {
+    if (!AcceptRow(spare_.row)) continue;
+    cursor_->GetBookmarkInto(spare_.bookmark);
+    const bool wasEmpty = buffers_.empty();
+    if (static_cast<int>(buffers_.size()) >= bufferCount_) {
+      std::rotate(buffers_.begin(), buffers_.end() - 1, buffers_.end());
+      swap(buffers_.front(), spare_);
+    } else {
+      buffers_.insert(buffers_.begin(), std::move(spare_));
+      spare_ = Buffer();
+    }
     if (!wasEmpty) activeRecord_ = std::min(activeRecord_ + 1, RecordCount() - 1);
     return true;
   }

@@ -191,6 +191,12 @@ class TDataSet {
   struct Buffer {
     Row row;
     Bookmark bookmark;
+    // Member by member: the window trades buffers at every step.
+    friend void swap(Buffer& a, Buffer& b) noexcept {
+      a.row.values.swap(b.row.values);
+      a.row.record.swap(b.row.record);
+      a.bookmark.swap(b.bookmark);
+    }
   };
 
   void SetState(DataSetState state);
@@ -229,6 +235,8 @@ class TDataSet {
 
   DataSetState state_ = DataSetState::kInactive;
   std::vector<Buffer> buffers_;
+  // Storage for the next row read, recycled from the buffer that left the window.
+  Buffer spare_;
   int bufferCount_ = 1;
   int activeRecord_ = 0;
   bool bof_ = true;

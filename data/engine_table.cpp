@@ -20,6 +20,7 @@ class EngineTableCursor : public TableCursor {
     for (int number = 1; number <= info_.field_count; ++number) {
       pdx_field_desc desc = cursor_.fieldDesc(number);
       fields_.push_back({desc.number, desc.name, desc.type, desc.size});
+      lengths_.push_back(static_cast<size_t>(desc.length));
     }
     bookmarkSize_ = cursor_.bookmarkSize();
   }
@@ -50,29 +51,45 @@ class EngineTableCursor : public TableCursor {
     return checks;
   }
 
-  void SetToBegin() override { cursor_.setToBegin(); }
-  void SetToEnd() override { cursor_.setToEnd(); }
+  void SetToBegin() override {
+    Moved();
+    cursor_.setToBegin();
+  }
+  void SetToEnd() override {
+    Moved();
+    cursor_.setToEnd();
+  }
   bool Next(Row& row) override { return Read(row, &engine::Cursor::next); }
   bool Prior(Row& row) override { return Read(row, &engine::Cursor::prior); }
   bool NextUndecoded(Row& row) override { return Read(row, &engine::Cursor::next, false); }
   FieldValue DecodeField(const Row& row, int fieldNumber) override {
-    return DecodeOne(row, fields_.at(static_cast<size_t>(fieldNumber - 1)));
+    FieldValue value;
+    DecodeInto(row, static_cast<size_t>(fieldNumber - 1), value);
+    return value;
   }
 
   Bookmark GetBookmark() override {
-    Bookmark bookmark(static_cast<size_t>(bookmarkSize_), '\0');
-    cursor_.getBookmark(bookmark.data());
+    Bookmark bookmark;
+    GetBookmarkInto(bookmark);
     return bookmark;
   }
+  void GetBookmarkInto(Bookmark& into) override {
+    into.resize(static_cast<size_t>(bookmarkSize_));
+    cursor_.getBookmark(into.data());
+    StandsOn(into);
+  }
   bool GoToBookmark(const Bookmark& bookmark) override {
+    if (Standing(bookmark)) return true;
+    Moved();
     try {
       cursor_.setToBookmark(bookmark.data());
-      return true;
     } catch (const engine::EngineError& error) {
       if (error.code() == PDX_ERR_RECORD_NOT_FOUND || error.code() == PDX_ERR_NO_CURRENT_RECORD)
         return false;
       throw;
     }
+    StandsOn(bookmark);
+    return true;
   }
   int CompareBookmarks(const Bookmark& a, const Bookmark& b) override {
     return cursor_.compareBookmarks(a.data(), b.data());
@@ -94,6 +111,7 @@ class EngineTableCursor : public TableCursor {
   int64_t RecordCount() override { return cursor_.recordCount(); }
   bool GoToRecordNumber(int64_t number) override {
     if (number < 1 || number > cursor_.recordCount()) return false;
+    Moved();
     cursor_.setToRecordNumber(number);
     return true;
   }
@@ -117,68 +135,116 @@ class EngineTableCursor : public TableCursor {
     return row;
   }
   void Insert(const Row& row) override {
+    Moved();
     std::string record = Encode(row);
     cursor_.insertRecord(record.data());
   }
   void Modify(const Row& row) override {
+    Moved();
     std::string record = Encode(row);
     cursor_.modifyRecord(record.data());
   }
-  void Delete() override { cursor_.deleteRecord(); }
-  void Refresh() override { cursor_.refresh(); }
+  void Delete() override {
+    Moved();
+    cursor_.deleteRecord();
+  }
+  void Refresh() override {
+    Moved();
+    cursor_.refresh();
+  }
 
   bool FindNearest(const Row& key, int fieldCount) override {
+    Moved();
     std::string record = Encode(key);
     return cursor_.findNearest(record.data(), fieldCount, 0);
   }
   void SetRange(const RangeEnd& low, const RangeEnd& high) override {
+    Moved();
     std::string lowRecord = low.present ? Encode(low.key) : std::string();
     std::string highRecord = high.present ? Encode(high.key) : std::string();
     cursor_.setRange(low.present ? lowRecord.data() : nullptr, low.fieldCount, 0, true,
                      high.present ? highRecord.data() : nullptr, high.fieldCount, 0, true);
   }
-  void ResetRange() override { cursor_.resetRange(); }
+  void ResetRange() override {
+    Moved();
+    cursor_.resetRange();
+  }
 
  private:
+  // Where the engine's cursor stands, when known: the bookmark last taken or
+  // gone to, until the cursor moves or a row of any table changes through the
+  // engine. A window that moves row by row goes to its last row's bookmark
+  // before every read; standing there already, the cursor stays as it is.
+  void Moved() { position_.known = false; }
+  void StandsOn(const Bookmark& bookmark) {
+    position_.bookmark = bookmark;
+    position_.changes = engine::Cursor::changeCount();
+    position_.known = true;
+  }
+  bool Standing(const Bookmark& bookmark) const {
+    return position_.known && position_.changes == engine::Cursor::changeCount() &&
+           position_.bookmark == bookmark;
+  }
+
   bool Read(Row& row, bool (engine::Cursor::*move)(void*), bool decode = true) {
+    Moved();
     row.record.resize(static_cast<size_t>(info_.record_size));
     if (!(cursor_.*move)(row.record.data())) return false;
     if (decode) Decode(row);
     return true;
   }
 
+  // Rows are read one after another into the same buffers: each value is
+  // decoded over the one before it, so that a text keeps its storage.
   void Decode(Row& row) {
-    row.values.assign(fields_.size(), FieldValue{});
-    for (size_t i = 0; i < fields_.size(); ++i) row.values[i] = DecodeOne(row, fields_[i]);
+    row.values.resize(fields_.size());
+    for (size_t i = 0; i < fields_.size(); ++i) DecodeInto(row, i, row.values[i]);
   }
 
-  FieldValue DecodeOne(const Row& row, const FieldDef& field) {
+  void DecodeInto(const Row& row, size_t index, FieldValue& value) {
+    const FieldDef& field = fields_[index];
     const void* record = row.record.data();
     switch (field.storeType) {
       case 'A':
-      case 'Y':
-        if (!cursor_.isBlank(record, field.number)) return cursor_.bytes(record, field.number);
-        break;
+      case 'Y': {
+        // The stored bytes without their zero padding: none left is blank.
+        std::string* text = std::get_if<std::string>(&value);
+        if (!text) text = &value.emplace<std::string>();
+        cursor_.bytes(record, field.number, lengths_[index], *text);
+        if (text->empty()) value = FieldValue{};
+        return;
+      }
       case 'N':
       case '$':
       case '#':
-        if (auto number = cursor_.doubleValue(record, field.number)) return *number;
+        if (auto number = cursor_.doubleValue(record, field.number)) {
+          value = *number;
+          return;
+        }
         break;
       case '@':
-        if (auto stamp = cursor_.doubleValue(record, field.number))
-          return static_cast<int64_t>(*stamp);
+        if (auto stamp = cursor_.doubleValue(record, field.number)) {
+          value = static_cast<int64_t>(*stamp);
+          return;
+        }
         break;
       case 'M':
       case 'B':
       case 'F':
       case 'O':
       case 'G':
-        if (!cursor_.isBlank(record, field.number)) return UnreadBlob{};
+        if (!cursor_.isBlank(record, field.number)) {
+          value = UnreadBlob{};
+          return;
+        }
         break;
       default:
-        if (auto integer = cursor_.intValue(record, field.number)) return *integer;
+        if (auto integer = cursor_.intValue(record, field.number)) {
+          value = *integer;
+          return;
+        }
     }
-    return FieldValue{};
+    value = FieldValue{};
   }
 
   // The row's own record bytes carry what the values do not say (blobs not
@@ -225,7 +291,13 @@ class EngineTableCursor : public TableCursor {
   engine::Cursor cursor_;
   pdx_cursor_info info_{};
   std::vector<FieldDef> fields_;
+  std::vector<size_t> lengths_;  // of each field in the record, by field number - 1
   int bookmarkSize_ = 0;
+  struct {
+    Bookmark bookmark;
+    std::uint64_t changes = 0;
+    bool known = false;
+  } position_;
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "field.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -179,63 +180,95 @@ bool TField::IsNull() const {
 }
 
 std::string TField::TextOf(const FieldValue& value, bool forDisplay) const {
-  if (IsBlank(value)) return {};
-  const toolkit::LocaleSettings& locale = toolkit::localeSettings();
+  std::string text;
+  AppendTextOf(value, forDisplay, text);
+  return text;
+}
+
+void TField::AppendTextOf(const FieldValue& value, bool forDisplay, std::string& out) const {
+  if (IsBlank(value)) return;
   if (const auto* text = std::get_if<std::string>(&value)) {
     if (forDisplay && IsBlobType(type_) && type_ != TFieldType::ftMemo &&
         type_ != TFieldType::ftFmtMemo)
-      return "(BLOB)";
-    return *text;
+      out += "(BLOB)";
+    else
+      out += *text;
+    return;
   }
-  if (const auto* number = std::get_if<double>(&value)) return NumberText(*number, forDisplay);
+  if (const auto* number = std::get_if<double>(&value)) {
+    AppendNumberText(*number, forDisplay, out);
+    return;
+  }
   if (const auto* integer = std::get_if<int64_t>(&value)) {
     switch (type_) {
       case TFieldType::ftBoolean:
-        return *integer ? "True" : "False";
+        out += *integer ? "True" : "False";
+        return;
       case TFieldType::ftDate:
-        return FormatDate(DateOfDayNumber(*integer), locale);
+        AppendDate(out, DateOfDayNumber(*integer), toolkit::localeSettings());
+        return;
       case TFieldType::ftTime:
-        return FormatTime(TimeOfMilliseconds(*integer), locale);
+        AppendTime(out, TimeOfMilliseconds(*integer), toolkit::localeSettings());
+        return;
       case TFieldType::ftDateTime: {
+        const toolkit::LocaleSettings& locale = toolkit::localeSettings();
         int64_t day = *integer / kMillisecondsPerDay;
         int64_t time = *integer % kMillisecondsPerDay;
-        std::string text = FormatDate(DateOfDayNumber(day), locale);
+        AppendDate(out, DateOfDayNumber(day), locale);
         // Midnight shows as the date alone.
-        if (time != 0) text += " " + FormatTime(TimeOfMilliseconds(time), locale);
-        return text;
+        if (time != 0) {
+          out += ' ';
+          AppendTime(out, TimeOfMilliseconds(time), locale);
+        }
+        return;
       }
       case TFieldType::ftFloat:
       case TFieldType::ftCurrency:
       case TFieldType::ftBCD:
-        return NumberText(static_cast<double>(*integer), forDisplay);
-      default:
-        return std::to_string(*integer);
+        AppendNumberText(static_cast<double>(*integer), forDisplay, out);
+        return;
+      default: {
+        char digits[24];
+        const auto written = std::to_chars(digits, digits + sizeof digits, *integer);
+        out.append(digits, written.ptr);
+        return;
+      }
     }
   }
-  return {};
 }
 
-toolkit::NumberSymbols TField::Symbols() const {
+const toolkit::NumberSymbols& TField::Symbols() const {
   if (dataSet_ != nullptr) return dataSet_->TableNumberSymbols();
-  return toolkit::numberSymbols(toolkit::localeSettings(), nullptr);
+  // A field of no data set is made only by hand; its symbols are made anew
+  // each time, and kept until the next call.
+  static toolkit::NumberSymbols unowned;
+  unowned = toolkit::numberSymbols(toolkit::localeSettings(), nullptr);
+  return unowned;
 }
 
-std::string TField::NumberText(double value, bool forDisplay) const {
-  const toolkit::LocaleSettings& locale = toolkit::localeSettings();
-  const toolkit::NumberSymbols symbols = Symbols();
+void TField::AppendNumberText(double value, bool forDisplay, std::string& out) const {
+  const toolkit::NumberSymbols& symbols = Symbols();
   switch (type_) {
     case TFieldType::ftCurrency: {
-      if (forDisplay) return toolkit::formatMoney(value, locale, symbols);
+      const toolkit::LocaleSettings& locale = toolkit::localeSettings();
+      if (forDisplay) {
+        out += toolkit::formatMoney(value, locale, symbols);
+        return;
+      }
       // The edit text is plain, with the money's decimals unless the value
       // has more: it must read back unchanged.
       std::string plain = toolkit::formatNumber(value, locale.currencyDecimals, false, symbols);
-      if (toolkit::parseNumber(plain, symbols) == value) return plain;
-      return toolkit::formatNumber(value, -1, false, symbols);
+      if (toolkit::parseNumber(plain, symbols) == value)
+        out += plain;
+      else
+        toolkit::appendNumber(out, value, -1, false, symbols);
+      return;
     }
     case TFieldType::ftBCD:
-      return toolkit::formatNumber(value, std::clamp(size_, 0, 32), false, symbols);
+      toolkit::appendNumber(out, value, std::clamp(size_, 0, 32), false, symbols);
+      return;
     default:
-      return toolkit::formatNumber(value, -1, false, symbols);
+      toolkit::appendNumber(out, value, -1, false, symbols);
   }
 }
 
@@ -244,6 +277,9 @@ std::string TField::AsString() const {
 }
 std::string TField::DisplayText() const {
   return TextOf(Value(), true);
+}
+void TField::AppendDisplayText(std::string& out) const {
+  AppendTextOf(Value(), true, out);
 }
 std::string TField::Text() const {
   return TextOf(Value(), false);

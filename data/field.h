@@ -87,6 +87,8 @@ class TField {
   // format), and what an editor starts with (as AsString, reading back
   // unchanged).
   std::string DisplayText() const;
+  // Adds DisplayText() to out, for writing many values without a string each.
+  void AppendDisplayText(std::string& out) const;
   std::string Text() const;
   int64_t AsInteger() const;
   double AsFloat() const;
@@ -112,9 +114,10 @@ class TField {
 
  private:
   std::string TextOf(const FieldValue& value, bool forDisplay) const;
+  void AppendTextOf(const FieldValue& value, bool forDisplay, std::string& out) const;
   // Numbers by the locale settings, with symbols in the table's code page.
-  std::string NumberText(double value, bool forDisplay) const;
-  toolkit::NumberSymbols Symbols() const;
+  void AppendNumberText(double value, bool forDisplay, std::string& out) const;
+  const toolkit::NumberSymbols& Symbols() const;
 
   TDataSet* dataSet_;
   int fieldNo_;

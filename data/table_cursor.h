@@ -56,6 +56,8 @@ class TableCursor {
     return row.values.at(static_cast<size_t>(fieldNumber - 1));
   }
   virtual Bookmark GetBookmark() = 0;
+  // The same into a bookmark whose storage is reused.
+  virtual void GetBookmarkInto(Bookmark& into) { into = GetBookmark(); }
   // False when the bookmarked row no longer exists.
   virtual bool GoToBookmark(const Bookmark& bookmark) = 0;
   virtual int CompareBookmarks(const Bookmark& a, const Bookmark& b) = 0;

@@ -1,6 +1,8 @@
 #include "value_text.h"
 
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <chrono>
 #include <cstdlib>
 
@@ -269,16 +271,39 @@ ClockTime TimeOfMilliseconds(int64_t milliseconds) {
 }
 
 namespace {
-std::string Padded(int value, size_t width) {
-  std::string digits = std::to_string(value);
-  if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
-  return digits;
+
+// The value's digits, with zeros in front up to width: texts are built in
+// place, without a string per part, since every shown date and time passes here.
+void AppendPadded(std::string& out, int value, size_t width) {
+  // Days, months, hours, minutes and seconds: one or two digits.
+  if (value >= 0 && value < 100 && width <= 2) {
+    if (value >= 10 || width == 2) out += static_cast<char>('0' + value / 10);
+    out += static_cast<char>('0' + value % 10);
+    return;
+  }
+  char digits[16];
+  const auto written = std::to_chars(digits, digits + sizeof digits, value);
+  const size_t length = static_cast<size_t>(written.ptr - digits);
+  if (length < width) out.append(width - length, '0');
+  out.append(digits, length);
 }
+
 }  // namespace
 
 std::string FormatDate(const CalendarDate& date, const toolkit::LocaleSettings& locale) {
-  const std::string& format = locale.shortDateFormat;
   std::string out;
+  AppendDate(out, date, locale);
+  return out;
+}
+
+std::string FormatTime(const ClockTime& time, const toolkit::LocaleSettings& locale) {
+  std::string out;
+  AppendTime(out, time, locale);
+  return out;
+}
+
+void AppendDate(std::string& out, const CalendarDate& date, const toolkit::LocaleSettings& locale) {
+  const std::string& format = locale.shortDateFormat;
   for (size_t i = 0; i < format.size();) {
     char c = format[i];
     size_t run = 1;
@@ -286,18 +311,21 @@ std::string FormatDate(const CalendarDate& date, const toolkit::LocaleSettings& 
     switch (c) {
       case 'd':
       case 'D':
-        out += Padded(date.day, run >= 2 ? 2 : 1);
+        AppendPadded(out, date.day, run >= 2 ? 2 : 1);
         break;
       case 'M':
       case 'm':
         if (run >= 3)
           out += locale.shortMonthNames[static_cast<size_t>(date.month - 1)];
         else
-          out += Padded(date.month, run);
+          AppendPadded(out, date.month, run);
         break;
       case 'y':
       case 'Y':
-        out += run <= 2 ? Padded(date.year % 100, 2) : Padded(date.year, 4);
+        if (run <= 2)
+          AppendPadded(out, date.year % 100, 2);
+        else
+          AppendPadded(out, date.year, 4);
         break;
       case '/':
         out += locale.dateSeparator;
@@ -307,16 +335,21 @@ std::string FormatDate(const CalendarDate& date, const toolkit::LocaleSettings& 
     }
     i += run;
   }
-  return out;
 }
 
-std::string FormatTime(const ClockTime& time, const toolkit::LocaleSettings& locale) {
-  std::string tail =
-      locale.timeSeparator + Padded(time.minute, 2) + locale.timeSeparator + Padded(time.second, 2);
-  if (locale.twentyFourHourClock) return Padded(time.hour, 2) + tail;
-  int hour = time.hour % 12 == 0 ? 12 : time.hour % 12;
-  return std::to_string(hour) + tail + " " +
-         (time.hour < 12 ? locale.timeAMString : locale.timePMString);
+void AppendTime(std::string& out, const ClockTime& time, const toolkit::LocaleSettings& locale) {
+  if (locale.twentyFourHourClock)
+    AppendPadded(out, time.hour, 2);
+  else
+    AppendPadded(out, time.hour % 12 == 0 ? 12 : time.hour % 12, 1);
+  out += locale.timeSeparator;
+  AppendPadded(out, time.minute, 2);
+  out += locale.timeSeparator;
+  AppendPadded(out, time.second, 2);
+  if (!locale.twentyFourHourClock) {
+    out += ' ';
+    out += time.hour < 12 ? locale.timeAMString : locale.timePMString;
+  }
 }
 
 }  // namespace data

@@ -59,5 +59,8 @@ int DaysInMonth(int year, int month);
 // seconds, with the day-half marker unless the locale keeps a 24-hour clock).
 std::string FormatDate(const CalendarDate& date, const toolkit::LocaleSettings& locale);
 std::string FormatTime(const ClockTime& time, const toolkit::LocaleSettings& locale);
+// The same texts added to out.
+void AppendDate(std::string& out, const CalendarDate& date, const toolkit::LocaleSettings& locale);
+void AppendTime(std::string& out, const ClockTime& time, const toolkit::LocaleSettings& locale);
 
 }  // namespace data

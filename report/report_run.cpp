@@ -115,10 +115,13 @@ class FileSink : public PageSink {
 
   void placeRecord(int, bool inRange) override {
     if (!inRange) return;
+    // The line is made in one string kept from record to record.
+    line_.clear();
     for (const data::TField* field : columns_) {
-      file_.append(field->DisplayText());
-      file_.append('\t');
+      field->AppendDisplayText(line_);
+      line_ += '\t';
     }
+    file_.append(line_);
     file_.endLine();
   }
 
@@ -129,6 +132,7 @@ class FileSink : public PageSink {
   ReportFile& file_;
   std::string header_;
   std::vector<data::TField*> columns_;
+  std::string line_;
 };
 
 // The table's state for the length of a walk: the hourglass, the row to come

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 namespace toolkit {
 namespace {
@@ -70,6 +71,86 @@ bool endsWith(std::string_view text, std::string_view suffix) {
          text.substr(text.size() - suffix.size()) == suffix;
 }
 
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+constexpr double kTwoTo52 = 4503599627370496.0;
+constexpr double kTwoTo53 = 9007199254740992.0;
+
+// The magnitude of value as digits / 10^scale with the fewest decimals, at
+// most maxScale, such that the decimal number reads back as exactly value;
+// false when there is none.
+bool shortDecimal(double magnitude, int maxScale, std::uint64_t& digits, int& scale) {
+  for (scale = 0; scale <= maxScale; ++scale) {
+    const double scaled = magnitude * kPowersOfTen[scale];
+    if (!(scaled < kTwoTo53)) return false;
+    const auto whole = static_cast<std::uint64_t>(scaled);
+    if (static_cast<double>(whole) == scaled &&
+        static_cast<double>(whole) / kPowersOfTen[scale] == magnitude) {
+      digits = whole;
+      return true;
+    }
+  }
+  return false;
+}
+
+// What printf's "%.15g" (decimals < 0) or "%.*f" writes for value in the C
+// locale, at buffer; answers its length, 0 when it does not fit.
+//
+// Most values a table holds are short decimals: 12.5, 1000, 0.07. When a
+// decimal of at most the digits the text keeps (fifteen significant ones, or
+// the fixed decimals) reads back as exactly the value, it is the text's
+// correctly rounded digits: the value lies within half a unit in its last
+// binary place of that decimal, which is less than half a step of the text's
+// last digit. Writing those digits costs a fraction of rounding the value at a
+// precision, which is kept for every other value.
+size_t plainNumber(char* buffer, size_t size, double value, int decimals) {
+  const double magnitude = std::fabs(value);
+  std::uint64_t digits = 0;
+  int scale = 0;
+  const bool general = decimals < 0;
+  // A fixed text needs a unit in the value's last place below a step of its
+  // last decimal; a general one writes values from 1e-4 to below 1e15 plainly.
+  const bool plainRange = general ? magnitude == 0 || (magnitude >= 1e-4 && magnitude < 1e15)
+                                  : decimals <= 15 && magnitude < kTwoTo52 / kPowersOfTen[decimals];
+  if (plainRange && size >= 64 && shortDecimal(magnitude, general ? 15 : decimals, digits, scale)) {
+    char text[24];
+    const auto written = std::to_chars(text, text + sizeof text, digits);
+    const std::string_view all(text, static_cast<size_t>(written.ptr - text));
+    // "%.15g" keeps fifteen significant digits; the digits have no leading
+    // zeros, so all of them count.
+    if (!general || all.size() <= 15) {
+      char* out = buffer;
+      if (std::signbit(value)) *out++ = '-';
+      const size_t fractionDigits = static_cast<size_t>(scale);
+      std::string_view fraction = all;
+      size_t leadingZeros = 0;
+      if (all.size() > fractionDigits) {
+        out = std::copy_n(all.begin(), all.size() - fractionDigits, out);
+        fraction = all.substr(all.size() - fractionDigits);
+      } else {
+        *out++ = '0';
+        leadingZeros = fractionDigits - all.size();
+      }
+      // "%g" drops the fraction's trailing zeros; "%f" pads to its decimals.
+      const size_t trailingZeros = general ? 0 : static_cast<size_t>(decimals) - fractionDigits;
+      if (general)
+        while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
+      if (!fraction.empty() || trailingZeros > 0) {
+        *out++ = '.';
+        out = std::fill_n(out, leadingZeros, '0');
+        out = std::copy(fraction.begin(), fraction.end(), out);
+        out = std::fill_n(out, trailingZeros, '0');
+      }
+      return static_cast<size_t>(out - buffer);
+    }
+  }
+  const auto result =
+      general ? std::to_chars(buffer, buffer + size, value, std::chars_format::general, 15)
+              : std::to_chars(buffer, buffer + size, value, std::chars_format::fixed, decimals);
+  if (result.ec != std::errc()) return 0;
+  return static_cast<size_t>(result.ptr - buffer);
+}
+
 }  // namespace
 
 NumberSymbols numberSymbols(const LocaleSettings& locale, const TextCodec* codec) {
@@ -87,19 +168,26 @@ NumberSymbols numberSymbols(const LocaleSettings& locale, const TextCodec* codec
 }
 
 std::string formatNumber(double value, int decimals, bool grouped_, const NumberSymbols& symbols) {
+  std::string out;
+  appendNumber(out, value, decimals, grouped_, symbols);
+  return out;
+}
+
+void appendNumber(std::string& out, double value, int decimals, bool grouped_,
+                  const NumberSymbols& symbols) {
   if (value == 0) value = 0;  // no "-0"
   char buffer[512];
-  const auto result = decimals < 0 ? std::to_chars(buffer, buffer + sizeof buffer, value,
-                                                   std::chars_format::general, 15)
-                                   : std::to_chars(buffer, buffer + sizeof buffer, value,
-                                                   std::chars_format::fixed, decimals);
-  if (result.ec != std::errc()) return {};
-  std::string_view text(buffer, static_cast<size_t>(result.ptr - buffer));
-  if (!std::isfinite(value)) return std::string(text);
+  const size_t length = plainNumber(buffer, sizeof buffer, value, decimals);
+  if (length == 0) return;
+  std::string_view text(buffer, length);
+  if (!std::isfinite(value)) {
+    out += text;
+    return;
+  }
 
-  std::string sign;
+  bool negative = false;
   if (!text.empty() && text.front() == '-') {
-    sign = "-";
+    negative = true;
     text.remove_prefix(1);
   }
   std::string_view exponent;
@@ -115,12 +203,17 @@ std::string formatNumber(double value, int decimals, bool grouped_, const Number
   // A negative value that rounds to zero shows no sign.
   if (integer.find_first_not_of('0') == std::string_view::npos &&
       fraction.find_first_not_of('0') == std::string_view::npos)
-    sign.clear();
-  std::string out = sign;
-  out += grouped_ ? grouped(integer, symbols.thousands) : std::string(integer);
-  if (!fraction.empty()) out += symbols.decimal + std::string(fraction);
+    negative = false;
+  if (negative) out += '-';
+  if (grouped_)
+    out += grouped(integer, symbols.thousands);
+  else
+    out += integer;
+  if (!fraction.empty()) {
+    out += symbols.decimal;
+    out += fraction;
+  }
   out += exponent;
-  return out;
 }
 
 std::string formatMoney(double value, const LocaleSettings& locale, const NumberSymbols& symbols) {

@@ -29,6 +29,9 @@ NumberSymbols numberSymbols(const LocaleSettings& locale, const TextCodec* codec
 // decimals < 0: up to 15 significant digits, as few as the value needs (an
 // exponent for very large or small values); else exactly that many decimals.
 std::string formatNumber(double value, int decimals, bool grouped, const NumberSymbols& symbols);
+// The same text added to out.
+void appendNumber(std::string& out, double value, int decimals, bool grouped,
+                  const NumberSymbols& symbols);
 // The locale's money format: its decimals, grouping, symbol and negative form.
 std::string formatMoney(double value, const LocaleSettings& locale, const NumberSymbols& symbols);
 

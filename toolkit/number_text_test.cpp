@@ -3,6 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "toolkit/fixed_locales.h"
 
@@ -95,6 +101,70 @@ TEST(NumberTextTest, NumbersShowUpTo15SignificantDigitsOrExactDecimals) {
   // A value of up to 15 significant digits reads back exactly as shown.
   for (double value : {1234.5, 1e-7, 98765.4321, -2.5e300, 0.000123456789012345})
     EXPECT_EQ(parseNumber(formatNumber(value, -1, false, german), german), value);
+}
+
+// The C library's text of value ("%.15g" or "%.Nf"), as formatNumber gives it
+// with a point: without the sign of a value that shows as zero.
+std::string printfText(double value, int decimals) {
+  char text[512];
+  if (decimals < 0)
+    std::snprintf(text, sizeof text, "%.15g", value);
+  else
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  std::string out = text;
+  const std::string mantissa = out.substr(0, out.find('e'));
+  if (out[0] == '-' && mantissa.find_first_of("123456789") == std::string::npos) out.erase(0, 1);
+  return out;
+}
+
+TEST(NumberTextTest, NumbersAreTheCLibrarysTextsForEveryKindOfValue) {
+  // Short decimals take a quicker road than other values; both must give
+  // what the C library gives, digit for digit.
+  const NumberSymbols plain;
+  std::mt19937_64 random(20261208);
+  std::vector<double> values = {0.0,
+                                -0.0,
+                                1e-4,
+                                0.0001,
+                                9.99e-5,
+                                1e15,
+                                999999999999999.0,
+                                999999999999999.9,
+                                1e15 - 0.125,
+                                0.1 + 0.2,
+                                0.07,
+                                1.005,
+                                2.675,
+                                4503599627370495.5,
+                                45035996273704.96,
+                                45035996273704.955,
+                                123456789012345.6,
+                                12345678901234.56,
+                                0.30000000000000004,
+                                -1234.5,
+                                5e-324,
+                                1.7976931348623157e308};
+  for (int i = 0; i < 4000; ++i) {
+    const std::uint64_t bits = random();
+    double fromBits;
+    std::memcpy(&fromBits, &bits, sizeof fromBits);
+    if (std::isfinite(fromBits)) values.push_back(fromBits);
+    // Amounts of a few decimals, and values of many digits near them.
+    const auto whole = static_cast<std::int64_t>(random() % 100000000000000000ull);
+    const int scale = static_cast<int>(random() % 18);
+    const double amount = static_cast<double>(whole) / std::pow(10.0, scale);
+    values.push_back(amount);
+    values.push_back(-amount);
+    values.push_back(std::nextafter(amount, 0.0));
+    values.push_back(static_cast<double>(whole % 100000000) * 1.25);
+    values.push_back(static_cast<double>(whole % 1000000) / 3.0);
+  }
+  for (double value : values) {
+    for (int decimals : {-1, 0, 1, 2, 4, 6, 15}) {
+      ASSERT_EQ(formatNumber(value, decimals, false, plain), printfText(value, decimals))
+          << std::hexfloat << value << " with " << decimals << " decimals";
+    }
+  }
 }
 
 TEST(NumberTextTest, SymbolsAreInTheTablesCodePageWithNeighboursForWhatItLacks) {

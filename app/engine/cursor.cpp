@@ -13,11 +13,17 @@ namespace {
 Engine& engineOf() {
   return Engine::instance();
 }
+// The entry points for a cursor's calls, which need the engine started, as
+// the cursor's open did. The table of them lives as long as the process (a
+// restarted engine binds it again in place), so it is looked up once rather
+// than at every call of a scan.
 const Api& api() {
-  return Engine::instance().api();
+  static const Api& entryPoints = Engine::instance().entryPoints();
+  return entryPoints;
 }
-void check(pdx_code code) {
-  Engine::instance().check(code);
+// Most calls succeed: only a failure goes to the engine for its message.
+inline void check(pdx_code code) {
+  if (code != PDX_OK) Engine::instance().check(code);
 }
 
 }  // namespace
@@ -30,11 +36,15 @@ void Cursor::open(const std::string& database, const std::string& table, int mod
   close();
   for (;;) {
     pdx_cursor* opened = nullptr;
-    pdx_code code = api().pdx_table_open(engineOf().defaultSession(), database.c_str(),
-                                         table.c_str(), mode, &opened);
+    pdx_session* session = engineOf().defaultSession();  // starts the engine
+    pdx_code code =
+        engineOf().api().pdx_table_open(session, database.c_str(), table.c_str(), mode, &opened);
     if (code == PDX_OK) {
       cursor_ = opened;
       engineOf().attach(this);
+      // A table's record layout is fixed while it is open: the record size is
+      // asked once here, not on every value read.
+      recordSize_ = info().record_size;
       return;
     }
     // Taken before the prompt, whose own engine calls replace the last error.
@@ -49,6 +59,7 @@ void Cursor::close() {
   engineOf().detach(this);
   if (engineOf().started()) engineOf().api().pdx_cursor_close(cursor_);
   cursor_ = nullptr;
+  recordSize_ = 0;
 }
 
 pdx_cursor* Cursor::handle() {
@@ -159,6 +170,7 @@ int Cursor::compareBookmarks(const void* a, const void* b) {
 }
 
 void Cursor::refresh() {
+  ++changes_;
   check(api().pdx_refresh(handle()));
 }
 
@@ -196,10 +208,16 @@ std::optional<double> Cursor::doubleValue(const void* record, int fieldNumber) {
 }
 
 std::string Cursor::bytes(const void* record, int fieldNumber) {
-  std::vector<char> buffer(info().record_size + 1);
+  std::string value;
+  bytes(record, fieldNumber, static_cast<size_t>(recordSize_), value);
+  return value;
+}
+
+void Cursor::bytes(const void* record, int fieldNumber, size_t fieldLength, std::string& into) {
+  into.resize(fieldLength);
   size_t length = 0;
-  check(api().pdx_get_bytes(handle(), record, fieldNumber, buffer.data(), buffer.size(), &length));
-  return std::string(buffer.data(), std::min(length, buffer.size()));
+  check(api().pdx_get_bytes(handle(), record, fieldNumber, into.data(), into.size(), &length));
+  into.resize(std::min(length, into.size()));
 }
 
 size_t Cursor::blobSize(const void* record, int fieldNumber) {
@@ -249,18 +267,23 @@ void Cursor::blobWrite(void* record, int fieldNumber, std::string_view data) {
 }
 
 void Cursor::lockRecord(void* record) {
+  // Taking a lock reads the table afresh.
+  ++changes_;
   check(api().pdx_lock_record(handle(), record));
 }
 void Cursor::unlockRecord() {
   check(api().pdx_unlock_record(handle()));
 }
 void Cursor::insertRecord(const void* record) {
+  ++changes_;
   check(api().pdx_insert_record(handle(), record));
 }
 void Cursor::modifyRecord(const void* record) {
+  ++changes_;
   check(api().pdx_modify_record(handle(), record));
 }
 void Cursor::deleteRecord() {
+  ++changes_;
   check(api().pdx_delete_record(handle()));
 }
 

@@ -62,6 +62,10 @@ class Cursor {
   std::optional<int64_t> intValue(const void* record, int fieldNumber);
   std::optional<double> doubleValue(const void* record, int fieldNumber);
   std::string bytes(const void* record, int fieldNumber);
+  // The same into a string whose storage is reused, for reading row after
+  // row; fieldLength is the field's length in the record (a longer value is
+  // cut there).
+  void bytes(const void* record, int fieldNumber, size_t fieldLength, std::string& into);
   size_t blobSize(const void* record, int fieldNumber);
   std::string blob(const void* record, int fieldNumber);
 
@@ -73,6 +77,12 @@ class Cursor {
   void putBytes(void* record, int fieldNumber, std::string_view data);
   void blobWrite(void* record, int fieldNumber, std::string_view data);
 
+  // Counts the calls that may change rows or read them afresh (insert,
+  // modify, delete, refresh, lock) through any cursor of the process: a position remembered under
+  // one count may be stale under another, even on another cursor of the
+  // same table.
+  static std::uint64_t changeCount() { return changes_; }
+
   void lockRecord(void* record);
   void unlockRecord();
   void insertRecord(const void* record);
@@ -83,6 +93,8 @@ class Cursor {
   pdx_cursor* handle();
 
   pdx_cursor* cursor_ = nullptr;
+  int recordSize_ = 0;
+  static inline std::uint64_t changes_ = 0;
 };
 
 }  // namespace engine

@@ -30,6 +30,9 @@ class Engine : private PasswordKeeper {
   void shutdown();
 
   const Api& api();
+  // The same table of entry points without starting the engine: its members
+  // are null until the start binds them.
+  const Api& entryPoints() const { return api_; }
   pdx_session* defaultSession();
   // Where the library was loaded from; empty before the start.
   const std::string& libraryPath() const { return library_.path(); }

@@ -1,0 +1,54 @@
+#include "edit/multi_line_box.h"
+
+#include <QContextMenuEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+
+#include "edit/wwdbedit.h"
+
+namespace edit {
+
+MultiLineBox::MultiLineBox(TwwCustomMaskEdit* owner) : QPlainTextEdit(owner), owner_(owner) {
+  // Tab moves on through the form, as from the one-line box.
+  setTabChangesFocus(true);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+void MultiLineBox::SetReadOnly(bool readOnly) {
+  setReadOnly(readOnly);
+  if (readOnly) setTextInteractionFlags(textInteractionFlags() | Qt::TextSelectableByKeyboard);
+}
+
+template <typename Handler>
+void MultiLineBox::HandOver(Handler handler) {
+  const bool was = owner_->fromLines_;
+  owner_->fromLines_ = true;
+  struct Restore {
+    TwwCustomMaskEdit* owner;
+    bool was;
+    ~Restore() { owner->fromLines_ = was; }
+  } restore{owner_, was};
+  handler();
+}
+
+void MultiLineBox::keyPressEvent(QKeyEvent* event) {
+  HandOver([&] { owner_->keyPressEvent(event); });
+}
+
+void MultiLineBox::keyReleaseEvent(QKeyEvent* event) {
+  HandOver([&] { owner_->keyReleaseEvent(event); });
+}
+
+void MultiLineBox::focusInEvent(QFocusEvent* event) {
+  HandOver([&] { owner_->focusInEvent(event); });
+}
+
+void MultiLineBox::focusOutEvent(QFocusEvent* event) {
+  HandOver([&] { owner_->focusOutEvent(event); });
+}
+
+void MultiLineBox::contextMenuEvent(QContextMenuEvent* event) {
+  HandOver([&] { owner_->contextMenuEvent(event); });
+}
+
+}  // namespace edit
