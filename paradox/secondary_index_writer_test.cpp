@@ -317,6 +317,32 @@ TEST(SecondaryIndexWriter, TheCheckFindsFaultsInTheYFile) {
   }
 }
 
+// The writer holds each index against the rows when it loads: rows out of
+// order, or other rows than the table's, refuse writes and change nothing.
+TEST(SecondaryIndexWriter, AnIndexOutOfOrderOrOutOfStepRefusesWrites) {
+  MemoryFileSystem memory;
+  std::mt19937 random(4);
+  MakeTable(&memory, 100, random);
+  AddIndex(&memory, {{2}, false, "", false, false});
+  const std::string x = memory.Contents("/d/T.X02");
+  const size_t first_row = 0x800 + 6, row = 12 + 4 + 2;
+  std::string swapped = x;
+  swapped.replace(first_row, row, x.substr(first_row + row, row));
+  swapped.replace(first_row + row, row, x.substr(first_row, row));
+  std::string changed = x;
+  changed[first_row + 12] ^= 1;  // the key of its first row
+  for (const std::string& damaged : {swapped, changed}) {
+    memory.SetContents("/d/T.X02", damaged);
+    const std::string db = memory.Contents(kDb);
+    std::unique_ptr<TableWriter> writer;
+    std::string error;
+    EXPECT_EQ(TableWriter::Open(&memory, kDb, &writer, &error), PDX_ERR_INDEX_OUT_OF_DATE);
+    EXPECT_NE(error.find("T.X02"), std::string::npos) << error;
+    EXPECT_EQ(memory.Contents(kDb), db);
+    EXPECT_EQ(memory.Contents("/d/T.X02"), damaged);
+  }
+}
+
 TEST(SecondaryIndexWriter, ANewIndexIsRefusedWhereItCannotBeMade) {
   MemoryFileSystem memory;
   std::mt19937 random(1);
