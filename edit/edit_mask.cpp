@@ -257,6 +257,7 @@ std::string EditMask::Blanked(const std::string& shown, int selStart, int selLen
 
 int EditMask::SkipLiterals(const std::string& /*shown*/, int from) const {
   const int count = static_cast<int>(positions_.size());
+  from = std::max(from, 0);
   while (from < count && !Editable(static_cast<size_t>(from))) ++from;
   return from;
 }

@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QPointer>
 
 #include "edit/wwdbedit.h"
 
@@ -23,10 +24,15 @@ template <typename Handler>
 void MultiLineBox::HandOver(Handler handler) {
   const bool was = owner_->fromLines_;
   owner_->fromLines_ = true;
+  // A handler may close the window the boxes sit on (and an exception may
+  // leave it for the application's handler): the mark is taken back only
+  // from a box that is still there.
   struct Restore {
-    TwwCustomMaskEdit* owner;
+    QPointer<TwwCustomMaskEdit> owner;
     bool was;
-    ~Restore() { owner->fromLines_ = was; }
+    ~Restore() {
+      if (owner) owner->fromLines_ = was;
+    }
   } restore{owner_, was};
   handler();
 }

@@ -4,6 +4,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMetaObject>
+#include <algorithm>
 
 #include "data/data_set_error.h"
 #include "data/data_source.h"
@@ -115,7 +116,7 @@ void TwwDBCustomEdit::DataChange() {
   else if (focused_ && field->CanModify())
     text = EditingText(field->Text());
   else
-    text = field->DisplayText();
+    text = MaskedDisplayText(*field);
   // The same text is not set again, so entering edit mode keeps the selection.
   if (!ShowsTableText(text)) SetTableText(text);
   setModified(false);
@@ -130,6 +131,20 @@ std::string TwwDBCustomEdit::EditingText(const std::string& value) {
   // A value the mask cannot show is edited as it stands rather than cut to fit.
   editMaskOff_ = !shown;
   return shown.value_or(value);
+}
+
+std::string TwwDBCustomEdit::MaskedDisplayText(const TField& field) const {
+  std::optional<edit::EditMask> mask = ParsedEditMaskQuietly();
+  const std::string value = field.Text();
+  const bool text = field.DataType() == TFieldType::ftString;
+  if (!mask || !text || value.empty()) return field.DisplayText();
+  // A text field shows its literals while the box is not edited too, so the
+  // value does not change its look when the box is left; positions not
+  // typed into show blank.
+  std::optional<std::string> shown = mask->Format(value);
+  if (!shown) return field.DisplayText();
+  std::replace(shown->begin(), shown->end(), mask->Blank(), ' ');
+  return *shown;
 }
 
 void TwwDBCustomEdit::WarnOfMalformedEditMask() {

@@ -98,6 +98,8 @@ class TwwCustomMaskEdit : public QLineEdit {
   // The parsed edit mask while it governs typing: set, well formed, no
   // picture in use, and fitting the value being edited.
   std::optional<edit::EditMask> ActiveEditMask() const;
+  // The edit mask whenever it is well formed, fitting the value or not.
+  std::optional<edit::EditMask> ParsedEditMaskQuietly() const { return ParsedEditMask(nullptr); }
   // Why the edit mask cannot be used; empty when it can (or there is none).
   std::string EditMaskError() const;
 
@@ -109,7 +111,8 @@ class TwwCustomMaskEdit : public QLineEdit {
 
   // The text, caret and selection of whichever box is shown, the one-line
   // box's own or the multi-line one (these hide the one-line box's names,
-  // so that callers need not know which is in use).
+  // so that callers need not know which is in use; while the multi-line box
+  // is shown, the one-line box's own text is not kept up to date).
   QString text() const;
   int cursorPosition() const;
   void setCursorPosition(int position);
@@ -256,6 +259,8 @@ class TwwDBCustomEdit : public TwwCustomMaskEdit {
   Selection TableSelection() const;
   // The text to edit for a value: put into the edit mask when there is one.
   std::string EditingText(const std::string& value);
+  // The text shown while the box is not edited.
+  std::string MaskedDisplayText(const data::TField& field) const;
   void WarnOfMalformedEditMask();
   void ResetValue();
   // Whether a key that changes the text could be taken now (as
