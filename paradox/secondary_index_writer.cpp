@@ -37,6 +37,7 @@ pdx_code SecondaryIndexWriter::Load(const SecondaryIndex& index, const TableHead
   changed_ = false;
   stored_digest_ = expected_digest_ = expected_rows_ = 0;
   out_of_order_ = false;
+  unfoldable_.clear();
   const std::string name = FileNameOf(index.x_path);
   std::string why;
   // The header as it is now: the one found with the table may be older.
@@ -268,17 +269,24 @@ pdx_code SecondaryIndexWriter::Repeats(const uint8_t* table_row, const uint8_t* 
 }
 
 void SecondaryIndexWriter::ExpectRow(const uint8_t* table_row) {
+  if (unfoldable_.empty()) unfoldable_ = Unfoldable(table_row);
   const std::string row = MakeIndexRow(index_, table_, table_row, 0);
   expected_digest_ += Digest(reinterpret_cast<const uint8_t*>(row.data()), key_length_);
   ++expected_rows_;
 }
 
-std::string SecondaryIndexWriter::Verify() const {
+pdx_code SecondaryIndexWriter::Verify(std::string* why) const {
+  if (!unfoldable_.empty()) {
+    *why = unfoldable_;
+    return PDX_ERR_NOT_SUPPORTED;
+  }
   if (out_of_order_ || expected_rows_ != header().record_count ||
-      expected_digest_ != stored_digest_)
-    return "the secondary index " + FileNameOf(index_.x_path) +
-           " is out of date; changes are refused";
-  return {};
+      expected_digest_ != stored_digest_) {
+    *why =
+        "the secondary index " + FileNameOf(index_.x_path) + " is out of date; changes are refused";
+    return PDX_ERR_INDEX_OUT_OF_DATE;
+  }
+  return PDX_OK;
 }
 
 std::string SecondaryIndexWriter::Unfoldable(const uint8_t* row) const {

@@ -40,7 +40,9 @@ class SecondaryIndexWriter {
   // count and an order-free digest of the rows, block hints aside), or why
   // not.
   void ExpectRow(const uint8_t* table_row);
-  std::string Verify() const;
+  // PDX_OK, or the engine code with *why: out of date, or holding letters
+  // whose folding is not known (Unfoldable).
+  pdx_code Verify(std::string* why) const;
 
   // Whether the index holds a row with row's indexed values other than the
   // one of the table row replaced (null: none); for unique indexes.
@@ -109,6 +111,7 @@ class SecondaryIndexWriter {
   uint64_t stored_digest_ = 0, expected_digest_ = 0;
   uint64_t expected_rows_ = 0;
   bool out_of_order_ = false;
+  std::string unfoldable_;  // why a table row cannot be held exactly
 };
 
 }  // namespace pdx

@@ -186,10 +186,7 @@ pdx_code TableWriter::Load() {
   header_.record_count = static_cast<uint32_t>(rows);
   header_.used_blocks = static_cast<uint16_t>(chain_.size());
   for (const Secondary& s : secondary_)
-    if (std::string stale = s.writer.Verify(); !stale.empty()) {
-      error_ = stale;
-      return PDX_ERR_INDEX_OUT_OF_DATE;
-    }
+    if (pdx_code code = s.writer.Verify(&error_); code != PDX_OK) return code;
 
   if (keyed) {
     bool rebuild = false;
