@@ -25,7 +25,7 @@ void StoreIndexBlockNumber(uint8_t* at, uint16_t block) {
 
 pdx_code PrimaryIndexWriter::Load(File* px, int key_length, std::string* error) {
   key_length_ = key_length;
-  leaves_.clear();
+  Reset();
   std::string why;
   if (pdx_code code = ReadTableHeader(px, &header_, &why); code != PDX_OK) {
     *error = "primary index: " + why;
@@ -75,6 +75,7 @@ void PrimaryIndexWriter::Inserted(size_t chain_index) {
   if (++leaf.size <= EntriesPerBlock()) return;
   // A full leaf splits; the new half goes into a new block of the file, so
   // no other block's place changes.
+  levels_.clear();
   Leaf upper;
   upper.block = ++file_blocks_;
   upper.size = leaf.size - leaf.size / 2;
@@ -92,6 +93,7 @@ void PrimaryIndexWriter::Erased(size_t chain_index) {
     return;
   }
   // An emptied leaf drops out of its level; its neighbours' links change.
+  levels_.clear();
   leaves_.erase(leaves_.begin() + k);
   if (k > 0) leaves_[k - 1].dirty = true;
   if (k < leaves_.size()) leaves_[k].dirty = true;
@@ -100,6 +102,7 @@ void PrimaryIndexWriter::Erased(size_t chain_index) {
 void PrimaryIndexWriter::LayOutAfresh(size_t chain_entries) {
   // Leaves full, numbered from 1, upper levels after them.
   upper_blocks_.clear();
+  levels_.clear();
   const size_t per_block = EntriesPerBlock();
   for (size_t first = 0; first < chain_entries; first += per_block) {
     Leaf leaf;
@@ -148,6 +151,7 @@ void PrimaryIndexWriter::RewriteChangedLeaves(const BlockList& chain) {
         leaf.sum += chain[i].count;
       }
       leaf.first_key = chain[start].first_key;
+      changed_leaves_.push_back(k);
       PutBlock(leaf.block, entries.data(), leaf.size,
                k + 1 < leaves_.size() ? leaves_[k + 1].block : 0, k > 0 ? leaves_[k - 1].block : 0);
       leaf.dirty = false;
@@ -156,48 +160,85 @@ void PrimaryIndexWriter::RewriteChangedLeaves(const BlockList& chain) {
   }
 }
 
-pdx_code PrimaryIndexWriter::RebuildUpperLevels(uint16_t* root, uint8_t* levels,
-                                                uint32_t* total_entries, size_t* blocks_used,
-                                                std::string* error) {
+pdx_code PrimaryIndexWriter::RebuildUpperLevels(std::string* error) {
   const size_t per_block = EntriesPerBlock();
-  *levels = leaves_.empty() ? 0 : 1;
-  *root = leaves_.empty() ? 0 : leaves_.front().block;
-  *blocks_used = 0;
-  // (first key, block, rows under it) of each block of the level below.
-  std::vector<std::tuple<std::string, uint16_t, int64_t>> level;
-  for (const Leaf& leaf : leaves_) level.emplace_back(leaf.first_key, leaf.block, leaf.sum);
+  level_count_ = leaves_.empty() ? 0 : 1;
+  root_ = leaves_.empty() ? 0 : leaves_.front().block;
+  upper_used_ = 0;
+  upper_entries_ = 0;
+  levels_.clear();
+  level_blocks_.clear();
+  std::vector<UpperEntry> level;
+  level.reserve(leaves_.size());
+  for (const Leaf& leaf : leaves_) level.push_back({leaf.first_key, leaf.block, leaf.sum});
   std::vector<Entry> entries;
   while (level.size() > 1) {
-    ++*levels;
+    ++level_count_;
     const size_t count = (level.size() + per_block - 1) / per_block;
-    while (upper_blocks_.size() < *blocks_used + count) {
+    while (upper_blocks_.size() < upper_used_ + count) {
       if (file_blocks_ >= kMaxBlocks) {
+        levels_.clear();
         *error = "the primary index has reached 65535 blocks";
         return PDX_ERR_TABLE_FULL;
       }
       upper_blocks_.push_back(++file_blocks_);
     }
-    std::vector<std::tuple<std::string, uint16_t, int64_t>> above;
+    std::vector<UpperEntry> above;
+    std::vector<uint16_t> blocks(
+        upper_blocks_.begin() + static_cast<std::ptrdiff_t>(upper_used_),
+        upper_blocks_.begin() + static_cast<std::ptrdiff_t>(upper_used_ + count));
     for (size_t b = 0; b < count; ++b) {
       const size_t first = b * per_block, n = std::min(per_block, level.size() - first);
       entries.clear();
       int64_t sum = 0;
       for (size_t i = first; i < first + n; ++i) {
-        entries.push_back(
-            {std::get<0>(level[i]).data(), std::get<1>(level[i]), std::get<2>(level[i])});
-        sum += std::get<2>(level[i]);
+        entries.push_back({level[i].key.data(), level[i].block, level[i].sum});
+        sum += level[i].sum;
       }
-      const uint16_t number = upper_blocks_[*blocks_used + b];
-      PutBlock(number, entries.data(), n, b + 1 < count ? upper_blocks_[*blocks_used + b + 1] : 0,
-               b > 0 ? upper_blocks_[*blocks_used + b - 1] : 0);
-      above.emplace_back(std::get<0>(level[first]), number, sum);
-      *root = number;
+      PutBlock(blocks[b], entries.data(), n, b + 1 < count ? blocks[b + 1] : 0,
+               b > 0 ? blocks[b - 1] : 0);
+      above.push_back({level[first].key, blocks[b], sum});
+      root_ = blocks[b];
     }
-    *blocks_used += count;
-    *total_entries += static_cast<uint32_t>(level.size());
+    upper_used_ += count;
+    upper_entries_ += static_cast<uint32_t>(level.size());
+    levels_.push_back(std::move(level));
+    level_blocks_.push_back(std::move(blocks));
     level = std::move(above);
   }
+  // A single leaf is its own root: nothing above it to keep.
+  if (!levels_.empty()) levels_.push_back(std::move(level));
   return PDX_OK;
+}
+
+void PrimaryIndexWriter::UpdateUpperLevels() {
+  const size_t per_block = EntriesPerBlock();
+  std::vector<size_t> changed;  // ascending positions in the level being walked
+  for (size_t k : changed_leaves_) {
+    levels_[0][k] = {leaves_[k].first_key, leaves_[k].block, leaves_[k].sum};
+    changed.push_back(k);
+  }
+  std::vector<Entry> entries;
+  for (size_t i = 0; i + 1 < levels_.size() && !changed.empty(); ++i) {
+    const std::vector<UpperEntry>& level = levels_[i];
+    const std::vector<uint16_t>& blocks = level_blocks_[i];
+    std::vector<size_t> above;
+    for (size_t k : changed)
+      if (above.empty() || above.back() != k / per_block) above.push_back(k / per_block);
+    for (size_t b : above) {
+      const size_t first = b * per_block, n = std::min(per_block, level.size() - first);
+      entries.clear();
+      int64_t sum = 0;
+      for (size_t e = first; e < first + n; ++e) {
+        entries.push_back({level[e].key.data(), level[e].block, level[e].sum});
+        sum += level[e].sum;
+      }
+      PutBlock(blocks[b], entries.data(), n, b + 1 < blocks.size() ? blocks[b + 1] : 0,
+               b > 0 ? blocks[b - 1] : 0);
+      levels_[i + 1][b] = {level[first].key, blocks[b], sum};
+    }
+    changed = std::move(above);
+  }
 }
 
 pdx_code PrimaryIndexWriter::Write(const BlockList& chain, uint16_t table_change_count,
@@ -206,15 +247,17 @@ pdx_code PrimaryIndexWriter::Write(const BlockList& chain, uint16_t table_change
   file_ = file;
   if (leaves_.empty() && !chain.empty()) LayOutAfresh(chain.size());
   if (leaves_.empty()) file_blocks_ = 0, upper_blocks_.clear();
+  changed_leaves_.clear();
   RewriteChangedLeaves(chain);
-
-  uint16_t root = 0;
-  uint8_t levels = 0;
-  uint32_t total_entries = static_cast<uint32_t>(chain.size());
-  size_t upper_used = 0;
-  if (pdx_code code = RebuildUpperLevels(&root, &levels, &total_entries, &upper_used, error);
-      code != PDX_OK)
-    return code;
+  if (levels_.empty()) {
+    if (pdx_code code = RebuildUpperLevels(error); code != PDX_OK) return code;
+  } else {
+    UpdateUpperLevels();
+  }
+  const uint16_t root = root_;
+  const uint8_t levels = level_count_;
+  const uint32_t total_entries = static_cast<uint32_t>(chain.size()) + upper_entries_;
+  const size_t upper_used = upper_used_;
   const size_t size = static_cast<size_t>(file_blocks_) * header_.BlockSize();
   if (size != image_.size()) {
     // Blocks past the last one in use (after a fresh layout) are cut off;

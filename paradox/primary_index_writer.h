@@ -5,7 +5,8 @@
 // per block of the level below, up to a single root. Leaves keep their place
 // in the file: one that fills up splits into a new block at the end of the
 // file, so a change rewrites only the leaves whose entries changed. The
-// upper levels are small and made again each time, in blocks of their own.
+// upper levels are laid out again, in blocks of their own, when leaves come
+// or go; otherwise only the entries above a changed leaf are made again.
 // Blocks are written only where they differ from the file.
 //
 // The table writer tells this writer which chain entries an operation
@@ -35,7 +36,10 @@ class PrimaryIndexWriter {
   pdx_code Load(File* px, int key_length, std::string* error);
   // Lays the index out afresh at the next Write (a table emptied, a model
   // reloaded).
-  void Reset() { leaves_.clear(); }
+  void Reset() {
+    leaves_.clear();
+    levels_.clear();
+  }
 
   // The chain entry at chain_index changed, was inserted, or is about to be
   // erased.
@@ -71,10 +75,11 @@ class PrimaryIndexWriter {
   // Writes each leaf whose entries changed, and notes its first key and sum
   // for the level above.
   void RewriteChangedLeaves(const BlockList& chain);
-  // Makes the levels above the leaves again, up to the root; *root, *levels
-  // and *entries describe the result, *blocks_used the upper blocks.
-  pdx_code RebuildUpperLevels(uint16_t* root, uint8_t* levels, uint32_t* entries,
-                              size_t* blocks_used, std::string* error);
+  // Makes the levels above the leaves again, up to the root.
+  pdx_code RebuildUpperLevels(std::string* error);
+  // Makes again only the upper blocks above the leaves changed_leaves_
+  // names; the leaves themselves have kept their number and order.
+  void UpdateUpperLevels();
   // Makes one index block and writes it where it differs from the file.
   void PutBlock(uint16_t number, const Entry* entries, size_t n, uint16_t next, uint16_t prev);
 
@@ -84,6 +89,21 @@ class PrimaryIndexWriter {
   std::vector<Leaf> leaves_;            // empty: lay the index out afresh
   std::vector<uint16_t> upper_blocks_;  // blocks the upper levels use, in order
   uint16_t file_blocks_ = 0;
+  // The upper levels as last made: levels_[0] one entry per leaf, levels_[i]
+  // one per block of upper level i, whose blocks are level_blocks_[i - 1].
+  // Empty when they must be made again (leaves came or went).
+  struct UpperEntry {
+    std::string key;
+    uint16_t block;
+    int64_t sum;
+  };
+  std::vector<std::vector<UpperEntry>> levels_;
+  std::vector<std::vector<uint16_t>> level_blocks_;
+  std::vector<size_t> changed_leaves_;  // by the Write under way
+  uint16_t root_ = 0;
+  uint8_t level_count_ = 0;
+  uint32_t upper_entries_ = 0;  // entries above the leaves' level
+  size_t upper_used_ = 0;
   std::vector<uint8_t> scratch_;  // the block PutBlock makes
   // The transaction and file of the Write under way.
   Transaction* transaction_ = nullptr;

@@ -183,6 +183,31 @@ TEST_F(PrimaryIndexWriterTest, ChangedLeavesFollowInsertsAndErases) {
   }
 }
 
+// Changes that keep every leaf (counts, and keys within their neighbours')
+// range) remake only the upper entries above the changed leaves: through
+// three levels, sums and first keys stay right at every level.
+TEST_F(PrimaryIndexWriterTest, UpperLevelsFollowChangesBelowThem) {
+  std::string error;
+  ASSERT_EQ(index_.Load(px_.get(), kKeyLength, &error), PDX_OK) << error;
+  for (int b = 1; b <= 100; ++b) chain_.push_back(Block(b * 10, 3));
+  Write();
+  std::mt19937 random(8);
+  for (int step = 0; step < 200; ++step) {
+    for (int n = 0; n < 3; ++n) {
+      const size_t at = random() % chain_.size();
+      chain_[at].count = static_cast<uint16_t>(random() % 60 + 1);
+      if (random() % 2)
+        chain_[at].first_key = Block(int(at + 1) * 10 + int(random() % 9), 1).first_key;
+      index_.Touched(at);
+    }
+    Write();
+    ExpectIndexMatchesChain();
+    if (HasFailure()) FAIL() << "at step " << step;
+  }
+  IndexWalk walk(&fs_, "/d/T.PX");
+  EXPECT_EQ(walk.Levels(), 3);
+}
+
 // Leaves keep their place in the file: a full one splits into a new block
 // at the end, so the change rewrites no other leaf.
 TEST_F(PrimaryIndexWriterTest, AFullLeafSplitsIntoANewBlockAtTheEnd) {

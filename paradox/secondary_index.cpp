@@ -164,7 +164,12 @@ std::string MakeIndexRow(const SecondaryIndex& index, const TableHeader& table, 
         r[k] = static_cast<char>(AsciiUpper(static_cast<uint8_t>(r[k])));
   }
   for (size_t k = 0; k < table.key_fields && k < table.fields.size(); ++k) put(table.fields[k]);
-  if (at + 2 <= r.size()) EncodeInteger(block, reinterpret_cast<uint8_t*>(r.data() + at), 2);
+  // The hint, a short integer field, holds block numbers past 32767 as the
+  // primary index does: unsigned, top bit flipped.
+  if (at + 2 <= r.size()) {
+    r[at] = static_cast<char>((block >> 8) ^ 0x80);
+    r[at + 1] = static_cast<char>(block & 0xFF);
+  }
   return r;
 }
 

@@ -15,6 +15,16 @@ namespace {
 constexpr int kBlockHeader = 6;
 constexpr uint32_t kMaxBlocks = 65535;
 
+// A row's digest (FNV-1a, then mixed), summed over a set of rows: equal
+// sums say, but for odds of one in 2^64, that two sets hold the same rows.
+uint64_t Digest(const uint8_t* bytes, size_t n) {
+  uint64_t h = 0xcbf29ce484222325ull;
+  for (size_t i = 0; i < n; ++i) h = (h ^ bytes[i]) * 0x100000001b3ull;
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdull;
+  return h ^ (h >> 33);
+}
+
 }  // namespace
 
 pdx_code SecondaryIndexWriter::Load(const SecondaryIndex& index, const TableHeader& table, File* x,
@@ -25,6 +35,9 @@ pdx_code SecondaryIndexWriter::Load(const SecondaryIndex& index, const TableHead
   blocks_.Clear();
   chain_.clear();
   changed_ = false;
+  stored_digest_ = expected_digest_ = expected_rows_ = 0;
+  out_of_order_ = false;
+  unfoldable_.clear();
   const std::string name = FileNameOf(index.x_path);
   std::string why;
   // The header as it is now: the one found with the table may be older.
@@ -36,6 +49,7 @@ pdx_code SecondaryIndexWriter::Load(const SecondaryIndex& index, const TableHead
   key_length_ = header().KeyLength();
   std::vector<bool> seen(header().file_blocks + 1u, false);
   uint64_t rows = 0;
+  std::string last_key;  // of the rows walked so far
   for (uint16_t b = header().first_block; b != 0;) {
     if (b > header().file_blocks || seen[b]) {
       *error =
@@ -57,6 +71,17 @@ pdx_code SecondaryIndexWriter::Load(const SecondaryIndex& index, const TableHead
     chain_.push_back({b, static_cast<uint16_t>(count),
                       std::string(reinterpret_cast<const char*>(Row(*data, 0)), key_length_)});
     rows += static_cast<uint64_t>(count);
+    for (int i = 0; i < count; ++i) {
+      const uint8_t* row = Row(*data, i);
+      stored_digest_ += Digest(row, key_length_);
+      const uint8_t* before = i > 0 ? Row(*data, i - 1)
+                              : !last_key.empty()
+                                  ? reinterpret_cast<const uint8_t*>(last_key.data())
+                                  : nullptr;
+      if (before != nullptr && Compare(before, row) >= 0) out_of_order_ = true;
+    }
+    if (count > 0)
+      last_key.assign(reinterpret_cast<const char*>(Row(*data, count - 1)), key_length_);
     const uint16_t next = LoadLe16(data->data());
     blocks_.Release(b);
     b = next;
@@ -239,6 +264,27 @@ pdx_code SecondaryIndexWriter::Repeats(const uint8_t* table_row, const uint8_t* 
     if (other == nullptr || CompareIndexRows(index_, other, wanted, m) != 0) continue;
     if (replaced && std::memcmp(other, own.data(), key_length_) == 0) continue;
     *repeats = true;
+  }
+  return PDX_OK;
+}
+
+void SecondaryIndexWriter::ExpectRow(const uint8_t* table_row) {
+  if (unfoldable_.empty()) unfoldable_ = Unfoldable(table_row);
+  const std::string row = MakeIndexRow(index_, table_, table_row, 0);
+  expected_digest_ += Digest(reinterpret_cast<const uint8_t*>(row.data()), key_length_);
+  ++expected_rows_;
+}
+
+pdx_code SecondaryIndexWriter::Verify(std::string* why) const {
+  if (!unfoldable_.empty()) {
+    *why = unfoldable_;
+    return PDX_ERR_NOT_SUPPORTED;
+  }
+  if (out_of_order_ || expected_rows_ != header().record_count ||
+      expected_digest_ != stored_digest_) {
+    *why =
+        "the secondary index " + FileNameOf(index_.x_path) + " is out of date; changes are refused";
+    return PDX_ERR_INDEX_OUT_OF_DATE;
   }
   return PDX_OK;
 }

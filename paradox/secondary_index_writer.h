@@ -34,6 +34,16 @@ class SecondaryIndexWriter {
   pdx_code Load(const SecondaryIndex& index, const TableHeader& table, File* x, File* y,
                 std::string* error);
 
+  // The index checked against the table as Load walks both: Load notes
+  // each .X row and whether the rows ascend; ExpectRow notes each table
+  // row's entry; Verify then tells whether the two are the same rows (by
+  // count and an order-free digest of the rows, block hints aside), or why
+  // not.
+  void ExpectRow(const uint8_t* table_row);
+  // PDX_OK, or the engine code with *why: out of date, or holding letters
+  // whose folding is not known (Unfoldable).
+  pdx_code Verify(std::string* why) const;
+
   // Whether the index holds a row with row's indexed values other than the
   // one of the table row replaced (null: none); for unique indexes.
   pdx_code Repeats(const uint8_t* row, const uint8_t* replaced, bool* repeats);
@@ -97,6 +107,11 @@ class SecondaryIndexWriter {
   PrimaryIndexWriter primary_;
   bool changed_ = false;
   std::string error_;
+  // Load's account of the .X rows and of the table rows it was given.
+  uint64_t stored_digest_ = 0, expected_digest_ = 0;
+  uint64_t expected_rows_ = 0;
+  bool out_of_order_ = false;
+  std::string unfoldable_;  // why a table row cannot be held exactly
 };
 
 }  // namespace pdx

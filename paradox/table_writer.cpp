@@ -109,7 +109,6 @@ pdx_code TableWriter::Open(FileSystem* fs, const std::string& db_path,
   }
   w->transaction_ = std::make_unique<Transaction>(w->journal_.get(), w->Files());
   code = w->Load();
-  if (code == PDX_OK) code = w->VerifySecondaryIndexes();
   ReleaseWriteLock(w->db_.get());
   if (code != PDX_OK) {
     *error = w->error_;
@@ -148,6 +147,9 @@ pdx_code TableWriter::Load() {
   for (size_t i = 0; i < header_.fields.size(); ++i)
     if (header_.fields[i].type == FieldType::kAutoIncrement) auto_increment_field_ = int(i);
 
+  // Each secondary index is read, then checked against the rows as the
+  // chain is walked.
+  if (pdx_code code = LoadSecondaryIndexes(); code != PDX_OK) return code;
   // The chain, in order; a chain that loops or leaves the file is corrupt.
   int64_t rows = 0;
   std::string last_key;  // of the rows walked so far, when the index must be rebuilt
@@ -174,6 +176,8 @@ pdx_code TableWriter::Load() {
     chain_.push_back({b, static_cast<uint16_t>(count),
                       std::string(reinterpret_cast<char*>(Row(*data, 0)), key_length_)});
     rows += count;
+    for (Secondary& s : secondary_)
+      for (int i = 0; i < count; ++i) s.writer.ExpectRow(Row(*data, i));
     uint16_t next = LoadLe16(data->data());
     blocks_.Release(b);  // memory stays one block, whatever the table's size
     b = next;
@@ -181,7 +185,8 @@ pdx_code TableWriter::Load() {
   blocks_.Clear();
   header_.record_count = static_cast<uint32_t>(rows);
   header_.used_blocks = static_cast<uint16_t>(chain_.size());
-  if (pdx_code code = LoadSecondaryIndexes(); code != PDX_OK) return code;
+  for (const Secondary& s : secondary_)
+    if (pdx_code code = s.writer.Verify(&error_); code != PDX_OK) return code;
 
   if (keyed) {
     bool rebuild = false;

@@ -150,9 +150,9 @@ class TableWriter {
   pdx_code Flush();
 
   // Secondary indexes (table_writer_secondary.cpp): found and opened with
-  // the table, checked against the rows before the first change (a stale
-  // one refuses writes), told of every row placed, removed or moved, and
-  // their changed blocks written by each change's Flush.
+  // the table, checked against the rows whenever the table is loaded (a
+  // stale one refuses writes), told of every row placed, removed or moved,
+  // and their changed blocks written by each change's Flush.
   struct Secondary {
     SecondaryIndex index;
     std::unique_ptr<File> x, y;
@@ -163,8 +163,7 @@ class TableWriter {
   // Every file the transaction covers: data, primary index, blobs, then the
   // .X and .Y of each secondary index.
   std::vector<File*> Files() const;
-  pdx_code CollectRows(std::vector<std::string>* rows, std::vector<TableRow>* table_rows);
-  pdx_code VerifySecondaryIndexes();
+  // Reads each index's blocks; Load then checks them against the rows.
   pdx_code LoadSecondaryIndexes();
   // A unique index already holding row's indexed values (other than those
   // of the row replaced) refuses it with a key violation; an index that

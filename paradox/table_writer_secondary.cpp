@@ -4,21 +4,6 @@
 #include "table_writer.h"
 
 namespace pdx {
-namespace {
-
-// A stale hint (the table block a row was in) does not make an index out of
-// date: other engines find the row by its key then, and a change here
-// writes every hint anew.
-bool SameRowsIgnoringHints(const std::vector<std::string>& a, const std::vector<std::string>& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (a[i].size() != b[i].size() ||
-        a[i].compare(0, a[i].size() - 2, b[i], 0, b[i].size() - 2) != 0)
-      return false;
-  return true;
-}
-
-}  // namespace
 
 pdx_code TableWriter::OpenSecondaryIndexes(FileSystem* fs, const std::string& db_path,
                                            std::vector<Secondary>* secondary, std::string* error) {
@@ -60,49 +45,6 @@ std::vector<File*> TableWriter::Files() const {
   std::vector<File*> files = {db_.get(), px_.get(), mb_.get()};
   for (const Secondary& s : secondary_) files.insert(files.end(), {s.x.get(), s.y.get()});
   return files;
-}
-
-pdx_code TableWriter::CollectRows(std::vector<std::string>* rows,
-                                  std::vector<TableRow>* table_rows) {
-  rows->clear();
-  table_rows->clear();
-  std::vector<uint16_t> blocks;
-  for (size_t i = 0; i < chain_.size(); ++i) {
-    std::vector<uint8_t>* data = nullptr;
-    const uint16_t block = chain_[i].block;
-    if (pdx_code code = ReadBlock(block, &data); code != PDX_OK) return code;
-    for (int slot = 0; slot < chain_[i].count; ++slot) {
-      rows->emplace_back(reinterpret_cast<const char*>(Row(*data, slot)), header_.record_size);
-      blocks.push_back(block);
-    }
-    if (!blocks_.Find(block)->dirty) blocks_.Release(block);
-  }
-  for (size_t i = 0; i < rows->size(); ++i)
-    table_rows->push_back({blocks[i], reinterpret_cast<const uint8_t*>((*rows)[i].data())});
-  return PDX_OK;
-}
-
-pdx_code TableWriter::VerifySecondaryIndexes() {
-  if (secondary_.empty()) return PDX_OK;
-  std::vector<std::string> rows;
-  std::vector<TableRow> table_rows;
-  pdx_code code = CollectRows(&rows, &table_rows);
-  for (size_t i = 0; code == PDX_OK && i < secondary_.size(); ++i) {
-    const SecondaryIndex& index = secondary_[i].index;
-    std::vector<std::string> stored;
-    std::string why;
-    if (!ReadIndexRows(fs_, index, &stored, &why)) {
-      error_ = "the secondary index " + FileNameOf(index.x_path) + " is damaged (" + why +
-               "); changes are refused";
-      code = PDX_ERR_CORRUPT_INDEX;
-    } else if (!SameRowsIgnoringHints(stored, ExpectedIndexRows(index, header_, table_rows))) {
-      error_ = "the secondary index " + FileNameOf(index.x_path) +
-               " is out of date; changes are refused";
-      code = PDX_ERR_INDEX_OUT_OF_DATE;
-    }
-  }
-  blocks_.Clear();
-  return code;
 }
 
 pdx_code TableWriter::LoadSecondaryIndexes() {
