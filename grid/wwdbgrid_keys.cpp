@@ -44,7 +44,9 @@ void TwwCustomDBGrid::Scroll(int distance) {
         !IsSpecialCell(SelectedIndex()))
       showEditor();
   }
-  if (isVisible() && !clickRowChange_) repaint();
+  // What the move marked is painted now: after a short scroll the uncovered
+  // rows and the rows whose look changed, never the whole grid.
+  if (isVisible() && !clickRowChange_) paintPendingNow();
   if (distance != 0 && OnTopRowChanged) OnTopRowChanged(*this);
 }
 
