@@ -171,7 +171,10 @@ int main(int argc, char** argv) {
   std::vector<Step> chosen;
   for (const Step& step : steps)
     if (argc < 2 || step.name.find(argv[1]) != std::string::npos) chosen.push_back(step);
-  const std::string largeName = std::to_string(sizes[1]);
+  // The larger size with thousands separators, as the heading's first one.
+  std::string largeName = std::to_string(sizes[1]);
+  for (int at = static_cast<int>(largeName.size()) - 3; at > 0; at -= 3)
+    largeName.insert(static_cast<size_t>(at), ",");
   std::map<int, std::vector<Timing>> results;
   std::map<int, long> memory;
   for (int rows : sizes) {

@@ -22,7 +22,8 @@ using O = TwwDBGridOption;
 
 void TwwCustomDBGrid::Scroll(int distance) {
   if (!link_.Active()) return;
-  invalidateRow(row());
+  const int oldRow = row();
+  invalidateRow(oldRow);
   SyncCurrentRow();
   UpdateScrollBar();
   invalidateRow(row());
@@ -35,8 +36,10 @@ void TwwCustomDBGrid::Scroll(int distance) {
       const int top = TitleOffset() ? rowHeight(0) + 1 : 0;
       scrollPixels(-DataRowStep() * distance,
                    toolkit::Rect{left, top, client.right, client.bottom});
+      // The indicator column does not scroll: its old cell and the current
+      // row are painted again, not the whole column.
       if (IndicatorOffset()) {
-        update(QRect(0, top, colWidth(0) + 1, client.bottom - top));
+        invalidateCell(0, oldRow);
         invalidateRow(row());
       }
     }
