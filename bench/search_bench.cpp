@@ -160,6 +160,51 @@ void PictureTyping(benchmark::State& state) {
 }
 BENCHMARK(PictureTyping)->Unit(benchmark::kMicrosecond);
 
+// The same twenty keys under an edit mask: typed over positions, the
+// literals stepped over.
+void EditMaskTyping(benchmark::State& state) {
+  toolkit::ScopedScriptedUi ui;
+  edit::TwwDBEdit box;
+  box.SetReadOnly(false);
+  box.EditMask = ">LLL-0000-0000-000000000;0;_";
+  box.show();
+  box.setFocus();
+  const char* value = "abc12345678901234567";
+  for (auto _ : state) {
+    box.selectAll();
+    for (const char* key = value; *key; ++key) QTest::keyClick(&box, *key);
+  }
+  if (box.text() != "ABC-1234-5678-901234567")
+    state.SkipWithError(("unexpected text " + box.text().toStdString()).c_str());
+  state.SetItemsProcessed(state.iterations() * 20);
+}
+BENCHMARK(EditMaskTyping)->Unit(benchmark::kMicrosecond);
+
+// Twenty keys at the end of a wrapping box that already holds a memo of
+// 4,400 characters in 100 lines. (A single paragraph that long costs the
+// platform's own multi-line box over a millisecond a key to lay out again.)
+void MultiLineTyping(benchmark::State& state) {
+  toolkit::ScopedScriptedUi ui;
+  edit::TwwDBEdit box;
+  box.SetReadOnly(false);
+  box.SetWordWrap(true);
+  box.SetWantReturns(true);
+  box.resize(300, 120);
+  box.show();
+  const QString memo = QString("a few words of a memo, a few words more\n").repeated(110);
+  for (auto _ : state) {
+    state.PauseTiming();
+    box.SetTableText(memo.toStdString());
+    box.setCursorPosition(static_cast<int>(memo.size()));
+    state.ResumeTiming();
+    for (int key = 0; key < 20; ++key) QTest::keyClick(box.focusProxy(), 'x');
+  }
+  if (box.text().size() != memo.size() + 20)
+    state.SkipWithError(("unexpected length " + std::to_string(box.text().size())).c_str());
+  state.SetItemsProcessed(state.iterations() * 20);
+}
+BENCHMARK(MultiLineTyping)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {

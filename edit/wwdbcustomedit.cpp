@@ -1,8 +1,10 @@
 // The bound edit box: following the field, typing, the date fill, leaving the
 // control and writing the value back.
+#include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMetaObject>
+#include <algorithm>
 
 #include "data/data_set_error.h"
 #include "data/data_source.h"
@@ -98,8 +100,10 @@ void TwwDBCustomEdit::DataChange() {
   TField* field = Field();
   if (!field) {
     alignment_ = data::TAlignment::taLeftJustify;
+    // An unbound control keeps the edit mask and text it was given.
+    if (!link_.DataSource()) return;
     EditMask.clear();
-    if (Bound() || link_.DataSource()) setText(QString());
+    SetTableText(std::string());
     setModified(false);
     update();
     return;
@@ -110,13 +114,52 @@ void TwwDBCustomEdit::DataChange() {
   if (field->DataType() == TFieldType::ftMemo)
     text = field->AsString();
   else if (focused_ && field->CanModify())
-    text = field->Text();
+    text = EditingText(field->Text());
   else
-    text = field->DisplayText();
+    text = MaskedDisplayText(*field);
   // The same text is not set again, so entering edit mode keeps the selection.
-  if (TableText() != text) SetTableText(text);
+  if (!ShowsTableText(text)) SetTableText(text);
   setModified(false);
   update();
+}
+
+std::string TwwDBCustomEdit::EditingText(const std::string& value) {
+  editMaskOff_ = false;
+  std::optional<edit::EditMask> mask = ActiveEditMask();
+  if (!mask) return value;
+  std::optional<std::string> shown = mask->Format(value);
+  // A value the mask cannot show is edited as it stands rather than cut to fit.
+  editMaskOff_ = !shown;
+  return shown.value_or(value);
+}
+
+std::string TwwDBCustomEdit::MaskedDisplayText(const TField& field) const {
+  std::optional<edit::EditMask> mask = ParsedEditMaskQuietly();
+  const std::string value = field.Text();
+  const bool text = field.DataType() == TFieldType::ftString;
+  if (!mask || !text || value.empty()) return field.DisplayText();
+  // A text field shows its literals while the box is not edited too, so the
+  // value does not change its look when the box is left; positions not
+  // typed into show blank.
+  std::optional<std::string> shown = mask->Format(value);
+  if (!shown) return field.DisplayText();
+  std::replace(shown->begin(), shown->end(), mask->Blank(), ' ');
+  return *shown;
+}
+
+void TwwDBCustomEdit::WarnOfMalformedEditMask() {
+  const std::string error = EditMaskError();
+  if (error.empty() || warnedEditMask_ == EditMask) return;
+  warnedEditMask_ = EditMask;
+  // After the focus has settled: a box shown from inside the focus change
+  // would take the focus in the middle of it.
+  QMetaObject::invokeMethod(
+      this,
+      [error] {
+        toolkit::ui().showMessage(error, QApplication::applicationName().toStdString(),
+                                  toolkit::MessageKind::kWarning, toolkit::MessageButtons::kOk);
+      },
+      Qt::QueuedConnection);
 }
 
 void TwwDBCustomEdit::EditingChange() {
@@ -187,13 +230,11 @@ bool TwwDBCustomEdit::DateFill() {
 bool TwwDBCustomEdit::TypeWithPicture(const QString& key) {
   std::optional<std::string> keyBytes = ScreenTextToTable(TextDataSet(), key);
   if (!keyBytes) return false;
-  const QString screen = text();
   PictureTypingState state;
   state.text = TableText();
-  int start = hasSelectedText() ? selectionStart() : cursorPosition();
-  int length = hasSelectedText() ? static_cast<int>(selectedText().size()) : 0;
-  state.selStart = TableOffset(TextDataSet(), screen, start);
-  state.selLength = TableOffset(TextDataSet(), screen, start + length) - state.selStart;
+  const Selection selection = TableSelection();
+  state.selStart = selection.start;
+  state.selLength = selection.length;
   state.maxLength = maxLength() < 32767 ? maxLength() : 0;
 
   PictureKeyResult result =
@@ -238,25 +279,93 @@ bool TwwDBCustomEdit::FieldAcceptsCharacter(QChar c) const {
   }
 }
 
+TwwDBCustomEdit::Selection TwwDBCustomEdit::TableSelection() const {
+  const QString screen = text();
+  const int start = hasSelectedText() ? selectionStart() : cursorPosition();
+  const int length = hasSelectedText() ? static_cast<int>(selectedText().size()) : 0;
+  Selection selection;
+  selection.start = TableOffset(TextDataSet(), screen, start);
+  selection.length = TableOffset(TextDataSet(), screen, start + length) - selection.start;
+  return selection;
+}
+
+void TwwDBCustomEdit::ApplyMaskEdit(const edit::EditMask::Edit& edit) {
+  if (edit.refused) {
+    toolkit::ui().beep();
+    return;
+  }
+  SetTableText(edit.text);
+  setCursorPosition(ScreenPosition(TextDataSet(), edit.text, edit.caret));
+  BeginChange();
+}
+
+bool TwwDBCustomEdit::TypeWithEditMask(const edit::EditMask& mask, QKeyEvent* event) {
+  const QString typed = event->text();
+  const bool control = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+  const bool printable = !control && !typed.isEmpty() && typed.at(0).isPrint();
+  const bool backspace = event->key() == Qt::Key_Backspace;
+  const bool del = event->key() == Qt::Key_Delete && !control;
+  if (!printable && !backspace && !del) return false;
+  if (del && !PrepareForTyping()) return true;
+  const Selection selection = TableSelection();
+  const int selStart = selection.start;
+  const int selLength = selection.length;
+  std::string shown = TableText();
+  if (printable) {
+    std::optional<std::string> key = ScreenTextToTable(TextDataSet(), typed);
+    // Every position holds one byte of the table's code page.
+    if (!key || key->size() != 1) {
+      toolkit::ui().beep();
+      return true;
+    }
+    ApplyMaskEdit(mask.Type(shown, selStart, selLength, (*key)[0]));
+  } else if (backspace) {
+    ApplyMaskEdit(mask.Backspace(shown, selStart, selLength));
+  } else {
+    ApplyMaskEdit(mask.Delete(shown, selStart, selLength));
+  }
+  return true;
+}
+
 void TwwDBCustomEdit::ResetValue() {
   if (Bound())
     DataChange();
   else
-    SetTableText(unboundText_);
+    SetTableText(EditingText(unboundText_));
   selectAll();
   setModified(false);
   CheckValue(TableText());
 }
 
 void TwwDBCustomEdit::keyPressEvent(QKeyEvent* event) {
+  if (PassingUp(event)) return;
   const QString typed = event->text();
   const bool control = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
   const bool printable = !control && !typed.isEmpty() && typed.at(0).isPrint();
   const bool backspace = event->key() == Qt::Key_Backspace;
-  const bool paste = event->matches(QKeySequence::Paste);
-  const bool cut = event->matches(QKeySequence::Cut);
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  // Enter breaks the line only in a box that wants it; elsewhere it goes on
+  // to the form (its default button, or the record view's move to the next
+  // control).
+  if (enter && !WantReturns()) {
+    if (MultiLine())
+      event->ignore();
+    else
+      DefaultKeyPress(event);
+    return;
+  }
+  if (event->matches(QKeySequence::Paste)) {
+    PasteText();
+    event->accept();
+    return;
+  }
+  if (event->matches(QKeySequence::Cut)) {
+    CutText();
+    event->accept();
+    return;
+  }
 
-  if (printable || backspace || paste || cut) {
+  if (printable || backspace || enter) {
     if (!PrepareForTyping()) {
       event->accept();
       return;
@@ -266,6 +375,12 @@ void TwwDBCustomEdit::keyPressEvent(QKeyEvent* event) {
     toolkit::ui().beep();
     event->accept();
     return;
+  }
+  if (std::optional<edit::EditMask> mask = ActiveEditMask()) {
+    if (TypeWithEditMask(*mask, event)) {
+      event->accept();
+      return;
+    }
   }
   if (event->key() == Qt::Key_Space && AutoFillDate &&
       !(Picture().AutoFill() && PictureMaskInUse()) && DateFill()) {
@@ -304,23 +419,13 @@ void TwwDBCustomEdit::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
-  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !WantReturns) {
-    QLineEdit::keyPressEvent(event);
-    return;
-  }
-  if (printable || backspace || paste || cut) BeginChange();
-  QLineEdit::keyPressEvent(event);
-  if (paste && PictureMaskInUse()) {
-    int fromEnd = static_cast<int>(text().size()) - cursorPosition();
-    SetTableText(MatchPastedText(Picture().PictureMask(), TableText()));
-    setCursorPosition(std::max(0, static_cast<int>(text().size()) - fromEnd));
-    setModified(true);
-  }
-  if (paste || cut) CheckValue(TableText());
+  if (printable || backspace || enter) BeginChange();
+  DefaultKeyPress(event);
 }
 
 void TwwDBCustomEdit::keyReleaseEvent(QKeyEvent* event) {
-  QLineEdit::keyReleaseEvent(event);
+  if (PassingUp(event)) return;
+  DefaultKeyRelease(event);
   if (event->key() == Qt::Key_Delete) CheckValue(TableText());
 }
 
@@ -329,26 +434,39 @@ void TwwDBCustomEdit::keyReleaseEvent(QKeyEvent* event) {
 void TwwDBCustomEdit::focusInEvent(QFocusEvent* event) {
   const bool returning = exitRefused_;
   exitRefused_ = false;
-  QLineEdit::focusInEvent(event);
-  if (returning) return;
+  DefaultFocusIn(event);
+  // Back from a menu or another window: the control was never left.
+  if (returning || focused_) return;
   focused_ = true;
   // While typing, the box hides a password with the platform's own mark.
   setEchoMode(PasswordChar.isNull() ? QLineEdit::Normal : QLineEdit::Password);
   if (!Bound()) unboundText_ = TableText();
   const bool modified = isModified();
   if (!modified) DataChange();
+  WarnOfMalformedEditMask();
+  if (!Bound() && !modified) {
+    const std::string shown = EditingText(TableText());
+    if (shown != TableText()) SetTableText(shown);
+  }
   if (AutoSelect) selectAll();
   if (OnEnter) OnEnter(this);
 }
 
 void TwwDBCustomEdit::focusOutEvent(QFocusEvent* event) {
-  QLineEdit::focusOutEvent(event);
-  if (!focused_) return;
+  DefaultFocusOut(event);
+  // A context menu or another window taking the keyboard does not leave
+  // the control: the value stays pending, unchecked, until the user does.
+  if (!focused_ || event->reason() == Qt::PopupFocusReason ||
+      event->reason() == Qt::ActiveWindowFocusReason)
+    return;
   const bool modified = isModified();
   // An incomplete value keeps the user here, with no message: only a beep.
   // It is checked before the row takes the value, so that a value the mask
   // refuses never reaches the field.
-  if (PictureMaskInUse() && modified && !CheckValue(TableText()) && !Picture().AllowInvalidExit()) {
+  std::optional<edit::EditMask> mask = ActiveEditMask();
+  const bool maskIncomplete = !Bound() && mask && !mask->Complete(TableText());
+  if (modified && !Picture().AllowInvalidExit() &&
+      ((PictureMaskInUse() && !CheckValue(TableText())) || maskIncomplete)) {
     exitRefused_ = true;
     selectAll();
     toolkit::ui().beep();
@@ -378,15 +496,19 @@ void TwwDBCustomEdit::UpdateData() {
   TField* field = Field();
   if (!field || isReadOnly()) return;
   auto* table = dynamic_cast<data::TwwTable*>(link_.DataSet());
-  const std::string value = TableText();
-  if (PictureMaskInUse() && table && table->ValidateWithMask) {
-    if (!PicturePasses(Picture().PictureMask(), value)) {
-      if (table->OnInvalidValue) {
-        table->OnInvalidValue(*table, *field);
-      } else {
-        toolkit::ui().beep();
-        throw data::EDatabaseError(texts::kInvalidInputValue);
-      }
+  const std::string shown = TableText();
+  std::optional<edit::EditMask> mask = ActiveEditMask();
+  const std::string value = mask ? mask->Value(shown) : shown;
+  const bool validate = !table || table->ValidateWithMask;
+  // A value left as the row had it is not the user's to complete.
+  const bool fails = PictureMaskInUse() ? table && !PicturePasses(Picture().PictureMask(), value)
+                                        : mask && isModified() && !mask->Complete(shown);
+  if (validate && fails) {
+    if (table && table->OnInvalidValue) {
+      table->OnInvalidValue(*table, *field);
+    } else {
+      toolkit::ui().beep();
+      throw data::EDatabaseError(texts::kInvalidInputValue);
     }
   }
   if (!isModified()) return;

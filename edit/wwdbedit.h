@@ -21,6 +21,7 @@
 
 #include "data/data_link.h"
 #include "data/wwtable.h"
+#include "edit/edit_mask.h"
 #include "toolkit/canvas.h"
 
 namespace data {
@@ -32,6 +33,7 @@ namespace edit {
 enum class TwwEditDataType { wwDefault, wwEdtDate, wwEdtTime, wwEdtDateTime };
 
 class TwwCustomMaskEdit;
+class MultiLineBox;
 
 // The picture settings of a control. A bound control reads them from its data
 // set's picture masks (and the table's own pictures); setting the mask of a
@@ -71,11 +73,19 @@ class TwwCustomMaskEdit : public QLineEdit {
   const TwwDBPicture& Picture() const { return picture_; }
   void SetPicture(const TwwDBPicture& picture) { picture_.Assign(picture); }
   bool UsePictureMask = true;
-  // Kept for the form description; the box stays one line.
-  bool WordWrap = false;
-  bool WantReturns = false;
-  bool ShowVertScrollBar = false;
-  // The framework's edit mask, taken from the field when no picture is in use.
+  // With any of these three on, the box edits several lines: WordWrap wraps
+  // long lines at its width, WantReturns lets Enter break a line (otherwise
+  // Enter goes on to the form), ShowVertScrollBar gives it a vertical scroll
+  // bar. Changing one makes the box anew, keeping its text.
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool wrap);
+  bool WantReturns() const { return wantReturns_; }
+  void SetWantReturns(bool want);
+  bool ShowVertScrollBar() const { return showVertScrollBar_; }
+  void SetShowVertScrollBar(bool show);
+  bool MultiLine() const { return lines_ != nullptr; }
+  // The edit mask (edit_mask.h), taken from the field when no picture is in
+  // use. A malformed one is reported once and the box edits without it.
   std::string EditMask;
   std::function<void(QObject* Sender, bool PassesPictureTest)> OnCheckValue;
 
@@ -85,9 +95,39 @@ class TwwCustomMaskEdit : public QLineEdit {
   // fill; OnCheckValue hears the answer.
   bool CheckValue(const std::string& tableText);
 
+  // The parsed edit mask while it governs typing: set, well formed, no
+  // picture in use, and fitting the value being edited.
+  std::optional<edit::EditMask> ActiveEditMask() const;
+  // The edit mask whenever it is well formed, fitting the value or not.
+  std::optional<edit::EditMask> ParsedEditMaskQuietly() const { return ParsedEditMask(nullptr); }
+  // Why the edit mask cannot be used; empty when it can (or there is none).
+  std::string EditMaskError() const;
+
   // The control's text in the table's code page, and setting it from one.
   std::string TableText() const;
   void SetTableText(const std::string& tableText);
+  // Whether the box shows that text (line breaks as the box makes them).
+  bool ShowsTableText(const std::string& tableText) const;
+
+  // The text, caret and selection of whichever box is shown, the one-line
+  // box's own or the multi-line one (these hide the one-line box's names,
+  // so that callers need not know which is in use; while the multi-line box
+  // is shown, the one-line box's own text is not kept up to date).
+  QString text() const;
+  int cursorPosition() const;
+  void setCursorPosition(int position);
+  bool hasSelectedText() const;
+  int selectionStart() const;
+  QString selectedText() const;
+  void setSelection(int start, int length);
+  void selectAll();
+  void setReadOnly(bool readOnly);
+  void paste();
+  void cut();
+  void copy() const;
+  void del();
+  void undo();
+  bool isUndoAvailable() const;
 
  protected:
   friend class TwwDBPicture;
@@ -98,9 +138,36 @@ class TwwCustomMaskEdit : public QLineEdit {
   virtual bool StoreBoundMask(const std::string& /*mask*/) { return false; }
   // The data set whose code page the text is in; none while unbound.
   virtual const data::TDataSet* TextDataSet() const { return nullptr; }
+  // Set while the value being edited does not fit the edit mask.
+  bool editMaskOff_ = false;
+
+  // The multi-line box hands its key, focus and menu events to this box's
+  // handlers; the handlers leave what they do not take to these, which
+  // answer for whichever box is shown.
+  void DefaultKeyPress(QKeyEvent* event);
+  void DefaultKeyRelease(QKeyEvent* event);
+  void DefaultFocusIn(QFocusEvent* event);
+  void DefaultFocusOut(QFocusEvent* event);
+  // An event that reached this box only on its way up from the multi-line
+  // box, which has had it already: it is ignored here so it goes on up.
+  bool PassingUp(QEvent* event) const;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  friend class MultiLineBox;
+  std::optional<edit::EditMask> ParsedEditMask(std::string* error) const;
+  // Makes or removes the multi-line box after a change of the three settings.
+  void RecreateBox();
+
   TwwDBPicture picture_;
+  bool wordWrap_ = false;
+  bool wantReturns_ = false;
+  bool showVertScrollBar_ = false;
+  MultiLineBox* lines_ = nullptr;
+  // Set while the multi-line box hands an event over.
+  bool fromLines_ = false;
+  // Set while the text is set from the program rather than typed.
+  bool settingText_ = false;
 };
 
 class TwwDBCustomEdit : public TwwCustomMaskEdit {
@@ -150,6 +217,7 @@ class TwwDBCustomEdit : public TwwCustomMaskEdit {
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   class FieldLink : public data::TDataLink {
@@ -178,7 +246,33 @@ class TwwDBCustomEdit : public TwwCustomMaskEdit {
   std::optional<TwwEditDataType> DateKind() const;
   bool TypeWithPicture(const QString& key);
   bool FieldAcceptsCharacter(QChar c) const;
+  // Typing, Backspace and Delete under the edit mask; false when the key is
+  // not one of those.
+  bool TypeWithEditMask(const edit::EditMask& mask, QKeyEvent* event);
+  void ApplyMaskEdit(const edit::EditMask::Edit& edit);
+  // The selection (the caret when nothing is selected) as byte offsets in
+  // the table's text.
+  struct Selection {
+    int start = 0;
+    int length = 0;
+  };
+  Selection TableSelection() const;
+  // The text to edit for a value: put into the edit mask when there is one.
+  std::string EditingText(const std::string& value);
+  // The text shown while the box is not edited.
+  std::string MaskedDisplayText(const data::TField& field) const;
+  void WarnOfMalformedEditMask();
   void ResetValue();
+  // Whether a key that changes the text could be taken now (as
+  // PrepareForTyping, without putting the data set into edit mode).
+  bool CanChangeText() const;
+  // Paste and cut, from the keyboard or the context menu: the data set goes
+  // into edit mode, a pasted text is matched against the mask, and the
+  // value check runs afterwards.
+  void PasteText();
+  void TypePasted(const QString& before, const QString& pasted, const QString& after);
+  void CutText();
+  void DeleteSelection();
 
   FieldLink link_{this};
   std::string dataField_;
@@ -186,6 +280,7 @@ class TwwDBCustomEdit : public TwwCustomMaskEdit {
   bool exitRefused_ = false;
   data::TAlignment alignment_ = data::TAlignment::taLeftJustify;
   std::string unboundText_;
+  std::string warnedEditMask_;
 };
 
 class TwwDBEdit : public TwwDBCustomEdit {

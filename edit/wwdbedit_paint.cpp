@@ -51,8 +51,10 @@ void TwwDBCustomEdit::PaintValue(toolkit::Canvas& canvas, const toolkit::Rect& r
 }
 
 void TwwDBCustomEdit::paintEvent(QPaintEvent* event) {
+  // The multi-line box covers this one and paints its text itself.
   const bool ownPainting =
-      !hasFocus() && (alignment_ != data::TAlignment::taLeftJustify || !PasswordChar.isNull());
+      !MultiLine() && !hasFocus() &&
+      (alignment_ != data::TAlignment::taLeftJustify || !PasswordChar.isNull());
   if (!ownPainting) {
     QLineEdit::paintEvent(event);
     return;

@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <ctime>
 
@@ -262,6 +266,93 @@ TEST_F(DBEditTest, AValueTheFieldRefusesKeepsTheUserInTheBox) {
   EXPECT_TRUE(amount->hasFocus());
   EXPECT_TRUE(amount->isModified());
   EXPECT_EQ(amount->selectedText(), "1-2");
+}
+
+}  // namespace
+}  // namespace edit
+
+namespace edit {
+namespace {
+
+// Opens the box's context menu and chooses the entry with the given caption
+// (without its access key), as a click on it would.
+void ChooseFromContextMenu(QWidget* box, const QString& caption) {
+  bool chosen = false;
+  QTimer::singleShot(0, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu) return;
+    for (QAction* action : menu->actions()) {
+      if (action->text().remove('&') == caption && action->isEnabled()) {
+        chosen = true;
+        action->trigger();
+      }
+    }
+    menu->close();
+  });
+  QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(4, 4), box->mapToGlobal(QPoint(4, 4)));
+  QApplication::sendEvent(box, &event);
+  EXPECT_TRUE(chosen) << "no enabled menu entry " << caption.toStdString();
+}
+
+TEST_F(DBEditTest, PasteAndCutFromTheMenuEditTheRowAndFollowThePicture) {
+  std::vector<bool> reports;
+  name->OnCheckValue = [&](QObject*, bool passes) { reports.push_back(passes); };
+  Enter(name);
+  ASSERT_EQ(table.State(), data::DataSetState::kBrowse);
+  QGuiApplication::clipboard()->setText("5551234");
+  name->selectAll();
+  ChooseFromContextMenu(name, "Paste");
+  EXPECT_EQ(name->text(), "555-1234");
+  EXPECT_EQ(name->cursorPosition(), 8);
+  EXPECT_TRUE(name->isModified());
+  EXPECT_EQ(table.State(), data::DataSetState::kEdit);
+  EXPECT_EQ(reports, (std::vector<bool>{true}));
+
+  name->setSelection(4, 4);
+  ChooseFromContextMenu(name, "Cut");
+  EXPECT_EQ(name->text(), "555-");
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "1234");
+  EXPECT_EQ(reports.back(), false);
+
+  // Ctrl+V takes the same road.
+  QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(name->text(), "555-1234");
+  EXPECT_EQ(reports.back(), true);
+  Leave();
+  table.Post();
+  EXPECT_EQ(table.FieldByName("NAME")->AsString(), "555-1234");
+}
+
+TEST_F(DBEditTest, APastedCharacterTheTableCannotHoldIsRefusedWithAMessage) {
+  Enter(amount);
+  const QString before = amount->text();
+  QGuiApplication::clipboard()->setText(QString::fromUtf8("12\u20ac"));
+  amount->selectAll();
+  QTest::keyClick(amount, Qt::Key_V, Qt::ControlModifier);
+  ASSERT_EQ(ui.shown.size(), 1u);
+  EXPECT_NE(ui.shown[0].text.find("\u20ac"), std::string::npos) << ui.shown[0].text;
+  EXPECT_EQ(amount->text(), before);
+  EXPECT_FALSE(amount->isModified());
+}
+
+TEST_F(DBEditTest, AReadOnlyFieldOffersNoPasteOrCut) {
+  table.FieldByName("NAME")->SetReadOnly(true);
+  Enter(name);
+  QGuiApplication::clipboard()->setText("5551234");
+  bool pasteEnabled = true;
+  QTimer::singleShot(0, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    for (QAction* action : menu->actions())
+      if (action->text().remove('&') == "Paste") pasteEnabled = action->isEnabled();
+    menu->close();
+  });
+  QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(4, 4), name->mapToGlobal(QPoint(4, 4)));
+  QApplication::sendEvent(name, &event);
+  EXPECT_FALSE(pasteEnabled);
+  QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(name->text(), "Name1");
+  EXPECT_EQ(table.State(), data::DataSetState::kBrowse);
 }
 
 }  // namespace

@@ -188,17 +188,21 @@ void TwwIncrementalSearch::Search() {
 
   TField* named = SearchField.empty() ? nullptr : dataSet->FindField(SearchField);
   bool match = false;
-  // Every data set of the data layer is a table's; there are no query data
-  // sets to search by their own rules.
+  // Three ways of searching can never be reached with this program's data
+  // sets, so they are not here:
+  // - a table holding a query, searched by scan for want of an index: a
+  //   table given a query refuses to open, and only an open one is searched;
+  // - a table of another format whose current index is built on an
+  //   expression, searched through the field the expression names: the
+  //   store reads Paradox tables only, and their indexes are made of
+  //   fields, never of expressions;
+  // - a data set made by running a query, searched by scan or Locate: the
+  //   data layer has no such data sets, every one is a table's.
   if (!typed) {
     // A character the table cannot hold matches no row.
   } else {
-    auto* table = dynamic_cast<data::TwwTable*>(dataSet);
     const int keys = dataSet->IndexFieldCount();
-    if (keys == 0 && table && !table->Query().empty()) {
-      if (!named) named = dataSet->Fields(0);
-      match = ScanSearch(named, *typed);
-    } else if (keys > 0) {
+    if (keys > 0) {
       int position = SearchField.empty() ? 0 : -1;
       for (int i = 0; i < keys && position < 0; ++i) {
         TField* key = dataSet->IndexFields(i);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <algorithm>
 
 #include "data/data_set.h"
 #include "data/wwtable.h"
@@ -95,9 +96,12 @@ void TwwInplaceEdit::keyPressEvent(QKeyEvent* event) {
   const QString typed = event->text();
   const bool printable =
       !typed.isEmpty() && typed.at(0).isPrint() && !(event->modifiers() & Qt::ControlModifier);
-  const bool paste = event->matches(QKeySequence::Paste);
-  const bool changes = printable || paste || event->matches(QKeySequence::Cut) ||
-                       event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;
+  // Only a multi-line editor keeps Enter (Ctrl+Enter, a line break).
+  const bool lineBreak = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  const bool changes = printable || lineBreak || event->matches(QKeySequence::Paste) ||
+                       event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Undo) ||
+                       event->matches(QKeySequence::Redo) || event->key() == Qt::Key_Backspace ||
+                       event->key() == Qt::Key_Delete;
   if (printable && !dbGrid_->CanAcceptKey(typed.at(0))) {
     toolkit::ui().beep();
     return;
@@ -107,12 +111,100 @@ void TwwInplaceEdit::keyPressEvent(QKeyEvent* event) {
     if (printable) toolkit::ui().beep();
     return;
   }
-  if (printable && HasPicture() && TypeThroughPicture(event)) return;
+  if (printable) {
+    if (!HasPicture() || !TypeThroughPicture(event)) toolkit::InplaceEditor::insertText(typed);
+    return;
+  }
   toolkit::InplaceEditor::keyPressEvent(event);
-  if (paste) dbGrid_->DataLink().Modified_();
   if ((event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) && HasPicture() &&
       dbGrid_->OnCheckValue)
     CheckValue();
+}
+
+bool TwwInplaceEdit::insertText(const QString& text) {
+  if (!dbGrid_->CanEditModifyNow()) {
+    toolkit::ui().beep();
+    return false;
+  }
+  const bool inserted =
+      HasPicture() ? PasteThroughPicture(fitText(text)) : toolkit::InplaceEditor::insertText(text);
+  if (inserted) dbGrid_->DataLink().Modified_();
+  return inserted;
+}
+
+bool TwwInplaceEdit::PasteThroughPicture(const QString& pasted) {
+  const data::TDataSet* dataSet = dbGrid_->DataLink().DataSet();
+  const QString shown = text();
+  const QTextCursor cursor = textCursor();
+  edit::PictureTypingState state;
+  state.text = TableText(shown);
+  state.selStart = edit::TableOffset(dataSet, shown, cursor.selectionStart());
+  state.selLength = edit::TableOffset(dataSet, shown, cursor.selectionEnd()) - state.selStart;
+  state.maxLength = maxLength() < 32767 ? maxLength() : 0;
+  // The pasted text goes in as if typed key by key, so literals are filled
+  // in and case is applied; one key the picture refuses refuses the paste.
+  std::optional<bool> passes;
+  for (int i = 0; i < pasted.size();) {
+    const int length = pasted.at(i).isHighSurrogate() && i + 1 < pasted.size() ? 2 : 1;
+    const QString character = pasted.mid(i, length);
+    i += length;
+    std::string key;
+    QString error;
+    if (!tableText(dataSet, character, &key, &error)) {
+      // A pasted text may be long: say which character has no place.
+      toolkit::ui().showMessage(error.toStdString(), "", toolkit::MessageKind::kWarning,
+                                toolkit::MessageButtons::kOk);
+      return false;
+    }
+    const edit::PictureKeyResult typed = edit::TypePictureKey(mask_, autoFill_, state, key);
+    switch (typed.action) {
+      case edit::PictureKeyAction::kRefused:
+        toolkit::ui().beep();
+        CheckValue();
+        return false;
+      case edit::PictureKeyAction::kConsumed:
+        state.text = typed.text;
+        state.selStart = typed.caret;
+        break;
+      case edit::PictureKeyAction::kLeaveToEditBox:
+        if (state.maxLength > 0 &&
+            static_cast<int>(state.text.size() - static_cast<size_t>(state.selLength) +
+                             key.size()) > state.maxLength)
+          return passes ? ApplyPasted(state, passes) : false;  // the field is full
+        state.text.replace(static_cast<size_t>(state.selStart),
+                           static_cast<size_t>(state.selLength), key);
+        state.selStart += static_cast<int>(key.size());
+        break;
+    }
+    state.selLength = 0;
+    passes = typed.passes.value_or(edit::PicturePasses(mask_, state.text));
+  }
+  return ApplyPasted(state, passes);
+}
+
+bool TwwInplaceEdit::ApplyPasted(const edit::PictureTypingState& state,
+                                 std::optional<bool> passes) {
+  const data::TDataSet* dataSet = dbGrid_->DataLink().DataSet();
+  const QString rewritten = editorText(dataSet, state.text);
+  setText(rewritten);
+  setCursorPosition(edit::ScreenPosition(dataSet, state.text, state.selStart));
+  dbGrid_->SetCurrentEditText(rewritten);
+  dbGrid_->DoCheckValue(this, passes.value_or(true));
+  return true;
+}
+
+bool TwwInplaceEdit::acceptUserChange() {
+  TwwGridDataLink& link = dbGrid_->DataLink();
+  if (link.Editing() && link.Modified()) return true;
+  // A change by the context menu or undo, not seen as a key: the record goes
+  // into edit state now, which may reload the field's text under it.
+  const QString changed = text();
+  if (!dbGrid_->CanEditModifyNow()) {
+    toolkit::ui().beep();
+    return false;
+  }
+  if (text() != changed) setText(changed);
+  return true;
 }
 
 }  // namespace grid

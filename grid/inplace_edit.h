@@ -2,7 +2,10 @@
 // picture mask when it has one, and reported to the grid's OnCheckValue.
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "edit/picture_typing.h"
 
 #include "toolkit/inplace_editor.h"
 
@@ -30,11 +33,17 @@ class TwwInplaceEdit : public toolkit::InplaceEditor {
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  // Pasted or dropped text and typed line breaks: the record goes into edit
+  // state first, and under a mask the result is matched as typing is.
+  bool insertText(const QString& text) override;
+  bool acceptUserChange() override;
 
  private:
   // Types a character through the mask; false when the editor should take
   // the key itself.
   bool TypeThroughPicture(QKeyEvent* event);
+  bool PasteThroughPicture(const QString& pasted);
+  bool ApplyPasted(const edit::PictureTypingState& state, std::optional<bool> passes);
   std::string TableText(const QString& text) const;
 
   TwwCustomDBGrid* dbGrid_;

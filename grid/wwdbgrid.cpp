@@ -17,6 +17,18 @@
 
 namespace grid {
 
+namespace {
+
+// The line break a stored text uses, so that an edit keeps it; CR LF for a
+// text that has none yet.
+QString LineBreakOf(const std::string& text) {
+  for (const char* lineBreak : {"\r\n", "\n\r", "\n", "\r"})
+    if (text.find(lineBreak) != std::string::npos) return QString::fromLatin1(lineBreak);
+  return QStringLiteral("\r\n");
+}
+
+}  // namespace
+
 TwwIButton::TwwIButton(TwwCustomDBGrid* grid) : QToolButton(grid), grid_(grid) {
   resize(12, 18);
   grid->indicatorButton_ = this;
@@ -159,6 +171,7 @@ void TwwCustomDBGrid::LinkActive() {
     link_.SetDataSource(nullptr);
   }
   ApplySelectedToFields();
+  DataSetActiveChanged();
   hideEditor();
   LayoutChanged();
   UpdateScrollBar();
@@ -195,7 +208,10 @@ void TwwCustomDBGrid::UpdateData() {
   if (!field) return;
   std::string text;
   QString error;
-  if (!tableText(link_.DataSet(), editText_, &text, &error))
+  // The editor breaks lines with "\n"; the field keeps the breaks it had.
+  QString edited = editText_;
+  edited.replace(QLatin1Char('\n'), LineBreakOf(field->Text()));
+  if (!tableText(link_.DataSet(), edited, &text, &error))
     throw std::runtime_error(error.toStdString());
   field->SetText(text);
 }
@@ -274,7 +290,12 @@ bool TwwCustomDBGrid::CanAcceptKey(QChar key) const {
 
 QString TwwCustomDBGrid::FieldEditText() const {
   data::TField* field = SelectedField();
-  return field ? editorText(link_.DataSet(), field->Text()) : QString();
+  if (!field) return {};
+  QString text = editorText(link_.DataSet(), field->Text());
+  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  text.replace(QLatin1String("\n\r"), QLatin1String("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return text;
 }
 
 QString TwwCustomDBGrid::getEditText(int, int) {

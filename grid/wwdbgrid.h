@@ -21,6 +21,7 @@
 
 #include "data/data_link.h"
 #include "data/field.h"
+#include "data/field_value.h"
 #include "toolkit/canvas.h"
 #include "toolkit/cell_grid.h"
 #include "toolkit/font_spec.h"
@@ -265,6 +266,7 @@ class TwwCustomDBGrid : public toolkit::CellGrid {
   void setEditText(int col, int row, const QString& text) override;
   int getEditLimit() override;
   toolkit::InplaceEditor* createEditor() override;
+  bool editorMultiLine() const override { return options_.has(TwwDBGridOption::dgWordWrap); }
   void colWidthsChanged() override;
   void columnMoved(int from, int to) override;
   void verticalScroll(toolkit::ScrollAction action, int position) override;
@@ -279,6 +281,17 @@ class TwwCustomDBGrid : public toolkit::CellGrid {
 
   // What TwwDBGrid adds: the memo dialog on a blob cell.
   virtual void OpenMemoDialog() {}
+  // Multi-select, which TwwDBGrid adds: whether the record in the link's
+  // active record is marked; a click that made its record current (from
+  // the one current before it); a key, true when it was taken.
+  virtual bool RecordMarked() { return false; }
+  virtual void MultiSelectClick(Qt::KeyboardModifiers /*modifiers*/,
+                                const data::Bookmark& /*from*/) {}
+  virtual bool MultiSelectKey(QKeyEvent& /*event*/) { return false; }
+  // The data set was opened, closed or changed for another.
+  virtual void DataSetActiveChanged() {}
+  // The current record is about to be deleted through the grid.
+  virtual void BeforeDeleteRecord() {}
   // Keys after the grid's own handling (memo cells, F2).
   virtual void AfterKeyDown(QKeyEvent& /*event*/) {}
 
@@ -309,7 +322,8 @@ class TwwCustomDBGrid : public toolkit::CellGrid {
   void DrawTitleCell(toolkit::Canvas& canvas, int column, const toolkit::Rect& rect,
                      toolkit::GridDrawState state);
   void DrawIndicator(toolkit::Canvas& canvas, const toolkit::Rect& rect);
-  void DrawDataCell(toolkit::Canvas& canvas, int column, int bufferRow, const toolkit::Rect& rect,
+  // Answers whether the cell was drawn highlighted.
+  bool DrawDataCell(toolkit::Canvas& canvas, int column, int bufferRow, const toolkit::Rect& rect,
                     toolkit::GridDrawState state);
   void DrawCellText(toolkit::Canvas& canvas, const toolkit::Rect& rect, const std::string& text,
                     data::TAlignment alignment, int topOffset);
@@ -367,9 +381,43 @@ class TwwDBGrid : public TwwCustomDBGrid {
   std::function<void(TwwDBGrid&, bool cancel)> OnMemoClose;
   std::function<void(TwwDBGrid&, bool selecting, bool& accept)> OnMultiSelectRecord;
 
+  // ---- Multi-select (dgMultiSelect): records are marked by Ctrl+click or
+  // Ctrl+Space, and with msoShiftSelect by Shift+click (the records from the
+  // one current before) or Shift+Up and Shift+Down; with msoAutoUnselect a
+  // plain click clears the marks. Marked records are drawn highlighted.
+  // The bookmarks of the marked records, in the order they were marked.
+  const std::vector<data::Bookmark>& SelectedList() const { return selectedList_; }
+  // Whether the current record is marked.
+  bool IsSelectedRecord();
+  // Mark or unmark the current record, asking OnMultiSelectRecord first.
+  void SelectRecord();
+  void UnselectRecord();
+  void UnselectAll();
+
  protected:
   void OpenMemoDialog() override;
   void AfterKeyDown(QKeyEvent& event) override;
+  bool RecordMarked() override;
+  void MultiSelectClick(Qt::KeyboardModifiers modifiers, const data::Bookmark& from) override;
+  bool MultiSelectKey(QKeyEvent& event) override;
+  void DataSetActiveChanged() override { UnselectAll(); }
+  void BeforeDeleteRecord() override;
+
+ private:
+  // False when OnMultiSelectRecord refused, or nothing changed.
+  bool Mark(const data::Bookmark& bookmark, bool selecting, bool ask = true);
+  void SelectRange(const data::Bookmark& from);
+
+  // A bookmark's bytes may differ for the same record (the engine keeps
+  // what it knew when it made it): records are told apart by the data set.
+  struct BookmarkOrder {
+    TwwDBGrid* grid;
+    bool operator()(const data::Bookmark& a, const data::Bookmark& b) const;
+  };
+  bool SameRecord(const data::Bookmark& a, const data::Bookmark& b);
+
+  std::vector<data::Bookmark> selectedList_;
+  std::set<data::Bookmark, BookmarkOrder> selectedSet_{BookmarkOrder{this}};
 };
 
 }  // namespace grid

@@ -240,6 +240,8 @@ void TwwCustomDBGrid::DeleteWithConfirmation() {
                                 toolkit::MessageButtons::kOkCancel) ==
           toolkit::MessageResult::kCancel)
     return;
+  // A deleted record's mark would name no record, or later another one.
+  BeforeDeleteRecord();
   dataSet->Delete();
   hideEditor();
 }
@@ -264,6 +266,7 @@ void TwwCustomDBGrid::KeyDown(QKeyEvent& event) {
   const Qt::KeyboardModifiers mods = event.modifiers();
   const bool shift = mods & Qt::ShiftModifier;
   event.accept();
+  if (options_.has(O::dgMultiSelect) && MultiSelectKey(event)) return;
   if (mods & Qt::ControlModifier) {
     switch (event.key()) {
       case Qt::Key_Up:
@@ -416,8 +419,14 @@ void TwwCustomDBGrid::mousePressEvent(QMouseEvent* event) {
     }
   } else if (link_.Active() && event->button() == Qt::LeftButton) {
     const int column = c - IndicatorOffset();
+    const bool multiSelect = options_.has(O::dgMultiSelect);
+    const data::Bookmark from = multiSelect ? link_.DataSet()->GetBookmark() : data::Bookmark();
+    const bool marking =
+        multiSelect && (event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier));
     if (c == col() && r == row()) {
-      if (!IsSpecialCell(column) && !IsMemoCell(column)) showEditor();
+      // A check box toggles under a click once its cell is the current one.
+      if (!marking && !ToggleCheckBox() && !IsSpecialCell(column) && !IsMemoCell(column))
+        showEditor();
     } else {
       if (r != row()) clickRowChange_ = true;
       try {
@@ -428,8 +437,12 @@ void TwwCustomDBGrid::mousePressEvent(QMouseEvent* event) {
         throw;
       }
       clickRowChange_ = false;
+      if (EditControlOptions.count(TwwEditControlOption::ecoCheckboxSingleClick) && c == col() &&
+          r == row())
+        ToggleCheckBox();
       update();
     }
+    if (multiSelect) MultiSelectClick(event->modifiers(), from);
   }
   if (OnMouseDown) OnMouseDown(*this);
 }

@@ -87,8 +87,7 @@ void TwwCustomDBGrid::drawCell(Canvas& canvas, int col, int row, const Rect& rec
       indicatorRow_ = row;
     }
   } else {
-    highlighted = HighlightCell(state);
-    DrawDataCell(canvas, column, bufferRow, rect, state);
+    highlighted = DrawDataCell(canvas, column, bufferRow, rect, state);
     if (DefaultDrawing && highlighted && !options_.has(TwwDBGridOption::dgRowSelect) &&
         gridFocused()) {
       canvas.focusRect(rect);
@@ -169,16 +168,19 @@ void TwwCustomDBGrid::DrawIndicator(Canvas& canvas, const Rect& rect) {
     canvas.copyBitmap(dest, YellowIndicator(glyph, canvas.brush().color));
 }
 
-void TwwCustomDBGrid::DrawDataCell(Canvas& canvas, int column, int bufferRow, const Rect& rect,
+bool TwwCustomDBGrid::DrawDataCell(Canvas& canvas, int column, int bufferRow, const Rect& rect,
                                    GridDrawState state) {
   data::TField* field = link_.Field(column);
   const int saved = link_.ActiveRecord();
   link_.SetActiveRecord(bufferRow);
+  bool highlight = false;
   try {
     const std::string text = field ? CellText(field) : std::string();
     toolkit::FontSpec font = font_;
     Brush brush{color_};
-    const bool highlight = HighlightCell(state);
+    // Under multi-select the marks are the selection, not the current cell.
+    highlight =
+        options_.has(TwwDBGridOption::dgMultiSelect) ? RecordMarked() : HighlightCell(state);
     if (highlight) {
       brush.color = toolkit::clHighlight;
       font.color = toolkit::clHighlightText;
@@ -206,6 +208,7 @@ void TwwCustomDBGrid::DrawDataCell(Canvas& canvas, int column, int bufferRow, co
     throw;
   }
   link_.SetActiveRecord(saved);
+  return highlight;
 }
 
 void TwwCustomDBGrid::DrawCellText(Canvas& canvas, const Rect& rect, const std::string& text,

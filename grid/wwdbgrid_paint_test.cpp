@@ -9,6 +9,7 @@
 #include "data/data_set.h"
 #include "grid/grid_test_tables.h"
 #include "grid/indicator_glyphs.h"
+#include "toolkit/inplace_editor.h"
 #include "toolkit/recording_canvas.h"
 
 namespace grid {
@@ -212,6 +213,43 @@ TEST(GridCheckBox, ABooleanShownAsACheckBoxTogglesWithSpace) {
   QTest::keyClick(&grid, Qt::Key_Down);
   fixture.table.First();
   EXPECT_EQ("No", fixture.Current("PAID"));
+}
+
+TEST(GridCheckBox, AClickTogglesTheCurrentCellOrAnyWithSingleClick) {
+  testing::GridOnTable fixture;
+  fixture.table.ControlType = {"PAID;CheckBox;Yes;No"};
+  std::string reason;
+  if (!fixture.Open("Bills", "ID\tI*\nPAID\tA3\n", {{"1", "Yes"}, {"2", "No"}, {"3", "No"}},
+                    &reason))
+    GTEST_SKIP() << reason;
+  TwwDBGrid& grid = *fixture.grid;
+  grid.resize(300, testing::GridOnTable::HeightFor(4));
+  grid.show();
+  auto click = [&grid](int row) {
+    const toolkit::Rect cell = grid.cellRect(2, row);
+    QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(cell.left + 3, cell.top + 3));
+  };
+  click(2);  // the first click only makes the cell current
+  EXPECT_EQ("2", fixture.Current("ID"));
+  EXPECT_EQ("No", fixture.Current("PAID"));
+  EXPECT_EQ(data::DataSetState::kBrowse, fixture.table.State());
+  click(2);
+  EXPECT_EQ("Yes", fixture.Current("PAID"));
+  EXPECT_EQ(data::DataSetState::kEdit, fixture.table.State());
+  EXPECT_FALSE(grid.editor() && grid.editor()->isVisible());
+  grid.EditControlOptions.insert(TwwEditControlOption::ecoCheckboxSingleClick);
+  click(3);  // posts row 2 on the way, then toggles row 3 at once
+  EXPECT_EQ("3", fixture.Current("ID"));
+  EXPECT_EQ("Yes", fixture.Current("PAID"));
+  fixture.table.Cancel();
+  fixture.table.First();
+  fixture.table.Next();
+  EXPECT_EQ("Yes", fixture.Current("PAID"));
+  // A read-only grid shows the box but never changes it.
+  grid.SetReadOnly(true);
+  click(1);
+  EXPECT_EQ("Yes", fixture.Current("PAID"));
+  EXPECT_EQ(data::DataSetState::kBrowse, fixture.table.State());
 }
 
 }  // namespace

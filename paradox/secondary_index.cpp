@@ -1,7 +1,6 @@
 #include "secondary_index.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 #include "byte_order.h"
@@ -17,6 +16,13 @@ namespace {
 
 constexpr int kBlockHeader = 6;
 
+// Letters a case-insensitive index folds: the ASCII ones, whatever the
+// locale of the process (genuine indexes hold them so; how they fold the
+// letters of a code page's upper half is not known).
+uint8_t AsciiUpper(uint8_t c) {
+  return c >= 'a' && c <= 'z' ? static_cast<uint8_t>(c - 'a' + 'A') : c;
+}
+
 bool IsIndexFileExtension(const std::string& extension) {
   return (extension[0] == 'X' || extension[0] == 'x') && IsSecondaryIndexExtension(extension);
 }
@@ -28,42 +34,16 @@ std::string CompanionIndexName(const std::string& x_name) {
   return y;
 }
 
-// Orders .X rows: key fields in turn, indexed ones reversed where the index
-// descends, alpha without regard to case in a case-insensitive index.
-class IndexOrder {
- public:
-  IndexOrder(const SecondaryIndex& index) : index_(index) {}
-  int operator()(const std::string& a, const std::string& b) const {
-    const TableHeader& h = index_.header;
-    for (size_t i = 0; i < h.key_fields && i < h.fields.size(); ++i) {
-      const Field& f = h.fields[i];
-      const auto* pa = reinterpret_cast<const uint8_t*>(a.data()) + f.offset;
-      const auto* pb = reinterpret_cast<const uint8_t*>(b.data()) + f.offset;
-      int c = 0;
-      if (f.type == FieldType::kAlpha && index_.case_insensitive) {
-        for (int k = 0; k < f.length && c == 0; ++k) c = std::toupper(pa[k]) - std::toupper(pb[k]);
-      } else {
-        c = std::memcmp(pa, pb, f.length);
-      }
-      if (c != 0) {
-        const bool down = i < index_.descending.size() && index_.descending[i];
-        return (c < 0) != down ? -1 : 1;
-      }
-    }
-    return 0;
-  }
-
- private:
-  const SecondaryIndex& index_;
-};
-
 }  // namespace
 
 std::string SecondaryIndex::WriteRefusal(const TableHeader& table) const {
   const std::string file = FileNameOf(x_path);
+  // An index not maintained at each change is brought up to date by the
+  // engine that uses it, which itself changes the table without touching
+  // it (genuine tables carry such indexes older than their rows): a change
+  // leaves it as it is.
+  if (!maintained) return {};
   if (!table.IsKeyed()) return "the secondary index " + file + " of an unkeyed table is not kept";
-  if (!maintained)
-    return "the secondary index " + file + " is not maintained at every change, and is not kept";
   if (y_path.empty()) return "the secondary index " + file + " has lost its companion file";
   if (!KeysOrderAsBytes(header))
     return "the secondary index " + file + ": " + KeyOrderRefusal(header);
@@ -76,11 +56,6 @@ std::string SecondaryIndex::WriteRefusal(const TableHeader& table) const {
         table.fields[fields[i] - 1].length != own.length ||
         table.fields[fields[i] - 1].type != own.type)
       return "the secondary index " + file + " names fields the table does not have";
-    // A composite index may compare alpha values without regard to case;
-    // which ones do is not known for sure from the file.
-    if (composite && own.type == FieldType::kAlpha)
-      return "the secondary index " + file +
-             " orders alpha values by a rule the store cannot be sure of";
   }
   return {};
 }
@@ -130,10 +105,12 @@ pdx_code FindSecondaryIndexes(FileSystem* fs, const std::string& db_path, const 
         index.descending.push_back(false);
       }
     }
-    // Index flags (0x10 descending, 0x20 unique), set by level-7 engines;
-    // zero in the files of earlier ones.
+    // Index flags: 0x01 ignores case, 0x10 descending, 0x20 unique. Genuine
+    // composite indexes with 0x01 hold their alpha values in upper case,
+    // ordered as those bytes order (docs/paradox-format-notes.md).
     if (h.has_extension && h.image.size() > 0x55) {
       const uint8_t flags = h.image[0x55];
+      index.case_insensitive = (flags & 0x01) != 0;
       index.unique = (flags & 0x20) != 0;
       if (flags & 0x10) std::fill(index.descending.begin(), index.descending.end(), true);
     }
@@ -147,35 +124,65 @@ pdx_code FindSecondaryIndexes(FileSystem* fs, const std::string& db_path, const 
   return PDX_OK;
 }
 
+int CompareIndexRows(const SecondaryIndex& index, const uint8_t* a, const uint8_t* b,
+                     size_t fields) {
+  const TableHeader& h = index.header;
+  for (size_t i = 0; i < fields && i < h.key_fields && i < h.fields.size(); ++i) {
+    const Field& f = h.fields[i];
+    const uint8_t* pa = a + f.offset;
+    const uint8_t* pb = b + f.offset;
+    int c = 0;
+    if (f.type == FieldType::kAlpha && index.case_insensitive) {
+      for (int k = 0; k < f.length && c == 0; ++k) c = AsciiUpper(pa[k]) - AsciiUpper(pb[k]);
+    } else {
+      c = std::memcmp(pa, pb, f.length);
+    }
+    if (c != 0) {
+      const bool down = i < index.descending.size() && index.descending[i];
+      return (c < 0) != down ? -1 : 1;
+    }
+  }
+  return 0;
+}
+
+std::string MakeIndexRow(const SecondaryIndex& index, const TableHeader& table, const uint8_t* row,
+                         uint16_t block) {
+  std::string r(index.header.record_size, '\0');
+  size_t at = 0;
+  auto put = [&](const Field& f) {
+    if (at + f.length <= r.size()) std::memcpy(r.data() + at, row + f.offset, f.length);
+    at += f.length;
+  };
+  for (int field : index.fields) {
+    if (field < 1 || field > static_cast<int>(table.fields.size())) continue;
+    const Field& f = table.fields[field - 1];
+    const size_t start = at;
+    put(f);
+    // A case-insensitive index holds its alpha values in upper case.
+    if (index.case_insensitive && f.type == FieldType::kAlpha)
+      for (size_t k = start; k < at && k < r.size(); ++k)
+        r[k] = static_cast<char>(AsciiUpper(static_cast<uint8_t>(r[k])));
+  }
+  for (size_t k = 0; k < table.key_fields && k < table.fields.size(); ++k) put(table.fields[k]);
+  if (at + 2 <= r.size()) EncodeInteger(block, reinterpret_cast<uint8_t*>(r.data() + at), 2);
+  return r;
+}
+
 std::vector<std::string> ExpectedIndexRows(const SecondaryIndex& index, const TableHeader& table,
                                            const std::vector<TableRow>& rows, bool* duplicate) {
-  const TableHeader& h = index.header;
   std::vector<std::string> out;
   out.reserve(rows.size());
-  for (const TableRow& row : rows) {
-    std::string r(h.record_size, '\0');
-    size_t at = 0;
-    auto put = [&](const Field& f) {
-      if (at + f.length <= r.size()) std::memcpy(r.data() + at, row.data + f.offset, f.length);
-      at += f.length;
-    };
-    for (int field : index.fields)
-      if (field >= 1 && field <= static_cast<int>(table.fields.size()))
-        put(table.fields[field - 1]);
-    for (size_t k = 0; k < table.key_fields && k < table.fields.size(); ++k) put(table.fields[k]);
-    if (at + 2 <= r.size()) EncodeInteger(row.block, reinterpret_cast<uint8_t*>(r.data() + at), 2);
-    out.push_back(std::move(r));
-  }
-  const IndexOrder order(index);
-  std::stable_sort(out.begin(), out.end(),
-                   [&](const std::string& a, const std::string& b) { return order(a, b) < 0; });
+  for (const TableRow& row : rows) out.push_back(MakeIndexRow(index, table, row.data, row.block));
+  const size_t all = index.header.key_fields;
+  auto bytes = [](const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); };
+  std::stable_sort(out.begin(), out.end(), [&](const std::string& a, const std::string& b) {
+    return CompareIndexRows(index, bytes(a), bytes(b), all) < 0;
+  });
   if (duplicate != nullptr) {
     *duplicate = false;
-    size_t indexed = 0;
-    for (size_t i = 0; i < index.fields.size() && i < h.fields.size(); ++i)
-      indexed += h.fields[i].length;
     for (size_t i = 1; i < out.size() && !*duplicate; ++i)
-      *duplicate = out[i - 1].compare(0, indexed, out[i], 0, indexed) == 0;
+      *duplicate =
+          CompareIndexRows(index, bytes(out[i - 1]), bytes(out[i]), index.fields.size()) == 0;
   }
   return out;
 }

@@ -9,10 +9,9 @@
 // alpha compared without regard to case in a case-insensitive index). The
 // .Y file is the .X file's primary index, laid out as a .PX.
 //
-// The store keeps an index up to date by writing both files again, from
-// the table's rows, in the transaction of each change: a change costs time
-// in proportion to the table, which suits the small tables of old desktop
-// databases that carry such indexes.
+// The table writer keeps an index up to date row by row, in the
+// transaction of each change (secondary_index_writer.h); writing both files
+// whole from the table's rows is for making an index.
 #pragma once
 
 #include <cstdint>
@@ -37,8 +36,9 @@ struct SecondaryIndex {
   bool unique = false;
   bool maintained = false;  // kept up to date at every change (file types 5 and 8)
 
-  // Empty when the store can keep this index up to date on a change of
-  // table; otherwise why not.
+  // Empty when a change of table may go ahead with this index: the store
+  // keeps it up to date, or (not maintained) leaves it for its engine to
+  // bring up to date when used; otherwise why not.
   std::string WriteRefusal(const TableHeader& table) const;
 };
 
@@ -53,6 +53,16 @@ struct TableRow {
   uint16_t block;
   const uint8_t* data;
 };
+
+// Compares two .X rows (or their keys) on their first fields key fields:
+// indexed fields descending where the index says so, alpha without regard
+// to case in a case-insensitive index.
+int CompareIndexRows(const SecondaryIndex& index, const uint8_t* a, const uint8_t* b,
+                     size_t fields);
+
+// The .X row of a table row that lives in block.
+std::string MakeIndexRow(const SecondaryIndex& index, const TableHeader& table, const uint8_t* row,
+                         uint16_t block);
 
 // The rows index should hold, in order, for the table's rows. A unique
 // index whose indexed values repeat gets *duplicate set (when given).

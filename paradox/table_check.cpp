@@ -14,6 +14,7 @@
 #include "field_codec.h"
 #include "pdx_codes.h"
 #include "secondary_index.h"
+#include "secondary_index_check.h"
 #include "table_files.h"
 #include "val_file.h"
 
@@ -514,6 +515,9 @@ class Checker {
         Problem(name + ": out of date from its row " + std::to_string(first + 1));
       }
       if (index.unique && duplicate) Problem(name + ": a unique index holds a value twice");
+      std::vector<std::string> tree;
+      CheckSecondaryIndexTree(fs_, index, index.WriteRefusal(h_).empty(), &tree);
+      for (const std::string& problem : tree) Problem("secondary index " + problem);
     }
   }
 

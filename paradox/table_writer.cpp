@@ -181,6 +181,7 @@ pdx_code TableWriter::Load() {
   blocks_.Clear();
   header_.record_count = static_cast<uint32_t>(rows);
   header_.used_blocks = static_cast<uint16_t>(chain_.size());
+  if (pdx_code code = LoadSecondaryIndexes(); code != PDX_OK) return code;
 
   if (keyed) {
     bool rebuild = false;
@@ -307,6 +308,7 @@ void TableWriter::PublishChange() {
 pdx_code TableWriter::End(pdx_code code) {
   if (!batch_) {
     blocks_.Clear();
+    for (Secondary& s : secondary_) s.writer.ReleaseClean();
     ReleaseWriteLock(db_.get());
   }
   return code;
@@ -467,7 +469,7 @@ pdx_code TableWriter::InsertAt(size_t i, int slot, const uint8_t* record, int64_
     IndexTouched(i);
     ++header_.record_count;
     if (number != nullptr) *number = NumberOf(i, slot);
-    return PDX_OK;
+    return SecondaryInserted(record, chain_[i].block);
   }
   if (slot == count) {
     // After the last row of a full block: the start of the next block when it
@@ -497,6 +499,8 @@ pdx_code TableWriter::InsertAt(size_t i, int slot, const uint8_t* record, int64_
                           std::string(reinterpret_cast<char*>(Row(new_data, 0)), key_length_)});
   IndexInserted(i + 1);
   if (pdx_code code = Relink(i + 1); code != PDX_OK) return code;
+  if (pdx_code code = SecondaryMoved(Row(new_data, 0), count - half, block); code != PDX_OK)
+    return code;
   return slot <= half ? InsertAt(i, slot, record, number)
                       : InsertAt(i + 1, slot - half, record, number);
 }
@@ -504,6 +508,7 @@ pdx_code TableWriter::InsertAt(size_t i, int slot, const uint8_t* record, int64_
 pdx_code TableWriter::RemoveAt(size_t i, int slot) {
   const int rs = header_.record_size;
   std::vector<uint8_t>& data = DirtyBlock(chain_[i].block);
+  if (pdx_code code = SecondaryRemoved(Row(data, slot)); code != PDX_OK) return code;
   int count = chain_[i].count;
   std::memmove(Row(data, slot), Row(data, slot + 1), static_cast<size_t>(count - slot - 1) * rs);
   std::memset(Row(data, count - 1), 0, rs);
@@ -542,6 +547,8 @@ pdx_code TableWriter::RemoveAt(size_t i, int slot) {
   int moving = chain_[absorbed].count;
   std::memcpy(Row(here, count), Row(*next, 0), static_cast<size_t>(moving) * rs);
   SetCount(here, count + moving);
+  if (pdx_code code = SecondaryMoved(Row(here, count), moving, chain_[i].block); code != PDX_OK)
+    return code;
   if (count == 0) chain_[i].first_key = chain_[absorbed].first_key;
   chain_[i].count = static_cast<uint16_t>(count + moving);
   FreeBlock(chain_[absorbed].block);
@@ -582,6 +589,12 @@ pdx_code TableWriter::Insert(uint8_t* record, int64_t* number, const PendingBlob
     i = chain_.size() - 1;
     slot = chain_[i].count;
   }
+  if (pdx_code code = CheckRowForIndexes(record, nullptr); code != PDX_OK) {
+    header_.auto_increment = auto_increment;
+    if (auto_increment_field_ >= 0)
+      std::memcpy(record + header_.fields[auto_increment_field_].offset, given, 4);
+    return Finish(code);
+  }
   if (pdx_code code = StoreRowBlobs(nullptr, record, pending); code != PDX_OK) return Finish(code);
   return Finish(InsertAt(i, slot, record, number));
 }
@@ -619,12 +632,13 @@ pdx_code TableWriter::Modify(int64_t number, const uint8_t* record, int64_t* new
       return Finish(PDX_ERR_KEY_VIOLATION);
     }
   }
+  if (pdx_code code = CheckRowForIndexes(record, old.data()); code != PDX_OK) return Finish(code);
   if (pdx_code code = StoreRowBlobs(old.data(), row.data(), pending); code != PDX_OK)
     return Finish(code);
   if (same_key) {
     std::memcpy(Row(DirtyBlock(chain_[i].block), slot), row.data(), header_.record_size);
     if (new_number != nullptr) *new_number = number;
-    return Finish(PDX_OK);
+    return Finish(SecondaryReplaced(old.data(), row.data(), chain_[i].block));
   }
   pdx_code code = RemoveAt(i, slot);
   if (code != PDX_OK) return Finish(code);

@@ -36,6 +36,7 @@
 #include "pending_blobs.h"
 #include "primary_index_writer.h"
 #include "secondary_index.h"
+#include "secondary_index_writer.h"
 #include "table_header.h"
 
 namespace pdx {
@@ -85,7 +86,7 @@ class TableWriter {
   pdx_code CommitBatch();
   // The bytes of the blocks the batch has read or changed so far, which
   // its commit holds about three times over (blocks, journal, writes).
-  size_t BatchBytes() const { return blocks_.size() * header_.BlockSize(); }
+  size_t BatchBytes() const;
   void set_sync(bool sync) { journal_->set_sync(sync); }
 
   std::string last_error() const { return error_; }
@@ -150,10 +151,12 @@ class TableWriter {
 
   // Secondary indexes (table_writer_secondary.cpp): found and opened with
   // the table, checked against the rows before the first change (a stale
-  // one refuses writes), and written anew by every change's Flush.
+  // one refuses writes), told of every row placed, removed or moved, and
+  // their changed blocks written by each change's Flush.
   struct Secondary {
     SecondaryIndex index;
     std::unique_ptr<File> x, y;
+    SecondaryIndexWriter writer;
   };
   static pdx_code OpenSecondaryIndexes(FileSystem* fs, const std::string& db_path,
                                        std::vector<Secondary>* secondary, std::string* error);
@@ -162,6 +165,16 @@ class TableWriter {
   std::vector<File*> Files() const;
   pdx_code CollectRows(std::vector<std::string>* rows, std::vector<TableRow>* table_rows);
   pdx_code VerifySecondaryIndexes();
+  pdx_code LoadSecondaryIndexes();
+  // A unique index already holding row's indexed values (other than those
+  // of the row replaced) refuses it with a key violation; an index that
+  // cannot hold its values exactly refuses it as not supported.
+  pdx_code CheckRowForIndexes(const uint8_t* row, const uint8_t* replaced);
+  pdx_code SecondaryInserted(const uint8_t* row, uint16_t block);
+  pdx_code SecondaryRemoved(const uint8_t* row);
+  pdx_code SecondaryMoved(const uint8_t* rows, int count, uint16_t block);
+  // A row modified in place, its key kept.
+  pdx_code SecondaryReplaced(const uint8_t* old_row, const uint8_t* row, uint16_t block);
   pdx_code WriteSecondaryIndexes();
 
   // Blob hooks (table_writer_blobs.cpp): the values of row that are not in

@@ -39,6 +39,7 @@ pdx_code TableWriter::OpenSecondaryIndexes(FileSystem* fs, const std::string& db
     return PDX_ERR_CORRUPT_INDEX;
   }
   for (SecondaryIndex& index : indexes) {
+    if (!index.maintained) continue;  // left as it is (SecondaryIndex::WriteRefusal)
     if (std::string refusal = index.WriteRefusal(table); !refusal.empty()) {
       *error = refusal;
       return PDX_ERR_NOT_SUPPORTED;
@@ -104,27 +105,98 @@ pdx_code TableWriter::VerifySecondaryIndexes() {
   return code;
 }
 
-pdx_code TableWriter::WriteSecondaryIndexes() {
-  if (secondary_.empty()) return PDX_OK;
-  std::vector<std::string> rows;
-  std::vector<TableRow> table_rows;
-  if (pdx_code code = CollectRows(&rows, &table_rows); code != PDX_OK) return code;
-  for (size_t i = 0; i < secondary_.size(); ++i) {
-    Secondary& s = secondary_[i];
-    bool duplicate = false;
-    const std::vector<std::string> expected =
-        ExpectedIndexRows(s.index, header_, table_rows, &duplicate);
-    if (duplicate && s.index.unique) {
+pdx_code TableWriter::LoadSecondaryIndexes() {
+  for (Secondary& s : secondary_)
+    if (pdx_code code = s.writer.Load(s.index, header_, s.x.get(), s.y.get(), &error_);
+        code != PDX_OK)
+      return code;
+  return PDX_OK;
+}
+
+pdx_code TableWriter::CheckRowForIndexes(const uint8_t* row, const uint8_t* replaced) {
+  for (Secondary& s : secondary_) {
+    if (std::string why = s.writer.Unfoldable(row); !why.empty()) {
+      error_ = why;
+      return PDX_ERR_NOT_SUPPORTED;
+    }
+    if (!s.index.unique) continue;
+    bool repeats = false;
+    if (pdx_code code = s.writer.Repeats(row, replaced, &repeats); code != PDX_OK) {
+      error_ = s.writer.last_error();
+      return code;
+    }
+    if (repeats) {
       error_ = "Key violation.";
       return PDX_ERR_KEY_VIOLATION;
     }
+  }
+  return PDX_OK;
+}
+
+// Each hook marks the operation as changing the files, so that a failure
+// halfway reloads the indexes' state with the table's.
+pdx_code TableWriter::SecondaryInserted(const uint8_t* row, uint16_t block) {
+  if (!secondary_.empty()) changed_ = operation_changed_ = true;
+  for (Secondary& s : secondary_)
+    if (pdx_code code = s.writer.Inserted(row, block); code != PDX_OK) {
+      error_ = s.writer.last_error();
+      return code;
+    }
+  return PDX_OK;
+}
+
+pdx_code TableWriter::SecondaryRemoved(const uint8_t* row) {
+  if (!secondary_.empty()) changed_ = operation_changed_ = true;
+  for (Secondary& s : secondary_)
+    if (pdx_code code = s.writer.Removed(row); code != PDX_OK) {
+      error_ = s.writer.last_error();
+      return code;
+    }
+  return PDX_OK;
+}
+
+pdx_code TableWriter::SecondaryMoved(const uint8_t* rows, int count, uint16_t block) {
+  if (!secondary_.empty()) changed_ = operation_changed_ = true;
+  for (Secondary& s : secondary_)
+    for (int r = 0; r < count; ++r)
+      if (pdx_code code =
+              s.writer.Moved(rows + static_cast<size_t>(r) * header_.record_size, block);
+          code != PDX_OK) {
+        error_ = s.writer.last_error();
+        return code;
+      }
+  return PDX_OK;
+}
+
+pdx_code TableWriter::SecondaryReplaced(const uint8_t* old_row, const uint8_t* row,
+                                        uint16_t block) {
+  for (Secondary& s : secondary_) {
+    if (s.writer.SameEntry(old_row, row)) continue;
+    changed_ = operation_changed_ = true;
+    pdx_code code = s.writer.Removed(old_row);
+    if (code == PDX_OK) code = s.writer.Inserted(row, block);
+    if (code != PDX_OK) {
+      error_ = s.writer.last_error();
+      return code;
+    }
+  }
+  return PDX_OK;
+}
+
+pdx_code TableWriter::WriteSecondaryIndexes() {
+  for (size_t i = 0; i < secondary_.size(); ++i) {
     const int x_file = 3 + 2 * static_cast<int>(i);
-    if (pdx_code code = WriteSecondaryIndex(&s.index, expected, s.y.get(), transaction_.get(),
-                                            x_file, x_file + 1, &error_);
+    if (pdx_code code = secondary_[i].writer.Write(transaction_.get(), x_file, x_file + 1, &error_);
         code != PDX_OK)
       return code;
   }
   return PDX_OK;
+}
+
+size_t TableWriter::BatchBytes() const {
+  size_t bytes = blocks_.size() * header_.BlockSize();
+  for (const Secondary& s : secondary_) bytes += s.writer.HeldBytes();
+  return bytes;
 }
 
 }  // namespace pdx

@@ -102,7 +102,7 @@ class DBEditEditor : public FieldEditor {
       field->DataSet()->UpdateRecord();
     }
   }
-  bool WantReturns() const override { return edit_->WantReturns; }
+  bool WantReturns() const override { return edit_->WantReturns(); }
 
  private:
   edit::TwwDBEdit* edit_;

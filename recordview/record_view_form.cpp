@@ -52,7 +52,9 @@ bool TwwRecordViewForm::AnyModified() const {
 
 FieldEditor* TwwRecordViewForm::EditorOf(QWidget* control) const {
   for (const EditEntry& entry : editList_) {
-    if (entry.control == control) return entry.editor;
+    // The focus may sit in a box inside the control (a multi-line edit box).
+    if (entry.control == control || (entry.control && entry.control->isAncestorOf(control)))
+      return entry.editor;
   }
   return nullptr;
 }

@@ -234,3 +234,46 @@ TEST_F(RecordViewWindowTest, TheHorizontalStyleSetsLabelsAboveTheirBoxes) {
 
 }  // namespace
 }  // namespace recordview::testing
+
+namespace recordview::testing {
+namespace {
+
+// A borrowed edit box that wants returns keeps Enter for its line breaks even
+// where Enter otherwise moves on, and its lines reach the field on OK.
+TEST_F(RecordViewWindowTest, ABorrowedMultiLineBoxKeepsEnterForItsLines) {
+  MakeTable("ID\tI*\nNote\tA40\nCity\tA12\n", {{"1", "one", "Oslo"}});
+  QWidget owner;
+  auto* note = new edit::TwwDBEdit(&owner);
+  note->setObjectName("NoteEdit");
+  note->SetDataSource(&source);
+  note->SetDataField("Note");
+  note->SetWordWrap(true);
+  note->SetWantReturns(true);
+  note->hide();
+  TwwRecordViewDialog borrowing(&owner);
+  borrowing.SetDataSource(&source);
+  borrowing.Options.insert(rvoEnterToTab);
+  table.ControlType = {"Note;CustomEdit;NoteEdit"};
+  bool ran = false;
+  QTimer::singleShot(0, [&] {
+    TwwRecordViewForm* form = borrowing.Form();
+    ASSERT_NE(form, nullptr);
+    ran = true;
+    note->setFocus();
+    QCoreApplication::processEvents();
+    QWidget* lines = QApplication::focusWidget();
+    ASSERT_TRUE(lines && note->isAncestorOf(lines));
+    QTest::keyClick(lines, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(lines, Qt::Key_Return);
+    QTest::keyClicks(lines, "two");
+    EXPECT_TRUE(note->hasFocus()) << "Enter moved on";
+    EXPECT_EQ(note->text(), "one\ntwo");
+    QTest::mouseClick(form->OKButton, Qt::LeftButton);
+  });
+  EXPECT_TRUE(borrowing.Execute());
+  EXPECT_TRUE(ran);
+  EXPECT_EQ(Stored(1, "Note"), "one\ntwo");
+}
+
+}  // namespace
+}  // namespace recordview::testing

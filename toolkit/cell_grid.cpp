@@ -404,6 +404,7 @@ void CellGrid::showEditor() {
   }
   if (!editor_) editor_ = createEditor();
   editor_->setFont(font());
+  editor_->setMultiLine(editorMultiLine());
   editor_->setMaxLength(getEditLimit() > 0 ? getEditLimit() : 32767);
   editor_->loadText(getEditText(col_, row_));
   placeEditor();

@@ -142,6 +142,8 @@ class CellGrid : public QWidget {
   virtual void setEditText(int /*col*/, int /*row*/, const QString& /*text*/) {}
   virtual int getEditLimit() { return 0; }
   virtual InplaceEditor* createEditor();
+  // Whether the editor wraps its text over several lines.
+  virtual bool editorMultiLine() const { return false; }
   virtual void colWidthsChanged() {}
   virtual void columnMoved(int /*from*/, int /*to*/) {}
   virtual void topLeftChanged() {}
