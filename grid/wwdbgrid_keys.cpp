@@ -23,7 +23,8 @@ using O = TwwDBGridOption;
 
 void TwwCustomDBGrid::Scroll(int distance) {
   if (!link_.Active()) return;
-  invalidateRow(row());
+  const int oldRow = row();
+  invalidateRow(oldRow);
   SyncCurrentRow();
   UpdateScrollBar();
   invalidateRow(row());
@@ -37,8 +38,10 @@ void TwwCustomDBGrid::Scroll(int distance) {
       const int top = TitleOffset() ? rowHeight(0) + 1 : 0;
       scrollPixels(-DataRowStep() * distance,
                    toolkit::Rect{left, top, client.right, client.bottom});
+      // The indicator column does not scroll: its old cell and the current
+      // row are painted again, not the whole column.
       if (IndicatorOffset()) {
-        update(QRect(0, top, colWidth(0) + 1, client.bottom - top));
+        invalidateCell(0, oldRow);
         invalidateRow(row());
       }
     }
@@ -46,7 +49,9 @@ void TwwCustomDBGrid::Scroll(int distance) {
         !IsSpecialCell(SelectedIndex()))
       showEditor();
   }
-  if (isVisible() && !clickRowChange_) repaint();
+  // What the move marked is painted now: after a short scroll the uncovered
+  // rows and the rows whose look changed, never the whole grid.
+  if (isVisible() && !clickRowChange_) paintPendingNow();
   if (distance != 0 && OnTopRowChanged) OnTopRowChanged(*this);
 }
 

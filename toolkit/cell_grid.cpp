@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <cstdlib>
 
 #include "toolkit/font_mapping.h"
 #include "toolkit/inplace_editor.h"
@@ -234,17 +235,26 @@ int CellGrid::visibleColCount() const {
   return count;
 }
 
+void CellGrid::invalidate(const QRect& area) {
+  pending_ += area;
+  update(area);
+}
+
 void CellGrid::invalidateCell(int col, int row) {
   const Rect r = cellRect(col, row);
   if (r.empty()) return;
   const int line = gridLineWidth();
-  update(QRect(r.left, r.top, r.width() + line, r.height() + line));
+  invalidate(QRect(r.left, r.top, r.width() + line, r.height() + line));
 }
 
 void CellGrid::invalidateRow(int row) {
   const Rect r = cellRect(0, row);
   if (r.empty()) return;
-  update(QRect(0, r.top, width(), r.height() + gridLineWidth()));
+  invalidate(QRect(0, r.top, width(), r.height() + gridLineWidth()));
+}
+
+void CellGrid::invalidateGrid() {
+  invalidate(rect());
 }
 
 void CellGrid::scrollPixels(int dy, const Rect& rect) {
@@ -253,6 +263,24 @@ void CellGrid::scrollPixels(int dy, const Rect& rect) {
                          .intersected(QRect(0, 0, client.width(), client.height()));
   if (area.isEmpty()) return;
   scroll(0, dy, area);
+  // What was marked inside the area moved with its pixels; the strip the
+  // pixels left behind needs painting.
+  const QRegion inside = pending_ & area;
+  pending_ -= area;
+  pending_ += inside.translated(0, dy) & area;
+  if (std::abs(dy) >= area.height())
+    pending_ += area;
+  else if (dy < 0)
+    pending_ += QRect(area.left(), area.bottom() + 1 + dy, area.width(), -dy);
+  else if (dy > 0)
+    pending_ += QRect(area.left(), area.top(), area.width(), dy);
+}
+
+void CellGrid::paintPendingNow() {
+  if (!isVisible() || pending_.isEmpty()) return;
+  const QRegion area = pending_;
+  pending_ = QRegion();
+  repaint(area);
 }
 
 void CellGrid::moveCurrent(int col, int row, bool show) {
@@ -415,6 +443,10 @@ void CellGrid::placeEditor() {
 }
 
 void CellGrid::paintCells(Canvas& canvas, const Rect& area) {
+  paintCells(canvas, std::vector<Rect>{area});
+}
+
+void CellGrid::paintCells(Canvas& canvas, const std::vector<Rect>& areas) {
   const Rect client = clientRect();
   const int line = gridLineWidth();
   int gridRight = 0;
@@ -432,7 +464,9 @@ void CellGrid::paintCells(Canvas& canvas, const Rect& area) {
       const Rect cell{left, top, left + colWidth(c), bottom};
       gridRight = std::max(gridRight, cell.right + line);
       const Rect withLines{cell.left, cell.top, cell.right + line, cell.bottom + line};
-      if (!meets(withLines, area)) continue;
+      if (std::none_of(areas.begin(), areas.end(),
+                       [&](const Rect& area) { return meets(withLines, area); }))
+        continue;
       const bool fixed = c < fixedCols_ || r < fixedRows_;
       GridDrawState state;
       state.fixed = fixed;
@@ -460,10 +494,16 @@ void CellGrid::paintCells(Canvas& canvas, const Rect& area) {
 }
 
 void CellGrid::paintEvent(QPaintEvent* event) {
+  pending_ -= event->region();
   QPainter painter(this);
   PainterCanvas canvas(painter);
-  const QRect r = event->rect();
-  paintCells(canvas, Rect{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
+  // Only the cells in the region are painted, not all in its bounding
+  // rectangle: after a one-row scroll the region is a row and the indicator
+  // column, whose bounding rectangle is the whole grid.
+  std::vector<Rect> areas;
+  for (const QRect& r : event->region())
+    areas.push_back(Rect{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
+  paintCells(canvas, areas);
   if (vbar_->isVisible() && hbar_->isVisible()) {
     const int w = vbar_->width();
     const int h = hbar_->height();

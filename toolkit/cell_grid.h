@@ -12,6 +12,7 @@
 // and moves its rows itself). Coordinates are the widget's, in pixels.
 #pragma once
 
+#include <QRegion>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -99,9 +100,13 @@ class CellGrid : public QWidget {
 
   void invalidateCell(int col, int row);
   void invalidateRow(int row);
-  void invalidateGrid() { update(); }
+  void invalidateGrid();
   // Moves the pixels of rect by dy and repaints what was uncovered.
   void scrollPixels(int dy, const Rect& rect);
+  // Paints now what the grid has marked for painting (the cells invalidated,
+  // the strip a scroll uncovered), and only that: a one-row scroll paints one
+  // row, not the whole grid.
+  void paintPendingNow();
 
   // The in-place editor: made on first use by createEditor.
   InplaceEditor* editor() const { return editor_; }
@@ -123,6 +128,8 @@ class CellGrid : public QWidget {
 
   // Paints every cell that meets area onto canvas, lines included.
   void paintCells(Canvas& canvas, const Rect& area);
+  // The same for the cells that meet any of areas.
+  void paintCells(Canvas& canvas, const std::vector<Rect>& areas);
 
  protected:
   virtual void drawCell(Canvas& canvas, int col, int row, const Rect& rect,
@@ -168,8 +175,12 @@ class CellGrid : public QWidget {
   void layoutBars();
   void updateHorizontalBar();
 
+  // Marks an area for painting, now (paintPendingNow) or by the event loop.
+  void invalidate(const QRect& area);
+
   std::vector<int> colWidths_;
   std::vector<bool> tabStops_;
+  QRegion pending_;  // marked by this grid and not painted yet
   int rowCount_ = 2;
   int fixedCols_ = 1;
   int fixedRows_ = 1;
