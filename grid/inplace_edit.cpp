@@ -40,6 +40,13 @@ bool TwwInplaceEdit::PassesPicture() const {
   return mask_.empty() || edit::PicturePasses(mask_, TableText(text()));
 }
 
+bool TwwInplaceEdit::PassesEditMask() const {
+  std::optional<edit::EditMask> mask = dbGrid_->CellEditMask();
+  auto* table = dynamic_cast<data::TwwTable*>(dbGrid_->DataLink().DataSet());
+  if (!mask || (table && !table->ValidateWithMask)) return true;
+  return mask->Complete(TableText(text()));
+}
+
 void TwwInplaceEdit::CheckValue() {
   dbGrid_->DoCheckValue(this, PassesPicture());
 }
@@ -47,6 +54,7 @@ void TwwInplaceEdit::CheckValue() {
 void TwwInplaceEdit::focusInEvent(QFocusEvent* event) {
   toolkit::InplaceEditor::focusInEvent(event);
   LoadPicture();
+  dbGrid_->WarnOfMalformedEditMask();
   CheckValue();
 }
 
@@ -111,6 +119,9 @@ void TwwInplaceEdit::keyPressEvent(QKeyEvent* event) {
     if (printable) toolkit::ui().beep();
     return;
   }
+  if (std::optional<edit::EditMask> mask = dbGrid_->CellEditMask();
+      mask && TypeWithEditMask(*mask, event))
+    return;
   if (printable) {
     if (!HasPicture() || !TypeThroughPicture(event)) toolkit::InplaceEditor::insertText(typed);
     return;
@@ -129,8 +140,10 @@ bool TwwInplaceEdit::insertText(const QString& text) {
     toolkit::ui().beep();
     return false;
   }
-  const bool inserted =
-      HasPicture() ? PasteThroughPicture(fitText(text)) : toolkit::InplaceEditor::insertText(text);
+  std::optional<edit::EditMask> mask = dbGrid_->CellEditMask();
+  const bool inserted = HasPicture() ? PasteThroughPicture(fitText(text))
+                        : mask       ? PasteWithEditMask(*mask, fitText(text))
+                                     : toolkit::InplaceEditor::insertText(text);
   if (inserted) dbGrid_->DataLink().Modified_();
   return inserted;
 }
@@ -196,7 +209,80 @@ bool TwwInplaceEdit::ApplyPasted(const edit::PictureTypingState& state,
   return true;
 }
 
+std::pair<int, int> TwwInplaceEdit::TableSelection() const {
+  const data::TDataSet* dataSet = dbGrid_->DataLink().DataSet();
+  const QString shown = text();
+  const QTextCursor cursor = textCursor();
+  const int start = edit::TableOffset(dataSet, shown, cursor.selectionStart());
+  return {start, edit::TableOffset(dataSet, shown, cursor.selectionEnd()) - start};
+}
+
+bool TwwInplaceEdit::ApplyMaskEdit(const edit::EditMask::Edit& edit) {
+  if (edit.refused) {
+    toolkit::ui().beep();
+    return false;
+  }
+  const data::TDataSet* dataSet = dbGrid_->DataLink().DataSet();
+  const QString rewritten = editorText(dataSet, edit.text);
+  setText(rewritten);
+  setCursorPosition(edit::ScreenPosition(dataSet, edit.text, edit.caret));
+  dbGrid_->SetCurrentEditText(rewritten);
+  CheckValue();
+  return true;
+}
+
+bool TwwInplaceEdit::TypeWithEditMask(const edit::EditMask& mask, QKeyEvent* event) {
+  const QString typed = event->text();
+  const bool control = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+  const bool printable = !control && !typed.isEmpty() && typed.at(0).isPrint();
+  const bool backspace = event->key() == Qt::Key_Backspace;
+  const bool del = event->key() == Qt::Key_Delete && !control;
+  const bool cut = event->matches(QKeySequence::Cut);
+  if (!printable && !backspace && !del && !cut) return false;
+  const auto [selStart, selLength] = TableSelection();
+  const std::string shown = TableText(text());
+  if (printable) {
+    std::string key;
+    // Every position holds one byte of the table's code page.
+    if (!tableText(dbGrid_->DataLink().DataSet(), typed, &key, nullptr) || key.size() != 1) {
+      toolkit::ui().beep();
+      return true;
+    }
+    ApplyMaskEdit(mask.Type(shown, selStart, selLength, key[0]));
+  } else if (backspace) {
+    ApplyMaskEdit(mask.Backspace(shown, selStart, selLength));
+  } else if (cut) {
+    // The positions cut are left blank; the literals stay.
+    if (selLength == 0) return true;
+    copy();
+    ApplyMaskEdit(mask.Delete(shown, selStart, selLength));
+  } else {
+    ApplyMaskEdit(mask.Delete(shown, selStart, selLength));
+  }
+  return true;
+}
+
+bool TwwInplaceEdit::PasteWithEditMask(const edit::EditMask& mask, const QString& pasted) {
+  std::string bytes;
+  QString error;
+  if (!tableText(dbGrid_->DataLink().DataSet(), pasted, &bytes, &error)) {
+    toolkit::ui().showMessage(error.toStdString(), "", toolkit::MessageKind::kWarning,
+                              toolkit::MessageButtons::kOk);
+    return false;
+  }
+  const auto [selStart, selLength] = TableSelection();
+  return ApplyMaskEdit(mask.Paste(TableText(text()), selStart, selLength, bytes));
+}
+
 bool TwwInplaceEdit::acceptUserChange() {
+  // Under the edit mask every change goes through the mask; one that reached
+  // the text another way (the context menu, undo) is kept only while the
+  // text still has one byte per position.
+  if (std::optional<edit::EditMask> mask = dbGrid_->CellEditMask();
+      mask && TableText(text()).size() != mask->Positions().size()) {
+    toolkit::ui().beep();
+    return false;
+  }
   TwwGridDataLink& link = dbGrid_->DataLink();
   if (link.Editing() && link.Modified()) return true;
   // A change by the context menu or undo, not seen as a key: the record goes

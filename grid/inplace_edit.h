@@ -1,10 +1,13 @@
 // The grid's in-place editor: the cell's edit text, typed through the field's
-// picture mask when it has one, and reported to the grid's OnCheckValue.
+// picture mask when it has one, or else through its edit mask (edit_mask.h)
+// exactly as the edit box types it, and reported to the grid's OnCheckValue.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <utility>
 
+#include "edit/edit_mask.h"
 #include "edit/picture_typing.h"
 
 #include "toolkit/inplace_editor.h"
@@ -26,6 +29,9 @@ class TwwInplaceEdit : public toolkit::InplaceEditor {
   bool AllowInvalidExit() const { return allowInvalidExit_; }
   void SetAllowInvalidExit(bool allow) { allowInvalidExit_ = allow; }
   bool PassesPicture() const;
+  // Whether the text fills the edit mask's required positions (always true
+  // without a governing mask, or when the table does not validate with it).
+  bool PassesEditMask() const;
   // Validates the text as it stands and tells OnCheckValue.
   void CheckValue();
 
@@ -44,6 +50,13 @@ class TwwInplaceEdit : public toolkit::InplaceEditor {
   bool TypeThroughPicture(QKeyEvent* event);
   bool PasteThroughPicture(const QString& pasted);
   bool ApplyPasted(const edit::PictureTypingState& state, std::optional<bool> passes);
+  // Typing, Backspace, Delete and Cut under the edit mask; false when the key
+  // is not one of them.
+  bool TypeWithEditMask(const edit::EditMask& mask, QKeyEvent* event);
+  bool PasteWithEditMask(const edit::EditMask& mask, const QString& pasted);
+  bool ApplyMaskEdit(const edit::EditMask::Edit& edit);
+  // The selection in bytes of the table's text.
+  std::pair<int, int> TableSelection() const;
   std::string TableText(const QString& text) const;
 
   TwwCustomDBGrid* dbGrid_;

@@ -1,7 +1,8 @@
 // The in-place editor on store tables through real key strokes: the
 // multi-line editor of word-wrapped grids (line breaks typed and kept as the
-// field stored them), and pasting, which is matched against the field's
-// picture as typing is and held to the field's length.
+// field stored them), pasting, which is matched against the field's picture
+// as typing is and held to the field's length, and typing under the field's
+// edit mask, alike in a cell and in an edit box.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QTest>
 
 #include "data/data_set.h"
+#include "edit/wwdbedit.h"
 #include "grid/grid_test_tables.h"
 #include "grid/test_support.h"
 #include "toolkit/inplace_editor.h"
@@ -221,6 +223,114 @@ TEST_F(InplaceEditTest, AReadOnlyGridTakesNoPaste) {
   Paste("more");
   EXPECT_EQ("first", EditorText());
   EXPECT_EQ(DataSetState::kBrowse, fixture.table.State());
+}
+
+// A field with an edit mask and no picture: the cell types, deletes, pastes
+// and checks through the same mask as the edit box on that field.
+class InplaceEditMaskTest : public InplaceEditTest {
+ protected:
+  bool OpenPhone(const std::string& phone, const std::string& mask) {
+    if (!Open("ID\tI*\nPHONE\tA20\n", {{"1", phone}})) return false;
+    fixture.table.FieldByName("PHONE")->SetEditMask(mask);
+    Key(Qt::Key_Right);
+    Key(Qt::Key_F2);
+    return Editor()->isVisible();
+  }
+};
+
+TEST_F(InplaceEditMaskTest, KeysAreTypedThroughTheMaskAndAnIncompleteValueCannotLeave) {
+  if (!OpenPhone("", "000-0000;1;_")) GTEST_SKIP() << skipReason;
+  EXPECT_EQ("___-____", EditorText());
+  Editor()->setCursorPosition(0);
+  Type("555x");  // the literal is stepped over; a letter is refused
+  EXPECT_EQ("555-____", EditorText());
+  EXPECT_EQ(1, fixture.ui.beeps);
+  EXPECT_EQ(DataSetState::kEdit, fixture.table.State());
+  Type("123");
+  Key(Qt::Key_Left, Qt::ControlModifier);
+  EXPECT_EQ("Invalid input value.  Use escape key to abandon changes", testing::TakeLastError());
+  EXPECT_EQ(1, fixture.grid->SelectedIndex());
+  Editor()->setCursorPosition(7);
+  Key(Qt::Key_Backspace);  // blanks the position, keeps the width
+  EXPECT_EQ("555-12__", EditorText());
+  Type("34");
+  Key(Qt::Key_Left, Qt::ControlModifier);
+  EXPECT_EQ("", testing::TakeLastError());
+  EXPECT_EQ(0, fixture.grid->SelectedIndex());
+  Key(Qt::Key_Down);  // posts
+  fixture.table.First();
+  EXPECT_EQ("555-1234", fixture.Current("PHONE"));
+}
+
+TEST_F(InplaceEditMaskTest, PasteCutAndDeleteKeepThePositions) {
+  if (!OpenPhone("5551234", "000-0000;0;_")) GTEST_SKIP() << skipReason;
+  EXPECT_EQ("555-1234", EditorText());  // the stored digits shown in the mask
+  Editor()->setCursorPosition(0);
+  Key(Qt::Key_Delete);
+  EXPECT_EQ("_55-1234", EditorText());
+  Editor()->selectAll();
+  Key(Qt::Key_X, Qt::ControlModifier);  // cut: the positions go blank, literals stay
+  EXPECT_EQ("___-____", EditorText());
+  EXPECT_EQ("_55-1234", QApplication::clipboard()->text().toStdString());
+  Paste("9a87-6543");  // characters no position takes are skipped
+  EXPECT_EQ("987-6543", EditorText());
+  Key(Qt::Key_Down);
+  fixture.table.First();
+  EXPECT_EQ("9876543", fixture.Current("PHONE"));  // literals not saved
+}
+
+TEST_F(InplaceEditMaskTest, AValueTheMaskCannotShowIsEditedAsItStands) {
+  if (!OpenPhone("call after 6", "000-0000;1;_")) GTEST_SKIP() << skipReason;
+  EXPECT_EQ("call after 6", EditorText());
+  Editor()->setCursorPosition(12);
+  Type("pm");
+  Key(Qt::Key_Down);
+  fixture.table.First();
+  EXPECT_EQ("call after 6pm", fixture.Current("PHONE"));
+}
+
+TEST_F(InplaceEditMaskTest, AMalformedMaskIsReportedOnceAndLeavesThePlainEditor) {
+  if (!OpenPhone("12", "000;2;_")) GTEST_SKIP() << skipReason;
+  QTest::qWait(0);  // the warning waits for the focus to settle
+  ASSERT_EQ(1u, fixture.ui.shown.size());
+  EXPECT_NE(std::string::npos, fixture.ui.shown[0].text.find("000;2;_"));
+  Editor()->setCursorPosition(2);
+  Type("x");
+  EXPECT_EQ("12x", EditorText());
+  Key(Qt::Key_Escape);
+  Key(Qt::Key_F2);
+  QTest::qWait(0);
+  EXPECT_EQ(1u, fixture.ui.shown.size());
+}
+
+TEST_F(InplaceEditMaskTest, ACellAndAnEditBoxOnTheFieldTypeAlike) {
+  if (!OpenPhone("", "!(999) 000-0000;1;_")) GTEST_SKIP() << skipReason;
+  auto typeInto = [](QWidget* target) {
+    for (char c : std::string("2x1255501")) QTest::keyClick(target, c);
+    QTest::keyClick(target, Qt::Key_Backspace);
+    QTest::keyClick(target, '9');
+  };
+  Editor()->setCursorPosition(0);
+  typeInto(Editor());
+  const std::string inCell = EditorText();
+  const int beepsInCell = fixture.ui.beeps;
+  Key(Qt::Key_Escape);
+  Key(Qt::Key_Escape);
+  ASSERT_EQ(DataSetState::kBrowse, fixture.table.State());
+
+  edit::TwwDBEdit box;
+  box.SetDataSource(&fixture.source);
+  box.SetDataField("PHONE");
+  box.show();
+  box.activateWindow();
+  if (!QTest::qWaitForWindowActive(&box)) GTEST_SKIP() << "the box could not be activated";
+  box.setFocus();
+  QCoreApplication::processEvents();
+  box.setCursorPosition(0);
+  typeInto(&box);
+  EXPECT_EQ("(212) 555-09__", inCell);
+  EXPECT_EQ(inCell, box.text().toStdString());
+  EXPECT_EQ(2 * beepsInCell, fixture.ui.beeps);
 }
 
 }  // namespace

@@ -7,8 +7,10 @@
 #include <algorithm>
 
 #include "data/data_set.h"
+#include "data/data_set_error.h"
 #include "data/data_source.h"
 #include "data/wwtable.h"
+#include "edit/wwdbedit_texts.h"
 #include "grid/cell_text.h"
 #include "grid/control_type.h"
 #include "grid/inplace_edit.h"
@@ -276,6 +278,20 @@ void TwwCustomDBGrid::UpdateData() {
   edited.replace(QLatin1Char('\n'), LineBreakOf(field->Text()));
   if (!tableText(link_.DataSet(), edited, &text, &error))
     throw std::runtime_error(error.toStdString());
+  if (std::optional<edit::EditMask> mask = CellEditMask()) {
+    // As in the edit box: an incomplete value is refused (or handed to
+    // OnInvalidValue), and the field stores the typed characters.
+    auto* table = dynamic_cast<data::TwwTable*>(link_.DataSet());
+    if ((!table || table->ValidateWithMask) && !mask->Complete(text)) {
+      if (table && table->OnInvalidValue) {
+        table->OnInvalidValue(*table, *field);
+      } else {
+        toolkit::ui().beep();
+        throw data::EDatabaseError(edit::texts::kInvalidInputValue);
+      }
+    }
+    text = mask->Value(text);
+  }
   field->SetText(text);
 }
 
@@ -348,7 +364,9 @@ bool TwwCustomDBGrid::CanAcceptKey(QChar key) const {
 QString TwwCustomDBGrid::FieldEditText() const {
   data::TField* field = SelectedField();
   if (!field) return {};
-  QString text = editorText(link_.DataSet(), field->Text());
+  std::string value = field->Text();
+  if (std::optional<edit::EditMask> mask = CellEditMask()) value = *mask->Format(value);
+  QString text = editorText(link_.DataSet(), value);
   text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
   text.replace(QLatin1String("\n\r"), QLatin1String("\n"));
   text.replace(QLatin1Char('\r'), QLatin1Char('\n'));

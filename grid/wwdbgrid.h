@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "data/data_link.h"
 #include "data/field.h"
 #include "data/field_value.h"
+#include "edit/edit_mask.h"
 #include "toolkit/canvas.h"
 #include "toolkit/cell_grid.h"
 #include "toolkit/font_spec.h"
@@ -259,6 +261,12 @@ class TwwCustomDBGrid : public toolkit::CellGrid {
   void LeavingGrid();
   // The current field's edit text as the editor would show it.
   QString FieldEditText() const;
+  // The current field's edit mask while it governs the cell's editor: set,
+  // well formed, no picture used in the grid, and fitting the stored value
+  // (a value it cannot show is edited as it stands, so nothing is lost).
+  std::optional<edit::EditMask> CellEditMask() const;
+  // Warns once per mask text that the current field's edit mask is unusable.
+  void WarnOfMalformedEditMask();
   // The highlight rule for a selected cell.
   bool HighlightCell(const toolkit::GridDrawState& state) const;
   void PaintCell(toolkit::Canvas& canvas, int col, int row, const toolkit::Rect& rect,
@@ -393,6 +401,7 @@ class TwwCustomDBGrid : public toolkit::CellGrid {
   std::unique_ptr<toolkit::Canvas> measureCanvas_;
   bool layoutRunning_ = false;
   QString editText_;
+  std::string warnedEditMask_;
   int pressedTitleCol_ = -1;
   bool clickRowChange_ = false;
   bool inColExit_ = false;

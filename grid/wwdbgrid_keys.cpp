@@ -9,6 +9,7 @@
 
 #include "data/data_set.h"
 #include "data/wwtable.h"
+#include "edit/wwdbedit_texts.h"
 #include "grid/checkbox_cell.h"
 #include "grid/inplace_edit.h"
 #include "grid/wwdbgrid.h"
@@ -146,8 +147,8 @@ void TwwCustomDBGrid::MoveToPriorRecord() {
 
 bool TwwCustomDBGrid::SelectDataColumn(int column) {
   auto* inplace = dynamic_cast<TwwInplaceEdit*>(editor());
-  if (inplace && inplace->isVisible() && inplace->HasPicture() && link_.Modified() &&
-      !inplace->PassesPicture() && !inplace->AllowInvalidExit()) {
+  if (inplace && inplace->isVisible() && link_.Modified() &&
+      !(inplace->PassesPicture() && inplace->PassesEditMask()) && !inplace->AllowInvalidExit()) {
     inplace->selectAll();
     link_.Modified_();
     auto* table = dynamic_cast<data::TwwTable*>(link_.DataSet());
@@ -156,7 +157,7 @@ bool TwwCustomDBGrid::SelectDataColumn(int column) {
       return false;
     }
     toolkit::ui().beep();
-    throw std::runtime_error("Invalid input value.  Use escape key to abandon changes");
+    throw std::runtime_error(edit::texts::kInvalidInputValue);
   }
   UpdateEditText();
   const int dataColumns = colCount() - IndicatorOffset();
