@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QPointer>
 
 #include "edit/wwdbedit.h"
@@ -18,6 +19,38 @@ MultiLineBox::MultiLineBox(TwwCustomMaskEdit* owner) : QPlainTextEdit(owner), ow
 void MultiLineBox::SetReadOnly(bool readOnly) {
   setReadOnly(readOnly);
   if (readOnly) setTextInteractionFlags(textInteractionFlags() | Qt::TextSelectableByKeyboard);
+}
+
+void MultiLineBox::SetLook(Qt::Alignment alignment, QChar hiddenWith) {
+  QTextOption option = document()->defaultTextOption();
+  option.setAlignment(alignment);
+  document()->setDefaultTextOption(option);
+  hiddenWith_ = hiddenWith;
+  viewport()->update();
+}
+
+QString MultiLineBox::ShownText() const {
+  const QString text = toPlainText();
+  return hiddenWith_.isNull() ? text : QString(text.size(), hiddenWith_);
+}
+
+void MultiLineBox::paintEvent(QPaintEvent* event) {
+  if (hiddenWith_.isNull()) {
+    QPlainTextEdit::paintEvent(event);
+    return;
+  }
+  // The document would paint the password itself: the marks are painted
+  // instead, wrapped at the box's width, with neither lines nor caret that
+  // would tell its length or shape apart from the count of characters.
+  QPainter painter(viewport());
+  painter.fillRect(viewport()->rect(), palette().base());
+  painter.setPen(palette().text().color());
+  painter.setFont(font());
+  QTextOption option = document()->defaultTextOption();
+  option.setWrapMode(QTextOption::WrapAnywhere);
+  const qreal margin = document()->documentMargin();
+  painter.drawText(QRectF(viewport()->rect()).adjusted(margin, margin, -margin, -margin),
+                   ShownText(), option);
 }
 
 template <typename Handler>

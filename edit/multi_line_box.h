@@ -18,6 +18,11 @@ class MultiLineBox : public QPlainTextEdit {
   // Read-only while the row browses, yet the caret still moves with the
   // keys, as in the one-line box, so the first key that edits lands there.
   void SetReadOnly(bool readOnly);
+  // The alignment of every line, and the mark that stands for each
+  // character while the text is hidden (none shows it).
+  void SetLook(Qt::Alignment alignment, QChar hiddenWith);
+  // The text as it is painted: the text itself, or one mark per character.
+  QString ShownText() const;
 
   // What the multi-line box does with an event on its own.
   void DefaultKeyPress(QKeyEvent* event) { QPlainTextEdit::keyPressEvent(event); }
@@ -31,12 +36,14 @@ class MultiLineBox : public QPlainTextEdit {
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   template <typename Handler>
   void HandOver(Handler handler);
 
   TwwCustomMaskEdit* owner_;
+  QChar hiddenWith_;
 };
 
 }  // namespace edit

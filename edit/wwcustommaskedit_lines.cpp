@@ -43,6 +43,7 @@ void TwwCustomMaskEdit::RecreateBox() {
       if (!settingText_) setModified(true);
     });
     setFocusProxy(lines_);
+    lines_->SetLook(linesAlignment_, linesHiddenWith_);
     lines_->show();
   } else if (!multiLine && lines_) {
     setFocusProxy(nullptr);
@@ -58,6 +59,12 @@ void TwwCustomMaskEdit::RecreateBox() {
                                                           : Qt::ScrollBarAlwaysOff);
   }
   if (focused) setFocus(Qt::OtherFocusReason);
+}
+
+void TwwCustomMaskEdit::SetLinesLook(Qt::Alignment alignment, QChar hiddenWith) {
+  linesAlignment_ = alignment;
+  linesHiddenWith_ = hiddenWith;
+  if (lines_) lines_->SetLook(alignment, hiddenWith);
 }
 
 void TwwCustomMaskEdit::resizeEvent(QResizeEvent* event) {

@@ -100,6 +100,7 @@ void TwwDBCustomEdit::DataChange() {
   TField* field = Field();
   if (!field) {
     alignment_ = data::TAlignment::taLeftJustify;
+    ShowLinesLikeTheValue();
     // An unbound control keeps the edit mask and text it was given.
     if (!link_.DataSource()) return;
     EditMask.clear();
@@ -109,6 +110,7 @@ void TwwDBCustomEdit::DataChange() {
     return;
   }
   alignment_ = field->Alignment();
+  ShowLinesLikeTheValue();
   if (!PictureMaskInUse()) EditMask = field->EditMask();
   std::string text;
   if (field->DataType() == TFieldType::ftMemo)
@@ -145,6 +147,13 @@ std::string TwwDBCustomEdit::MaskedDisplayText(const TField& field) const {
   if (!shown) return field.DisplayText();
   std::replace(shown->begin(), shown->end(), mask->Blank(), ' ');
   return *shown;
+}
+
+void TwwDBCustomEdit::ShowLinesLikeTheValue() {
+  Qt::Alignment alignment = Qt::AlignLeft;
+  if (alignment_ == data::TAlignment::taRightJustify) alignment = Qt::AlignRight;
+  if (alignment_ == data::TAlignment::taCenter) alignment = Qt::AlignHCenter;
+  SetLinesLook(alignment, PasswordChar);
 }
 
 void TwwDBCustomEdit::WarnOfMalformedEditMask() {
@@ -377,6 +386,18 @@ void TwwDBCustomEdit::keyPressEvent(QKeyEvent* event) {
     return;
   }
   if (std::optional<edit::EditMask> mask = ActiveEditMask()) {
+    // Every change goes through the mask, one byte per position. Undo could
+    // bring back a text that no longer lines up with it, and a line break or
+    // Ctrl+Delete (a whole word) would shift the positions: they are refused,
+    // as the context menu's Undo is.
+    const bool wordDelete =
+        event->key() == Qt::Key_Delete && (event->modifiers() & Qt::ControlModifier);
+    if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo) || enter ||
+        wordDelete) {
+      toolkit::ui().beep();
+      event->accept();
+      return;
+    }
     if (TypeWithEditMask(*mask, event)) {
       event->accept();
       return;
@@ -440,6 +461,7 @@ void TwwDBCustomEdit::focusInEvent(QFocusEvent* event) {
   focused_ = true;
   // While typing, the box hides a password with the platform's own mark.
   setEchoMode(PasswordChar.isNull() ? QLineEdit::Normal : QLineEdit::Password);
+  ShowLinesLikeTheValue();
   if (!Bound()) unboundText_ = TableText();
   const bool modified = isModified();
   if (!modified) DataChange();

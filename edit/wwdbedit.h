@@ -152,6 +152,9 @@ class TwwCustomMaskEdit : public QLineEdit {
   // box, which has had it already: it is ignored here so it goes on up.
   bool PassingUp(QEvent* event) const;
   void resizeEvent(QResizeEvent* event) override;
+  // How the multi-line box shows its text: aligned as the value is, and as
+  // a row of marks while it hides a password (none shows the text).
+  void SetLinesLook(Qt::Alignment alignment, QChar hiddenWith);
 
  private:
   friend class MultiLineBox;
@@ -164,6 +167,8 @@ class TwwCustomMaskEdit : public QLineEdit {
   bool wantReturns_ = false;
   bool showVertScrollBar_ = false;
   MultiLineBox* lines_ = nullptr;
+  Qt::Alignment linesAlignment_ = Qt::AlignLeft;
+  QChar linesHiddenWith_;
   // Set while the multi-line box hands an event over.
   bool fromLines_ = false;
   // Set while the text is set from the program rather than typed.
@@ -262,6 +267,8 @@ class TwwDBCustomEdit : public TwwCustomMaskEdit {
   // The text shown while the box is not edited.
   std::string MaskedDisplayText(const data::TField& field) const;
   void WarnOfMalformedEditMask();
+  // Gives the multi-line box the value's alignment and the password mark.
+  void ShowLinesLikeTheValue();
   void ResetValue();
   // Whether a key that changes the text could be taken now (as
   // PrepareForTyping, without putting the data set into edit mode).

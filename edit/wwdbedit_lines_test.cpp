@@ -17,6 +17,7 @@
 #include "data/data_source.h"
 #include "data/field.h"
 #include "data/paradox_table_test_support.h"
+#include "edit/multi_line_box.h"
 #include "edit/wwdbedit.h"
 #include "toolkit/scripted_ui.h"
 
@@ -142,6 +143,55 @@ TEST_F(MultiLineEditTest, AReadOnlyMemoTakesNoKeysInTheMultiLineBox) {
   QTest::keyClick(Lines(), Qt::Key_Return);
   EXPECT_EQ(box->text(), "first line\nsecond line");
   EXPECT_EQ(table.State(), data::DataSetState::kBrowse);
+}
+
+TEST_F(MultiLineEditTest, TheMultiLineBoxHidesAPasswordAndAlignsAsTheValue) {
+  table.FieldByName("NOTE")->SetAlignment(data::TAlignment::taRightJustify);
+  box->PasswordChar = QChar('*');
+  box->SetWordWrap(true);
+  auto* lines = dynamic_cast<MultiLineBox*>(Lines());
+  ASSERT_NE(lines, nullptr);
+  Enter();
+  EXPECT_EQ(lines->ShownText(), QString(22, '*'));
+  EXPECT_EQ(lines->document()->defaultTextOption().alignment(), Qt::AlignRight);
+  // What is painted shows no letter of the text: the box looks the same as
+  // one holding a text of as many other characters.
+  const QImage hidden = lines->viewport()->grab().toImage();
+  table.Edit();
+  table.FieldByName("NOTE")->SetAsString("xxxxxxxxxx\r\nxxxxxxxxxxx");
+  QCoreApplication::processEvents();
+  ASSERT_NE(box->text(), "first line\nsecond line");
+  EXPECT_EQ(lines->viewport()->grab().toImage(), hidden);
+  box->PasswordChar = QChar();  // taken up when the box is entered again
+  other->setFocus(Qt::TabFocusReason);
+  QCoreApplication::processEvents();
+  Enter();
+  EXPECT_EQ(lines->ShownText(), box->text());
+  EXPECT_NE(lines->viewport()->grab().toImage(), hidden);
+}
+
+// An unbound box under an edit mask in its multi-line shape: only the mask
+// changes the text, so it keeps one character per position.
+TEST_F(MultiLineEditTest, UnderAnEditMaskNoKeyShiftsThePositions) {
+  TwwDBEdit masked(&dialog);
+  masked.EditMask = "000-000;1;_";
+  masked.SetWantReturns(true);
+  masked.show();
+  masked.setFocus(Qt::TabFocusReason);
+  QCoreApplication::processEvents();
+  ASSERT_EQ(masked.text(), "___-___");
+  masked.setCursorPosition(0);
+  auto* lines = masked.findChild<QPlainTextEdit*>();
+  ASSERT_NE(lines, nullptr);
+  QTest::keyClicks(lines, "1234");
+  EXPECT_EQ(masked.text(), "123-4__");
+  const int beeps = ui.beeps;
+  QTest::keyClick(lines, Qt::Key_Return);
+  QTest::keyClick(lines, Qt::Key_Z, Qt::ControlModifier);
+  masked.setCursorPosition(0);
+  QTest::keyClick(lines, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(masked.text(), "123-4__");
+  EXPECT_EQ(ui.beeps, beeps + 3);
 }
 
 }  // namespace
