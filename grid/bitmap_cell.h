@@ -1,4 +1,4 @@
-// Cells of fields that the data set's ControlType list shows as pictures:
+// Picture cells: the ControlType entry (control_type.h)
 // "FIELD;Bitmap;size;raster operation", where size is "Normal" (the picture
 // at its own size from the cell's corner, clipped), "Stretch", "FitToHeight"
 // or "FitToWidth" (scaled keeping its proportions), and the operation is one
@@ -10,13 +10,9 @@
 #include <optional>
 #include <string>
 
+#include "grid/control_type.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/canvas.h"
-
-namespace data {
-class TDataSet;
-class TField;
-}  // namespace data
 
 namespace grid {
 

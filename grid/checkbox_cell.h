@@ -1,18 +1,14 @@
-// Cells of fields that the data set's ControlType list shows as check boxes
-// ("FIELD;CheckBox;checked value;unchecked value"): what the list says about
-// a field, and how the box is drawn in its cell.
+// Check-box cells: the ControlType entry (control_type.h)
+// "FIELD;CheckBox;checked value;unchecked value" of a field, and how the box
+// is drawn in its cell.
 #pragma once
 
 #include <optional>
 #include <string>
 
+#include "grid/control_type.h"
 #include "intl/international_strings.h"
 #include "toolkit/canvas.h"
-
-namespace data {
-class TDataSet;
-class TField;
-}  // namespace data
 
 namespace grid {
 

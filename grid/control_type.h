@@ -1,5 +1,6 @@
 // The data set's ControlType list, as the grid reads it: one line per field,
-// "FIELD;Kind;parameters...", parts separated by semicolons.
+// "FIELD;Kind;parameters...", parts separated by semicolons. The kinds the
+// grid draws itself have their own files: bitmap_cell.h, checkbox_cell.h.
 #pragma once
 
 #include <optional>

@@ -70,4 +70,20 @@ std::string GridOnTable::Current(const std::string& field) const {
   return table.FieldByName(field)->AsString();
 }
 
+bool ShowOnForm(QWidget& form, TwwDBGrid& grid, std::string* reason) {
+  grid.setParent(&form);
+  grid.setGeometry(0, 0, 300, GridOnTable::HeightFor(4));
+  grid.show();
+  form.resize(320, 200);
+  form.show();
+  form.activateWindow();
+  if (!QTest::qWaitForWindowActive(&form)) {
+    *reason = "the window could not be activated";
+    return false;
+  }
+  grid.setFocus();
+  QTest::keyClick(&grid, Qt::Key_Right);
+  return true;
+}
+
 }  // namespace grid::testing

@@ -40,4 +40,10 @@ class GridOnTable {
   std::unique_ptr<TwwDBGrid> grid;
 };
 
+// Puts the grid on a form (beside the controls its ControlType list names),
+// shows and activates the form, and moves to the second column; false with
+// the reason when the window cannot be activated. The form must outlive the
+// grid, which leaves it when destroyed.
+bool ShowOnForm(QWidget& form, TwwDBGrid& grid, std::string* reason);
+
 }  // namespace grid::testing

@@ -9,6 +9,7 @@
 #include "grid/cell_text.h"
 #include "grid/control_type.h"
 #include "grid/wwdbgrid.h"
+#include "toolkit/inplace_editor.h"
 
 namespace grid {
 
@@ -87,19 +88,10 @@ bool TwwDBGrid::eventFilter(QObject* watched, QEvent* event) {
   // Keys that move between cells move the grid from a custom edit control.
   if (shownControl_ && watched == shownControl_ && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
-    switch (key->key()) {
-      case Qt::Key_Up:
-      case Qt::Key_Down:
-      case Qt::Key_PageUp:
-      case Qt::Key_PageDown:
-      case Qt::Key_Tab:
-      case Qt::Key_Backtab:
-      case Qt::Key_Return:
-      case Qt::Key_Enter:
-        keyPressEvent(key);
-        return true;
-      default:
-        break;
+    if (toolkit::InplaceEditor::movesToAnotherCell(key->key()) || key->key() == Qt::Key_Return ||
+        key->key() == Qt::Key_Enter) {
+      keyPressEvent(key);
+      return true;
     }
   }
   // The list closed without a choice (Esc, a click elsewhere).

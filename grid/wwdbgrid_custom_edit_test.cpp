@@ -27,19 +27,7 @@ class GridCustomEdit : public ::testing::Test {
     control->SetDataSource(&fixture.source);
     control->SetDataField(boundField);
     control->hide();
-    fixture.grid->setParent(&form);
-    fixture.grid->setGeometry(0, 0, 300, testing::GridOnTable::HeightFor(4));
-    fixture.grid->show();
-    form.resize(320, 200);
-    form.show();
-    form.activateWindow();
-    if (!QTest::qWaitForWindowActive(&form)) {
-      skipReason = "the window could not be activated";
-      return false;
-    }
-    fixture.grid->setFocus();
-    QTest::keyClick(fixture.grid.get(), Qt::Key_Right);
-    return true;
+    return testing::ShowOnForm(form, *fixture.grid, &skipReason);
   }
 
   QWidget form;  // outlives the grid, which leaves it when destroyed

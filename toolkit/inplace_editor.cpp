@@ -57,15 +57,24 @@ void InplaceEditor::end(bool mark) {
   moveCursor(QTextCursor::End, mark ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
 }
 
-bool InplaceEditor::keyBelongsToGrid(const QKeyEvent& event) const {
-  const bool ctrl = event.modifiers() & Qt::ControlModifier;
-  switch (event.key()) {
+bool InplaceEditor::movesToAnotherCell(int key) {
+  switch (key) {
     case Qt::Key_Up:
     case Qt::Key_Down:
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool InplaceEditor::keyBelongsToGrid(const QKeyEvent& event) const {
+  const bool ctrl = event.modifiers() & Qt::ControlModifier;
+  if (movesToAnotherCell(event.key())) return true;
+  switch (event.key()) {
     case Qt::Key_Escape:
     case Qt::Key_F2:
       return true;

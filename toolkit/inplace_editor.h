@@ -47,6 +47,9 @@ class InplaceEditor : public QPlainTextEdit {
 
   // Whether a key goes to the grid rather than the text.
   bool keyBelongsToGrid(const QKeyEvent& event) const;
+  // The keys that always move to another cell (rows, pages, Tab), from this
+  // editor or from any control shown over a cell.
+  static bool movesToAnotherCell(int key);
 
  signals:
   // The user changed the text (not a programmatic set).
