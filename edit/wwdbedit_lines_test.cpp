@@ -17,6 +17,7 @@
 #include "data/data_source.h"
 #include "data/field.h"
 #include "data/paradox_table_test_support.h"
+#include "edit/edit_test_focus.h"
 #include "edit/multi_line_box.h"
 #include "edit/wwdbedit.h"
 #include "toolkit/scripted_ui.h"
@@ -60,10 +61,7 @@ class MultiLineEditTest : public ::testing::Test {
   }
 
   QPlainTextEdit* Lines() const { return box->findChild<QPlainTextEdit*>(); }
-  void Enter() {
-    box->setFocus(Qt::TabFocusReason);
-    QCoreApplication::processEvents();
-  }
+  void Enter() { testing::FocusByTab(box); }
 
   data::testing::TemporaryDirectory directory;
   data::TwwTable table;

@@ -11,6 +11,7 @@
 #include "data/data_source.h"
 #include "data/field.h"
 #include "data/paradox_table_test_support.h"
+#include "edit/edit_test_focus.h"
 #include "edit/wwdbedit.h"
 #include "edit/wwdbedit_texts.h"
 #include "toolkit/scripted_ui.h"
@@ -49,22 +50,9 @@ class EditMaskBoxTest : public ::testing::Test {
     box->SetDataSource(&source);
     box->SetDataField("NAME");
   }
-  void Enter() {
-    box->setFocus(Qt::TabFocusReason);
-    QCoreApplication::processEvents();
-  }
+  void Enter() { testing::FocusByTab(box); }
   // Leaves the box; what the row refuses comes back as the error's text.
-  std::string Leave() {
-    std::string error;
-    try {
-      other->setFocus(Qt::TabFocusReason);
-    } catch (const std::exception& e) {
-      error = e.what();
-    }
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-    return error;
-  }
+  std::string Leave() { return testing::LeaveFor(other); }
 
   data::testing::TemporaryDirectory directory;
   data::TwwTable table;

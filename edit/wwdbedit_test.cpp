@@ -16,6 +16,7 @@
 #include "data/data_set_error.h"
 #include "data/data_source.h"
 #include "data/paradox_table_test_support.h"
+#include "edit/edit_test_focus.h"
 #include "edit/wwdbedit_texts.h"
 #include "toolkit/locale_settings.h"
 #include "toolkit/recording_canvas.h"
@@ -54,16 +55,9 @@ class DBEditTest : public ::testing::Test {
   }
   void TearDown() override { table.Close(); }
 
-  void Enter(QWidget* widget) {
-    widget->setFocus(Qt::TabFocusReason);
-    QCoreApplication::processEvents();
-  }
-  // Leaves the control for the plain box; a refused exit comes back at once.
-  void Leave() {
-    other->setFocus(Qt::TabFocusReason);
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-  }
+  void Enter(QWidget* widget) { testing::FocusByTab(widget); }
+  // Leaves the control for the plain box; nothing here may be refused.
+  void Leave() { EXPECT_EQ(testing::LeaveFor(other), ""); }
 
   TemporaryDirectory directory;
   data::TwwTable table;
