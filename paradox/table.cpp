@@ -42,6 +42,8 @@ pdx_code Table::Open(FileSystem* fs, const std::string& directory, const std::st
     return AddErrorContext(PDX_ERR_NO_EXCLUSIVE, "Table: " + path);
   if (pdx_code lock = LockTableOpen(table->data_->file(), options.exclusive); lock != PDX_OK)
     return AddErrorContext(lock, "Table: " + path);
+  table->changes_ = ChangeCounterOf(path);
+  if (table->changes_) table->changes_seen_ = table->changes_->load(std::memory_order_acquire);
   {
     // The header was read before a writer could be waited for: read it again
     // out of the way of a change being applied.
@@ -198,6 +200,9 @@ pdx_code Table::Refresh(const ChainChange* own_write) {
   // Validity checks may change without the data file's header: read again
   // unless this follows a change of this process's own.
   if (own_write == nullptr) checks_.reset();
+  // Taken before the header is read: a change committed after this is
+  // noticed by the next move.
+  if (changes_) changes_seen_ = changes_->load(std::memory_order_acquire);
   CommitWait wait(data_->file());
   if (wait.code() != PDX_OK) return AddErrorContext(wait.code(), "Table: " + path());
   const std::vector<uint8_t> before = data_->header_image();
