@@ -197,12 +197,18 @@ pdx_code Table::Checks(const std::vector<FieldCheck>** checks) {
 }
 
 pdx_code Table::Refresh(const ChainChange* own_write) {
+  // Taken before the files are read: a change committed after this is
+  // noticed by the next move. A refresh that fails is tried again then.
+  const uint64_t changes = changes_ ? changes_->load(std::memory_order_acquire) : 0;
+  const pdx_code rc = RefreshFiles(own_write);
+  if (rc == PDX_OK) changes_seen_ = changes;
+  return rc;
+}
+
+pdx_code Table::RefreshFiles(const ChainChange* own_write) {
   // Validity checks may change without the data file's header: read again
   // unless this follows a change of this process's own.
   if (own_write == nullptr) checks_.reset();
-  // Taken before the header is read: a change committed after this is
-  // noticed by the next move.
-  if (changes_) changes_seen_ = changes_->load(std::memory_order_acquire);
   CommitWait wait(data_->file());
   if (wait.code() != PDX_OK) return AddErrorContext(wait.code(), "Table: " + path());
   const std::vector<uint8_t> before = data_->header_image();

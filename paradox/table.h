@@ -86,6 +86,7 @@ class Table {
  private:
   Table() = default;
   pdx_code OpenPrimaryIndex();
+  pdx_code RefreshFiles(const ChainChange* own_write);
   std::string FindWriteRefusal();
 
   FileSystem* fs_ = nullptr;
