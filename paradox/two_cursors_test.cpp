@@ -278,6 +278,30 @@ TEST_P(TwoCursorsTest, ChangingARowDeletedUnderTheCursorIsRefused) {
   ExpectSeesTheTable(reader);
 }
 
+// A range is worked out again over the changed table: rows deleted and
+// inserted inside it show in its count and its rows.
+TEST_P(TwoCursorsTest, ARangeFollowsRowsDeletedAndInsertedWithinIt) {
+  if (!Keyed()) GTEST_SKIP() << "ranges need a key";
+  pdx_cursor* reader = Open(other_session_);
+  std::vector<uint8_t> low = Row(100), high = Row(300);
+  ASSERT_EQ(pdx_set_range(reader, low.data(), 1, 0, 1, high.data(), 1, 0, 1), PDX_OK)
+      << LastError();
+  while (NextId(reader) != 200) {
+  }
+  Delete(200);
+  Delete(100);
+  ASSERT_EQ(Insert(writer_, 105), PDX_OK) << LastError();
+  ids_.insert(std::upper_bound(ids_.begin(), ids_.end(), 105), 105);
+  EXPECT_EQ(NextId(reader), 210);
+  std::vector<int64_t> inside;
+  for (int id : ids_)
+    if (id >= 100 && id <= 300) inside.push_back(id);
+  int64_t count = 0;
+  ASSERT_EQ(pdx_get_record_count(reader, &count), PDX_OK) << LastError();
+  EXPECT_EQ(count, static_cast<int64_t>(inside.size()));
+  EXPECT_EQ(Forwards(reader), inside);
+}
+
 INSTANTIATE_TEST_SUITE_P(KeyedAndUnkeyed, TwoCursorsTest, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool>& info) {
                            return info.param ? "Keyed" : "Unkeyed";
