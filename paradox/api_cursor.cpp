@@ -38,6 +38,7 @@ pdx_code pdx_cursor_info_get(pdx_cursor* cursor, pdx_cursor_info* info) {
   Begin();
   if (!ValidCursor(cursor)) return Finish(PDX_ERR_INVALID_HANDLE);
   if (info == nullptr) return Finish(PDX_ERR_INVALID_PARAMETER);
+  if (pdx_code rc = cursor->cursor->Sync(); rc != PDX_OK) return Finish(rc);
   const TableHeader& h = cursor->table->header();
   // Without a range the header's count serves: counting a range, or rows by
   // number, needs the per-block row index, which costs a pass over the

@@ -179,8 +179,9 @@ pdx_code pdx_lock_record(pdx_cursor* cursor, void* record) {
   if (!ValidCursor(cursor)) return Finish(PDX_ERR_INVALID_HANDLE);
   TableWriter* writer = nullptr;
   if (pdx_code rc = Writer(cursor, &writer); rc != PDX_OK) return Finish(rc);
-  // The row as it is now, not as this cursor last saw it.
-  if (pdx_code rc = cursor->cursor->Refresh(); rc != PDX_OK) return Finish(rc);
+  // The row as it is now, not as this cursor last saw it; a row deleted
+  // since answers that it is gone rather than lock its neighbour.
+  if (pdx_code rc = cursor->cursor->Reread(); rc != PDX_OK) return Finish(rc);
   std::vector<uint8_t> row(cursor->cursor->record_size());
   if (pdx_code rc = cursor->cursor->GetRecord(row.data()); rc != PDX_OK) return Finish(rc);
   const uint64_t lock = RowLockOf(cursor, row.data());

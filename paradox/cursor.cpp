@@ -1,5 +1,6 @@
 #include "cursor.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "byte_order.h"
@@ -26,14 +27,21 @@ pdx_code Cursor::CorruptChain(const std::string& what) {
   return AddErrorContext(PDX_ERR_CORRUPT_FILE, what);
 }
 
+pdx_code Cursor::RowGone() {
+  AddErrorContext(PDX_ERR_RECORD_NOT_FOUND, "Table: " + table_->path());
+  return AddErrorContext(PDX_ERR_RECORD_NOT_FOUND, "the row was deleted since it was read");
+}
+
 pdx_code Cursor::SetToBegin() {
   state_ = State::kBegin;
+  gap_ = false;
   row_ = -1;
   return PDX_OK;
 }
 
 pdx_code Cursor::SetToEnd() {
   state_ = State::kEnd;
+  gap_ = false;
   row_ = -1;
   return PDX_OK;
 }
@@ -73,6 +81,7 @@ pdx_code Cursor::FollowChain(uint16_t next) {
     if (view_.count > 0) {
       slot_ = 0;
       state_ = State::kOnRow;
+      gap_ = false;
       return PDX_OK;
     }
     block = view_.next;
@@ -82,7 +91,13 @@ pdx_code Cursor::FollowChain(uint16_t next) {
 }
 
 pdx_code Cursor::Next(uint8_t* record) {
-  pdx_code rc = PDX_OK;
+  pdx_code rc = Sync();
+  if (rc != PDX_OK) return rc;
+  if (gap_) {
+    // Standing where a deleted row was: the next row is the one named.
+    gap_ = false;
+    return GetRecord(record);
+  }
   switch (state_) {
     case State::kEnd:
       return PDX_ERR_EOF;
@@ -123,6 +138,8 @@ pdx_code Cursor::Next(uint8_t* record) {
 }
 
 pdx_code Cursor::Prior(uint8_t* record) {
+  if (pdx_code rc = Sync(); rc != PDX_OK) return rc;
+  gap_ = false;  // the row before the gap is the one before the row it names
   int64_t target = 0;
   switch (state_) {
     case State::kBegin:
@@ -150,6 +167,8 @@ pdx_code Cursor::Prior(uint8_t* record) {
 }
 
 pdx_code Cursor::GetRecord(uint8_t* record) {
+  if (pdx_code rc = Sync(); rc != PDX_OK) return rc;
+  if (gap_) return RowGone();
   const BlockView* view;
   if (pdx_code rc = View(&view); rc != PDX_OK) return rc;
   if (record != nullptr) std::memcpy(record, view->Record(slot_), view->record_size);
@@ -168,6 +187,7 @@ pdx_code Cursor::MoveToRow(int64_t row) {
       row_ = row;
       hops_ = 0;
       state_ = State::kOnRow;
+      gap_ = false;
       return PDX_OK;
     }
     // The primary index disagrees with the block: trust the blocks.
@@ -198,6 +218,7 @@ pdx_code Cursor::CurrentRow(int64_t* row) {
 }
 
 pdx_code Cursor::GetRecordCount(int64_t* count) {
+  if (pdx_code rc = Sync(); rc != PDX_OK) return rc;
   if (has_range_) {
     *count = range_end_ - range_first_;
     return PDX_OK;
@@ -209,6 +230,7 @@ pdx_code Cursor::GetRecordCount(int64_t* count) {
 }
 
 pdx_code Cursor::SetToRecordNumber(int64_t number) {
+  if (pdx_code rc = Sync(); rc != PDX_OK) return rc;
   int64_t count;
   if (pdx_code rc = GetRecordCount(&count); rc != PDX_OK) return rc;
   if (number < 1) return SetToBegin(), PDX_ERR_BOF;
@@ -217,6 +239,8 @@ pdx_code Cursor::SetToRecordNumber(int64_t number) {
 }
 
 pdx_code Cursor::GetRecordNumber(int64_t* number) {
+  if (pdx_code rc = Sync(); rc != PDX_OK) return rc;
+  if (gap_) return RowGone();
   int64_t row;
   if (pdx_code rc = CurrentRow(&row); rc != PDX_OK) return rc;
   *number = row - (has_range_ ? range_first_ : 0) + 1;
@@ -290,6 +314,7 @@ pdx_code Cursor::LowerBound(const uint8_t* key, int fields, int prefix, bool str
 }
 
 pdx_code Cursor::FindNearest(const uint8_t* key, int fields, int prefix) {
+  if (pdx_code rc = Sync(); rc != PDX_OK) return rc;
   if (pdx_code rc = CheckKeyArguments(fields, prefix); rc != PDX_OK) return rc;
   int64_t row, first = 0, end;
   if (pdx_code rc = LowerBound(key, fields, prefix, false, &row); rc != PDX_OK) return rc;
@@ -310,6 +335,7 @@ pdx_code Cursor::RangeLimits(int64_t* first, int64_t* end) {
 }
 
 pdx_code Cursor::SetRange(const Bound& low, const Bound& high) {
+  if (pdx_code rc = Sync(); rc != PDX_OK) return rc;
   for (const Bound* bound : {&low, &high}) {
     if (bound->key.empty()) continue;
     if (pdx_code rc = CheckKeyArguments(bound->fields, bound->prefix); rc != PDX_OK) return rc;
@@ -353,6 +379,8 @@ int Cursor::BookmarkSize() const {
 }
 
 pdx_code Cursor::GetBookmark(uint8_t* bookmark) {
+  if (pdx_code rc = Sync(); rc != PDX_OK) return rc;
+  if (gap_) return RowGone();
   const BlockView* view;
   if (pdx_code rc = View(&view); rc != PDX_OK) return rc;
   // The row number is stored only when known: finding it may cost building
@@ -369,6 +397,7 @@ pdx_code Cursor::GetBookmark(uint8_t* bookmark) {
 }
 
 pdx_code Cursor::SetToBookmark(const uint8_t* bookmark) {
+  if (pdx_code rc = Sync(); rc != PDX_OK) return rc;
   const TableHeader& h = table_->header();
   const uint16_t block = LoadLe16(bookmark);
   const int slot = LoadLe16(bookmark + 2);
@@ -387,6 +416,7 @@ pdx_code Cursor::SetToBookmark(const uint8_t* bookmark) {
       row_ = -1;
       hops_ = 0;
       state_ = State::kOnRow;
+      gap_ = false;
       if (has_range_) {
         if (pdx_code rc = CurrentRow(&row); rc != PDX_OK) return rc;
       }
@@ -400,7 +430,7 @@ pdx_code Cursor::SetToBookmark(const uint8_t* bookmark) {
         return PDX_ERR_RECORD_NOT_FOUND;
       }
     }
-  } else if (state_ == State::kOnRow && block_ == block && slot_ == slot && !has_range_) {
+  } else if (state_ == State::kOnRow && !gap_ && block_ == block && slot_ == slot && !has_range_) {
     return PDX_OK;  // already there, as when a window reads on from its last row
   } else {
     const ChainIndex* chain;
@@ -419,6 +449,7 @@ pdx_code Cursor::SetToBookmark(const uint8_t* bookmark) {
 }
 
 pdx_code Cursor::BookmarkRow(const uint8_t* bookmark, int64_t* row) {
+  if (pdx_code rc = Sync(); rc != PDX_OK) return rc;
   *row = static_cast<int64_t>(LoadLe64(bookmark + 8));
   if (*row >= 0) return PDX_OK;
   const ChainIndex* chain;
@@ -446,17 +477,34 @@ pdx_code Cursor::CompareBookmarks(const uint8_t* a, const uint8_t* b, int* order
 }
 
 pdx_code Cursor::Refresh(const ChainChange* own_write) {
-  const State state = state_;
+  return Reposition(own_write, false);
+}
+
+bool Cursor::RowHolds(int64_t row, const std::vector<uint8_t>& record) {
+  const BlockView* view;
+  if (MoveToRow(row) != PDX_OK || View(&view) != PDX_OK) return false;
   const TableHeader& h = table_->header();
-  std::vector<uint8_t> key;
+  const uint8_t* at = view->Record(slot_);
+  if (h.IsKeyed()) return table_->key_compare().Compare(at, record.data(), h.key_fields, 0) == 0;
+  return std::memcmp(at, record.data(), record.size()) == 0;
+}
+
+pdx_code Cursor::Reposition(const ChainChange* own_write, bool keep_gap) {
+  const State state = state_;
+  const bool was_gap = gap_;
+  const bool keyed = table_->header().IsKeyed();
+  const int64_t count_before = table_->header().record_count;
+  std::vector<uint8_t> record, following;
   int64_t row = -1;
   if (state == State::kOnRow) {
-    const BlockView* view;
-    if (h.IsKeyed() && View(&view) == PDX_OK) {
-      key.assign(view->Record(slot_), view->Record(slot_) + h.record_size);
-    } else if (CurrentRow(&row) != PDX_OK) {
-      row = -1;
+    // Only a view still held shows the row as it was; a block read now may
+    // already hold what the change put there.
+    if (view_.data != nullptr && view_generation_ == cache_->generation() && slot_ < view_.count) {
+      record.assign(view_.Record(slot_), view_.Record(slot_) + view_.record_size);
+      if (slot_ + 1 < view_.count)
+        following.assign(view_.Record(slot_ + 1), view_.Record(slot_ + 1) + view_.record_size);
     }
+    if ((!keyed || record.empty()) && CurrentRow(&row) != PDX_OK) row = -1;
   }
   view_generation_ = UINT64_MAX;
   view_.data = nullptr;
@@ -465,17 +513,45 @@ pdx_code Cursor::Refresh(const ChainChange* own_write) {
     if (pdx_code rc = ApplyRange(); rc != PDX_OK) return rc;
   }
   if (state == State::kEnd) return SetToEnd();
-  if (state == State::kBegin || (key.empty() && row < 0)) return SetToBegin();
+  if (state == State::kBegin || (record.empty() && row < 0)) return SetToBegin();
   int64_t first, end;
   if (pdx_code rc = RangeLimits(&first, &end); rc != PDX_OK) return rc;
-  if (!key.empty()) {
-    if (pdx_code rc = LowerBound(key.data(), table_->header().key_fields, 0, false, &row);
+  if (keyed && !record.empty()) {
+    if (pdx_code rc = LowerBound(record.data(), table_->header().key_fields, 0, false, &row);
         rc != PDX_OK)
       return rc;
   }
+  bool found = true;
+  if (keep_gap && !record.empty()) {
+    auto holds = [&](int64_t at, const std::vector<uint8_t>& bytes) {
+      return at >= first && at < end && RowHolds(at, bytes);
+    };
+    if (keyed) {
+      found = holds(row, record);
+    } else {
+      // An unkeyed table's rows keep their numbers but for those deleted
+      // before them, at most as many as the table lost: the search costs
+      // what changed, not the table's size.
+      const int64_t fewer = std::max<int64_t>(0, count_before - table_->header().record_count);
+      const int64_t was = row;
+      found = false;
+      for (int64_t at = was; at >= was - fewer && !found; --at)
+        if (holds(at, record)) row = at, found = true;
+      // A change that left the count alone rewrote the row in place.
+      if (!found && fewer == 0) found = true;
+      // Deleted: the gap is before the row that followed it, when known.
+      for (int64_t at = was; !found && !following.empty() && at > was - fewer; --at)
+        if (holds(at, following)) {
+          row = at;
+          break;
+        }
+    }
+  }
   if (row < first) row = first;
   if (row >= end) return SetToEnd();
-  return MoveToRow(row);
+  if (pdx_code rc = MoveToRow(row); rc != PDX_OK) return rc;
+  gap_ = keep_gap && (!found || was_gap);
+  return PDX_OK;
 }
 
 }  // namespace pdx

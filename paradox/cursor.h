@@ -53,8 +53,19 @@ class Cursor {
   pdx_code BookmarkRow(const uint8_t* bookmark, int64_t* row);
 
   // Re-reads the table and finds the current row again (by its key, or by
-  // its number in an unkeyed table). own_write: see Table::Refresh.
+  // its number in an unkeyed table); a row gone since lands the cursor on
+  // the row after it. own_write: see Table::Refresh.
   pdx_code Refresh(const ChainChange* own_write = nullptr);
+  // Re-reads the table when a writer of this process changed it since the
+  // cursor last looked (another cursor's, or this one's), and finds the
+  // current row again. A row gone since leaves the cursor in its place,
+  // between its neighbours: the next move reaches them, while reading it
+  // answers PDX_ERR_RECORD_NOT_FOUND. Every move starts with it; without
+  // a change it costs one load.
+  pdx_code Sync() { return table_->ChangedInProcess() ? Follow() : PDX_OK; }
+  // As Sync, but the table is read again even when this process did not
+  // change it (another program may have).
+  pdx_code Reread() { return Follow(); }
 
  private:
   enum class State { kBegin, kOnRow, kEnd };
@@ -80,6 +91,13 @@ class Cursor {
   pdx_code RangeLimits(int64_t* low, int64_t* high);
   pdx_code ApplyRange();
   pdx_code CorruptChain(const std::string& what);
+  // Refresh's work; keep_gap: a row gone leaves the cursor between its
+  // neighbours instead of on the next row.
+  pdx_code Reposition(const ChainChange* own_write, bool keep_gap);
+  pdx_code Follow() { return Reposition(nullptr, true); }
+  // Keyed: the row at row has key's key fields. Unkeyed: all its bytes.
+  bool RowHolds(int64_t row, const std::vector<uint8_t>& record);
+  pdx_code RowGone();
 
   Table* table_;
   const BlockCache* cache_;  // the table's, asked on every move whether view_ still holds
@@ -88,6 +106,9 @@ class Cursor {
   int slot_ = 0;
   int64_t row_ = -1;  // 0-based in the whole table; -1 while unknown
   int hops_ = 0;      // blocks followed since the position was fixed, against cycles
+  // The row the cursor stood on was deleted (or its key changed) through
+  // another cursor: the position is just before the row it names.
+  bool gap_ = false;
   BlockView view_;
   uint64_t view_generation_ = UINT64_MAX;
 

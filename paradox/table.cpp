@@ -42,6 +42,8 @@ pdx_code Table::Open(FileSystem* fs, const std::string& directory, const std::st
     return AddErrorContext(PDX_ERR_NO_EXCLUSIVE, "Table: " + path);
   if (pdx_code lock = LockTableOpen(table->data_->file(), options.exclusive); lock != PDX_OK)
     return AddErrorContext(lock, "Table: " + path);
+  table->changes_ = ChangeCounterOf(path);
+  if (table->changes_) table->changes_seen_ = table->changes_->load(std::memory_order_acquire);
   {
     // The header was read before a writer could be waited for: read it again
     // out of the way of a change being applied.
@@ -195,6 +197,15 @@ pdx_code Table::Checks(const std::vector<FieldCheck>** checks) {
 }
 
 pdx_code Table::Refresh(const ChainChange* own_write) {
+  // Taken before the files are read: a change committed after this is
+  // noticed by the next move. A refresh that fails is tried again then.
+  const uint64_t changes = changes_ ? changes_->load(std::memory_order_acquire) : 0;
+  const pdx_code rc = RefreshFiles(own_write);
+  if (rc == PDX_OK) changes_seen_ = changes;
+  return rc;
+}
+
+pdx_code Table::RefreshFiles(const ChainChange* own_write) {
   // Validity checks may change without the data file's header: read again
   // unless this follows a change of this process's own.
   if (own_write == nullptr) checks_.reset();

@@ -12,6 +12,7 @@
 #include "block_cache.h"
 #include "block_file.h"
 #include "chain_index.h"
+#include "change_counter.h"
 #include "file_system.h"
 #include "key_compare.h"
 #include "secondary_index.h"
@@ -72,6 +73,12 @@ class Table {
   // except that own_write, the change this process's writer just committed
   // to the table, brings it up to date when nothing else wrote before it.
   pdx_code Refresh(const ChainChange* own_write = nullptr);
+  // Whether a writer of this process (through another cursor, or this
+  // table's own) has committed a change since the table was last read or
+  // refreshed: one load, cheap enough to ask on every move.
+  bool ChangedInProcess() const {
+    return changes_ != nullptr && changes_->load(std::memory_order_acquire) != changes_seen_;
+  }
 
   // The path of a companion file (".PX", ".MB", ".VAL"), empty when absent.
   std::string CompanionPath(const std::string& extension) const;
@@ -79,6 +86,7 @@ class Table {
  private:
   Table() = default;
   pdx_code OpenPrimaryIndex();
+  pdx_code RefreshFiles(const ChainChange* own_write);
   std::string FindWriteRefusal();
 
   FileSystem* fs_ = nullptr;
@@ -96,6 +104,8 @@ class Table {
   std::optional<std::vector<SecondaryIndex>> secondary_;
   std::vector<std::string> unreadable_indexes_;
   KeyCompare key_compare_;
+  std::shared_ptr<const ChangeCounter> changes_;
+  uint64_t changes_seen_ = 0;
 };
 
 }  // namespace pdx

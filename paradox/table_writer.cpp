@@ -85,6 +85,7 @@ pdx_code TableWriter::Open(FileSystem* fs, const std::string& db_path,
     *error = "cannot open " + db_path + " for writing";
     return code;
   }
+  w->changes_ = ChangeCounterOf(db_path);
   OpenCompanion(fs, db_path, kPrimaryIndexExtension, &w->px_);
   OpenCompanion(fs, db_path, kBlobExtension, &w->mb_);
   if (pdx_code code = OpenSecondaryIndexes(fs, db_path, &w->secondary_, error); code != PDX_OK)
@@ -768,6 +769,8 @@ pdx_code TableWriter::Flush() {
   if (code == PDX_OK) {
     code = transaction_->Commit();
     ReleaseCommitLock(db_.get());
+    // Even a failed commit may have touched the files before rolling back.
+    if (changes_) changes_->fetch_add(1, std::memory_order_release);
   } else {
     transaction_->Abandon();
   }

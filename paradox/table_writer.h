@@ -31,6 +31,7 @@
 #include "block_buffers.h"
 #include "block_list.h"
 #include "chain_change.h"
+#include "change_counter.h"
 #include "file_system.h"
 #include "journal.h"
 #include "pending_blobs.h"
@@ -188,6 +189,9 @@ class TableWriter {
   FileSystem* fs_ = nullptr;
   std::string db_path_;
   std::unique_ptr<File> db_, px_, mb_;
+  // Told of every commit, so that the process's other cursors on the table
+  // re-read it on their next move.
+  std::shared_ptr<ChangeCounter> changes_;
   std::vector<Secondary> secondary_;
   std::unique_ptr<Journal> journal_;
   std::unique_ptr<Transaction> transaction_;

@@ -2,6 +2,8 @@
 // and the files they read and write.
 #pragma once
 
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -45,10 +47,23 @@ inline bool Available(const std::string& program) {
   return Shell("command -v " + program + " >/dev/null 2>&1") == 0;
 }
 
-// Starts the tool with its standard error on a pipe; answers its pid.
-inline pid_t Start(const std::vector<std::string>& arguments, int* error_pipe) {
+// Starts the tool with its standard error on a pipe that is full already, so
+// that the tool stops at its first message (a progress report, say) for as
+// long as nobody reads the pipe, however fast or slow the machine. Answers
+// the pid once the tool waits there, or -1 when it ended first or never got
+// there. Whoever sends it a signal then drains the pipe before waiting.
+inline pid_t StartHeldAtFirstMessage(const std::vector<std::string>& arguments, int* error_pipe) {
   int fds[2];
   if (pipe(fds) != 0) return -1;
+  fcntl(fds[1], F_SETPIPE_SZ, 4096);
+  fcntl(fds[1], F_SETFL, O_NONBLOCK);
+  const char fill[512] = {};
+  while (write(fds[1], fill, sizeof fill) > 0) {
+  }
+  while (write(fds[1], fill, 1) > 0) {
+  }
+  // Blocking again: the flag belongs to the pipe's end, which the tool shares.
+  fcntl(fds[1], F_SETFL, 0);
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(fds[1], 2);
@@ -61,14 +76,23 @@ inline pid_t Start(const std::vector<std::string>& arguments, int* error_pipe) {
   }
   close(fds[1]);
   *error_pipe = fds[0];
-  return pid;
+  const std::string wchan = "/proc/" + std::to_string(pid) + "/wchan";
+  for (int tries = 0; tries < 6000; ++tries) {
+    if (ReadFile(wchan).find("pipe_write") != std::string::npos) return pid;
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) == pid) return -1;
+    usleep(10000);
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+  return -1;
 }
 
-inline std::string ReadLine(int fd) {
-  std::string line;
-  char c;
-  while (read(fd, &c, 1) == 1 && c != '\n') line.push_back(c);
-  return line;
+// Reads a pipe to its end (the writer gone).
+inline void Drain(int fd) {
+  char buffer[4096];
+  while (read(fd, buffer, sizeof buffer) > 0) {
+  }
 }
 
 }  // namespace pdx::testing
