@@ -328,18 +328,22 @@ pdx_code SecondaryIndexWriter::Inserted(const uint8_t* table_row, uint16_t block
   return InsertAt(i, slot, bytes);
 }
 
+pdx_code SecondaryIndexWriter::FindRow(const std::string& row, size_t* chain_index, int* slot) {
+  bool found = false;
+  if (pdx_code code =
+          FindSlot(reinterpret_cast<const uint8_t*>(row.data()), chain_index, slot, &found);
+      code != PDX_OK)
+    return code;
+  if (found) return PDX_OK;
+  error_ = "the secondary index " + FileNameOf(index_.x_path) + " lacks a row of the table";
+  return PDX_ERR_INDEX_OUT_OF_DATE;
+}
+
 pdx_code SecondaryIndexWriter::Removed(const uint8_t* table_row) {
   const std::string row = MakeIndexRow(index_, table_, table_row, 0);
   size_t i = 0;
   int slot = 0;
-  bool found = false;
-  if (pdx_code code = FindSlot(reinterpret_cast<const uint8_t*>(row.data()), &i, &slot, &found);
-      code != PDX_OK)
-    return code;
-  if (!found) {
-    error_ = "the secondary index " + FileNameOf(index_.x_path) + " lacks a row of the table";
-    return PDX_ERR_INDEX_OUT_OF_DATE;
-  }
+  if (pdx_code code = FindRow(row, &i, &slot); code != PDX_OK) return code;
   return RemoveAt(i, slot);
 }
 
@@ -347,14 +351,7 @@ pdx_code SecondaryIndexWriter::Moved(const uint8_t* table_row, uint16_t block) {
   const std::string row = MakeIndexRow(index_, table_, table_row, block);
   size_t i = 0;
   int slot = 0;
-  bool found = false;
-  if (pdx_code code = FindSlot(reinterpret_cast<const uint8_t*>(row.data()), &i, &slot, &found);
-      code != PDX_OK)
-    return code;
-  if (!found) {
-    error_ = "the secondary index " + FileNameOf(index_.x_path) + " lacks a row of the table";
-    return PDX_ERR_INDEX_OUT_OF_DATE;
-  }
+  if (pdx_code code = FindRow(row, &i, &slot); code != PDX_OK) return code;
   // The hint, the field after the key, names the table block.
   std::vector<uint8_t>* data = nullptr;
   if (pdx_code code = ReadBlock(chain_[i].block, &data); code != PDX_OK) return code;

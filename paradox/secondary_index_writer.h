@@ -87,6 +87,9 @@ class SecondaryIndexWriter {
   // Where the .X row (or key) belongs: chain index and slot; *found when a
   // row of that key is there.
   pdx_code FindSlot(const uint8_t* key, size_t* chain_index, int* slot, bool* found);
+  // Where an index row the table holds stands; an index that lacks it is out
+  // of date.
+  pdx_code FindRow(const std::string& row, size_t* chain_index, int* slot);
   // The row before (chain_index, slot), or null at the start.
   pdx_code RowBefore(size_t chain_index, int slot, const uint8_t** row);
   pdx_code RowAtOrAfter(size_t chain_index, int slot, const uint8_t** row);
