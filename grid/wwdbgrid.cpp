@@ -89,6 +89,9 @@ TwwCustomDBGrid::TwwCustomDBGrid(QWidget* parent) : toolkit::CellGrid(parent) {
 }
 
 TwwCustomDBGrid::~TwwCustomDBGrid() {
+  // Qt deletes the corner button with the other children only after this
+  // part of the grid is gone: it must not reach back into it then.
+  if (indicatorButton_) indicatorButton_->grid_ = nullptr;
   link_.SetDataSource(nullptr);
 }
 

@@ -150,6 +150,7 @@ class TwwIButton : public QToolButton {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  friend class TwwCustomDBGrid;
   QPointer<TwwCustomDBGrid> grid_;
 };
 
