@@ -22,9 +22,7 @@ void ValueText(const Field& field, const std::optional<std::vector<uint8_t>>& va
   at_start.offset = 0;
   std::string text;
   AppendFieldText(at_start, value->data(), &text);
-  const size_t n = std::min(text.size(), size - 1);
-  std::memcpy(out, text.data(), n);
-  out[n] = '\0';
+  CopyTruncated(text, out, size);
 }
 
 }  // namespace

@@ -11,12 +11,6 @@ using namespace pdx::api;
 
 namespace {
 
-void CopyName(const std::string& name, char* out, size_t size) {
-  const size_t n = std::min(name.size(), size - 1);
-  std::memcpy(out, name.data(), n);
-  out[n] = '\0';
-}
-
 Cursor::Bound MakeBound(pdx_cursor* cursor, const void* key, int fields, int prefix,
                         int inclusive) {
   Cursor::Bound bound;
@@ -59,11 +53,12 @@ pdx_code pdx_cursor_info_get(pdx_cursor* cursor, pdx_cursor_info* info) {
   info->key_field_count = h.IsKeyed() ? h.key_fields : 0;
   info->next_auto_increment = static_cast<int32_t>(h.auto_increment + 1);
   info->read_only = cursor->table->read_only() ? 1 : 0;
-  CopyName(h.sort_order_name, info->sort_order, sizeof info->sort_order);
-  CopyName(h.table_name, info->table_name, sizeof info->table_name);
+  CopyTruncated(h.sort_order_name, info->sort_order, sizeof info->sort_order);
+  CopyTruncated(h.table_name, info->table_name, sizeof info->table_name);
   info->sort_order_code = h.sort_order_code;
   info->configured_code_page = cursor->configured_code_page;
-  CopyName(cursor->table->write_refusal(), info->read_only_reason, sizeof info->read_only_reason);
+  CopyTruncated(cursor->table->write_refusal(), info->read_only_reason,
+                sizeof info->read_only_reason);
   return PDX_OK;
 }
 
@@ -74,7 +69,7 @@ pdx_code pdx_field_desc_get(pdx_cursor* cursor, int field_number, pdx_field_desc
   if (field == nullptr || desc == nullptr) return Finish(PDX_ERR_INVALID_PARAMETER);
   *desc = pdx_field_desc{};
   desc->number = field_number;
-  CopyName(field->name, desc->name, sizeof desc->name);
+  CopyTruncated(field->name, desc->name, sizeof desc->name);
   desc->type = FieldTypeLetter(field->type);
   desc->size = field->DeclaredSize();
   desc->offset = field->offset;

@@ -27,9 +27,7 @@ thread_local LastError last_error;
 
 pdx_code CopyText(const std::string& text, char* out, size_t size) {
   if (out == nullptr || size == 0) return PDX_ERR_INVALID_PARAMETER;
-  const size_t n = std::min(text.size(), size - 1);
-  std::memcpy(out, text.data(), n);
-  out[n] = '\0';
+  CopyTruncated(text, out, size);
   return PDX_OK;
 }
 

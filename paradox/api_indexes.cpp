@@ -8,16 +8,6 @@
 using namespace pdx;
 using namespace pdx::api;
 
-namespace {
-
-void CopyText(const std::string& text, char* out, size_t size) {
-  const size_t n = std::min(text.size(), size - 1);
-  std::memcpy(out, text.data(), n);
-  out[n] = '\0';
-}
-
-}  // namespace
-
 extern "C" {
 
 pdx_code pdx_index_count(pdx_cursor* cursor, int* count) {
@@ -36,10 +26,10 @@ pdx_code pdx_index_desc_get(pdx_cursor* cursor, int index, pdx_index_desc* desc)
     return Finish(PDX_ERR_INVALID_PARAMETER);
   const SecondaryIndex& found = indexes[index];
   *desc = pdx_index_desc{};
-  CopyText(found.name, desc->name, sizeof desc->name);
+  CopyTruncated(found.name, desc->name, sizeof desc->name);
   const size_t slash = found.x_path.rfind('/');
-  CopyText(slash == std::string::npos ? found.x_path : found.x_path.substr(slash + 1), desc->file,
-           sizeof desc->file);
+  CopyTruncated(slash == std::string::npos ? found.x_path : found.x_path.substr(slash + 1),
+                desc->file, sizeof desc->file);
   desc->field_count = static_cast<int>(std::min<size_t>(found.fields.size(), 16));
   for (int i = 0; i < desc->field_count; ++i) {
     desc->fields[i] = found.fields[i];

@@ -11,6 +11,8 @@
 #include "pdx.h"
 #pragma GCC visibility pop
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -81,6 +83,14 @@ inline const Field* FieldOf(pdx_cursor* cursor, int field_number) {
   const std::vector<Field>& fields = *cursor->fields;
   if (field_number < 1 || field_number > static_cast<int>(fields.size())) return nullptr;
   return &fields[field_number - 1];
+}
+
+// Copies text into a caller's buffer of size bytes (size > 0): cut to fit,
+// always ended by a zero byte.
+inline void CopyTruncated(const std::string& text, char* out, size_t size) {
+  const size_t n = std::min(text.size(), size - 1);
+  std::memcpy(out, text.data(), n);
+  out[n] = '\0';
 }
 
 }  // namespace pdx::api

@@ -120,11 +120,7 @@ pdx_code pdx_get_text(pdx_cursor* cursor, const void* record, int field_number, 
     return Finish(rc);
   const std::string& value = cursor->text;
   if (length != nullptr) *length = value.size();
-  if (text != nullptr && size > 0) {
-    const size_t n = std::min(value.size(), size - 1);
-    std::memcpy(text, value.data(), n);
-    text[n] = '\0';
-  }
+  if (text != nullptr && size > 0) CopyTruncated(value, text, size);
   return PDX_OK;
 }
 
